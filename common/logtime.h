@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+#include <QTime>
+
+/// Time of day as log lines begin with it: the locale's long time format, seconds included,
+/// without the time zone.
+QString LogTimeText(const QTime &time, const QLocale &locale = QLocale::system());
+
+/// A log line for now: LogTimeText(current time) followed directly by `text`
+/// (which by convention begins with a blank).
+QString LogLine(const QString &text);

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QThread>
+
+#include <atomic>
+#include <functional>
+
+/// The link thread. It paces the link and does no link work itself: each pass hands one call
+/// (the link's scheduler, receive and dispatch steps, in that order) to the object's
+/// user-interface thread, waits for it, then sleeps 1 ms, for as long as `running` is nonzero.
+///
+/// The hand-over waits in bounded slices and gives up once `running` is cleared, so the thread
+/// always ends promptly even when the user-interface thread is not serving its queue (for
+/// example while it is itself waiting for this thread to end).
+class ComThread : public QThread
+{
+    Q_OBJECT
+public:
+    /// `pass` runs on `context`'s thread; `running` must outlive the thread.
+    ComThread(QObject *context, std::function<void()> pass, const std::atomic<quint8> &running,
+              QObject *parent = nullptr);
+
+    /// Passes handed over so far (for measurements).
+    quint64 passes() const { return m_passes.load(); }
+
+protected:
+    void run() override;
+
+private:
+    QObject *m_context;
+    std::function<void()> m_pass;
+    const std::atomic<quint8> &m_running;
+    std::atomic<quint64> m_passes{0};
+};

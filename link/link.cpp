@@ -1,0 +1,120 @@
+#include "link.h"
+
+#include "Cthread.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+
+Link::Link(QObject *parent)
+    : QObject(parent)
+{
+}
+
+Link::~Link()
+{
+    close();
+}
+
+bool Link::open(std::unique_ptr<SerialLine> line, QString *error)
+{
+    if (isRunning() || !line) {
+        if (error)
+            *error = isRunning() ? tr("the link is already open") : QString();
+        return false;
+    }
+    if (!line->open(error))
+        return false;
+
+    m_line = std::move(line);
+    connect(m_line.get(), &SerialLine::failed, this, &Link::onLineFailed);
+    m_state.PortFailed = false;
+    m_state.LinkRunning = 1;
+    m_rx.reset();
+    m_line->purge();
+    m_thread = std::make_unique<ComThread>(this, [this] { runPass(); }, m_state.LinkRunning);
+    m_thread->start();
+    return true;
+}
+
+void Link::close()
+{
+    m_state.LinkRunning = 0;
+    if (m_line) {
+        m_line->disconnect(this);
+        m_line->close();
+    }
+    if (m_thread) {
+        // The thread gives up its hand-over within a few milliseconds once LinkRunning is
+        // clear, so this wait is short and never needs the event loop.
+        m_thread->wait(QDeadlineTimer(5000));
+        m_thread.reset();
+    }
+}
+
+quint64 Link::passes() const
+{
+    return m_thread ? m_thread->passes() : 0;
+}
+
+bool Link::TransmitByte(quint8 b)
+{
+    if (!m_line || m_state.PortFailed)
+        return false;
+    return m_line->write(QByteArray(1, char(b)));
+}
+
+void Link::TransmitPacket()
+{
+    auto &buf = m_rx.FrameBuffer;
+    const int length = qMin<int>(buf[3], FrameMaxPayload);
+    const QByteArray wire = EncodeFrame(ConsoleAddress, buf[2], buf.data() + 4, length);
+    buf[1] = ConsoleAddress;
+    for (char c : wire) {
+        if (!TransmitByte(quint8(c)))
+            return;
+    }
+}
+
+void Link::runPass()
+{
+    if (!isRunning())
+        return;
+    schedulerStep();
+    receiveStep();
+    dispatchStep();
+}
+
+void Link::schedulerStep()
+{
+}
+
+void Link::receiveStep()
+{
+    if (!isRunning() || !m_line || m_state.PortFailed)
+        return;
+    const QByteArray bytes = m_line->readQueued();
+    for (char c : bytes) {
+        m_rx.feed(quint8(c));
+        // The controller speaks only when asked: whatever follows a complete reply in the
+        // same read is line noise and must not overwrite the reply before it is decoded.
+        if (m_rx.FrameReady)
+            break;
+    }
+}
+
+void Link::dispatchStep()
+{
+    if (!isRunning() || !m_rx.FrameReady)
+        return;
+    m_rx.FrameReady = false;
+    emit frameReceived();
+    m_rx.reset();
+}
+
+void Link::onLineFailed(const QString &reason)
+{
+    if (m_state.PortFailed)
+        return;
+    m_state.PortFailed = true;
+    emit portFailed(reason);
+}

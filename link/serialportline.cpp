@@ -1,0 +1,121 @@
+#include "serialportline.h"
+
+SerialPortLine::SerialPortLine(const QString &name, QObject *parent)
+    : SerialLine(parent)
+{
+    m_port.setPortName(name);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &SerialPortLine::onError);
+    connect(&m_port, &QSerialPort::bytesWritten, this, [this] { m_lastProgress.restart(); });
+}
+
+SerialPortLine::~SerialPortLine()
+{
+    // No error signals while tearing down.
+    m_port.disconnect(this);
+    m_port.close();
+}
+
+bool SerialPortLine::open(QString *error)
+{
+    m_failed = false;
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        if (error)
+            *error = m_port.errorString();
+        return false;
+    }
+    const bool settingsTaken = m_port.setBaudRate(QSerialPort::Baud9600)
+                               && m_port.setDataBits(QSerialPort::Data8)
+                               && m_port.setParity(QSerialPort::NoParity)
+                               && m_port.setStopBits(QSerialPort::TwoStop)
+                               && m_port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!settingsTaken) {
+        if (error)
+            *error = m_port.errorString();
+        m_port.close();
+        return false;
+    }
+    // Modem lines: DTR held inactive, RTS active. Devices without them (pseudo-terminals)
+    // refuse; that is not a failure of the open.
+    m_port.setDataTerminalReady(false);
+    m_port.setRequestToSend(true);
+    m_port.clearError();
+    // Qt keeps bytes queued before the open; start clean.
+    m_port.clear();
+    m_lastProgress.start();
+    return true;
+}
+
+bool SerialPortLine::isOpen() const
+{
+    return m_port.isOpen() && !m_failed;
+}
+
+void SerialPortLine::close()
+{
+    if (m_port.isOpen())
+        m_port.close();
+}
+
+void SerialPortLine::purge()
+{
+    if (m_port.isOpen())
+        m_port.clear();
+}
+
+QByteArray SerialPortLine::readQueued()
+{
+    if (!isOpen() || m_port.bytesAvailable() <= 0)
+        return {};
+    return m_port.read(m_port.bytesAvailable());
+}
+
+bool SerialPortLine::write(const QByteArray &bytes)
+{
+    if (!isOpen())
+        return false;
+    const qint64 backlog = m_port.bytesToWrite();
+    if (backlog == 0)
+        m_lastProgress.restart();
+    else if (backlog > BacklogLimit || m_lastProgress.elapsed() > StallLimitMs) {
+        fail(tr("the device does not take data"));
+        return false;
+    }
+    if (m_port.write(bytes) != bytes.size()) {
+        fail(m_port.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool SerialPortLine::canOpen(const QString &name)
+{
+    QSerialPort probe;
+    probe.setPortName(name);
+    if (!probe.open(QIODevice::ReadWrite))
+        return false;
+    probe.close();
+    return true;
+}
+
+void SerialPortLine::onError(QSerialPort::SerialPortError error)
+{
+    switch (error) {
+    case QSerialPort::NoError:
+    case QSerialPort::UnsupportedOperationError: // modem lines on a pseudo-terminal
+    case QSerialPort::TimeoutError:
+        return;
+    default:
+        if (m_port.isOpen())
+            fail(m_port.errorString());
+        return;
+    }
+}
+
+void SerialPortLine::fail(const QString &reason)
+{
+    if (m_failed)
+        return;
+    m_failed = true;
+    m_port.close();
+    emit failed(reason);
+}
