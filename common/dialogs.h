@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+/// What the name dialog is asked for: its caption, prompt, note, whether only digits may be
+/// typed, and the text to preset (none: keep the text of the previous use).
+struct NameRequest {
+    QString caption;
+    QString prompt;
+    QString note;
+    bool numeric = false;
+    std::optional<QString> preset;
+};
+
+/// Every modal interaction of the console (message boxes, questions, file dialogs, the name
+/// dialog, the port window) goes through this interface, so that tests can script the answers
+/// and fail on a box nobody expected. All calls are made on the user-interface thread.
+class Dialogs
+{
+public:
+    enum class Icon { Information, Warning, Error, Question };
+
+    virtual ~Dialogs() = default;
+
+    /// A modal box with an OK button.
+    virtual void message(QWidget *parent, Icon icon, const QString &caption,
+                         const QString &text) = 0;
+    /// A modal OK/Cancel question; true when OK was chosen.
+    virtual bool question(QWidget *parent, const QString &caption, const QString &text) = 0;
+    /// A box that does not block the caller (timer ticks go on while it is up); `closed` runs
+    /// once when the user has closed it.
+    virtual void messageLater(QWidget *parent, Icon icon, const QString &caption,
+                              const QString &text, std::function<void()> closed) = 0;
+    /// File to open; empty when cancelled. `filter` uses Qt's "Name (*.ext);;..." form.
+    virtual QString openFileName(QWidget *parent, const QString &title, const QString &filter,
+                                 const QString &defaultSuffix) = 0;
+    /// File to save into; empty when cancelled. The standard title is used when `title` is empty.
+    virtual QString saveFileName(QWidget *parent, const QString &title, const QString &filter,
+                                 const QString &defaultSuffix) = 0;
+    /// The name dialog; the entered text, or nothing when cancelled.
+    virtual std::optional<QString> askName(QWidget *parent, const NameRequest &request) = 0;
+};
