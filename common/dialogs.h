@@ -44,4 +44,12 @@ public:
                                  const QString &defaultSuffix) = 0;
     /// The name dialog; the entered text, or nothing when cancelled.
     virtual std::optional<QString> askName(QWidget *parent, const NameRequest &request) = 0;
+    /// The port selection window at start-up. It may switch `language`; it returns the chosen
+    /// port, or nothing when closed without a choice.
+    virtual std::optional<QString> selectPort(QWidget *parent, quint8 &language)
+    {
+        Q_UNUSED(parent);
+        Q_UNUSED(language);
+        return std::nullopt;
+    }
 };

@@ -4,7 +4,10 @@
 
 // Little-endian access to byte buffers: the byte order of the serial line and of layer records.
 
-inline quint16 getU16(const quint8 *p) { return quint16(p[0] | (p[1] << 8)); }
+inline quint16 getU16(const quint8 *p)
+{
+    return quint16(p[0] | (p[1] << 8));
+}
 
 inline quint32 getU32(const quint8 *p)
 {

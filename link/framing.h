@@ -24,9 +24,9 @@ class FrameReceiver
 {
 public:
     std::array<quint8, FrameBufferSize> FrameBuffer{};
-    int RxWritePos = 0;      ///< where the next byte goes
-    quint8 RxCount = 0;      ///< frame bytes taken so far, the address being the first
-    quint8 RxSum = 0;        ///< running sum
+    int RxWritePos = 0;         ///< where the next byte goes
+    quint8 RxCount = 0;         ///< frame bytes taken so far, the address being the first
+    quint8 RxSum = 0;           ///< running sum
     bool EscapePending = false; ///< the previous byte taken was 0xFF
     bool FrameReady = false;    ///< a complete frame with a good checksum is in the buffer
     bool Hunting = false;       ///< a frame was abandoned: wait for the next start mark

@@ -31,7 +31,8 @@ bool Link::open(std::unique_ptr<SerialLine> line, QString *error)
     m_state.LinkRunning = 1;
     m_rx.reset();
     m_line->purge();
-    m_thread = std::make_unique<ComThread>(this, [this] { runPass(); }, m_state.LinkRunning);
+    m_thread = std::make_unique<ComThread>(
+        this, [this] { runPass(); }, m_state.LinkRunning);
     m_thread->start();
     return true;
 }
@@ -84,9 +85,7 @@ void Link::runPass()
     dispatchStep();
 }
 
-void Link::schedulerStep()
-{
-}
+void Link::schedulerStep() {}
 
 void Link::receiveStep()
 {

@@ -14,9 +14,9 @@ class ComThread;
 /// Link state shared by the steps of the link; touched on the user-interface thread only,
 /// except `LinkRunning`, which the link thread reads.
 struct LinkState {
-    QString PortName;                     ///< as chosen by the user; empty until then
-    std::atomic<quint8> LinkRunning{0};   ///< the link thread loops while nonzero
-    bool PortFailed = false;              ///< the line stopped working; nothing is written to it
+    QString PortName;                   ///< as chosen by the user; empty until then
+    std::atomic<quint8> LinkRunning{0}; ///< the link thread loops while nonzero
+    bool PortFailed = false;            ///< the line stopped working; nothing is written to it
 };
 
 /// The furnace link: owns the line, the frame buffer and the link thread, and runs the three

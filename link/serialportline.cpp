@@ -23,11 +23,10 @@ bool SerialPortLine::open(QString *error)
             *error = m_port.errorString();
         return false;
     }
-    const bool settingsTaken = m_port.setBaudRate(QSerialPort::Baud9600)
-                               && m_port.setDataBits(QSerialPort::Data8)
-                               && m_port.setParity(QSerialPort::NoParity)
-                               && m_port.setStopBits(QSerialPort::TwoStop)
-                               && m_port.setFlowControl(QSerialPort::NoFlowControl);
+    const bool settingsTaken =
+        m_port.setBaudRate(QSerialPort::Baud9600) && m_port.setDataBits(QSerialPort::Data8) &&
+        m_port.setParity(QSerialPort::NoParity) && m_port.setStopBits(QSerialPort::TwoStop) &&
+        m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!settingsTaken) {
         if (error)
             *error = m_port.errorString();

@@ -1,0 +1,190 @@
+#pragma once
+
+#include "consolestate.h"
+#include "dialogs.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class Link;
+class SerialLine;
+class QAction;
+class QActionGroup;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QStatusBar;
+class QTimer;
+class QToolButton;
+
+/// How the console was started and where its serial lines come from.
+struct ConsoleOptions {
+    /// Device to open at start instead of asking (`--port`).
+    std::optional<QString> port;
+    /// Makes the line for a port name (the real serial port, or a stand-in).
+    std::function<std::unique_ptr<SerialLine>(const QString &name)> lineFactory;
+    /// The port names the port lists offer; by default the machine's openable serial ports.
+    std::function<QStringList()> portLister;
+};
+
+/// The main window: the mass library editor, the parameter fields, the firing curve, the run
+/// controls, the message log and the status bar. It owns the furnace link and the console state.
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    static constexpr int TimerInterval = 800;
+    static constexpr int PanelCount = 5;
+
+    TForm1(ConsoleOptions options, Dialogs &dialogs, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    ConsoleState &console() { return m_console; }
+    Link &link() { return *m_link; }
+    /// Status-bar panel i (0..4).
+    QLabel *panel(int i) const { return m_panels[size_t(i)]; }
+    /// Appends a message-log line: the time of day followed directly by `text`.
+    void log(const QString &text);
+
+    // Start-up and closing.
+    void FormCreate();
+    void FormDestroy();
+    void mmExitClick();
+    void mmAbout1Click();
+
+    // Languages.
+    void mmRussianClick();
+    void mmEnglishClick();
+    void ReLanguageForm1();
+    /// Switches to `language` as the menu commands do (nothing when it is already checked).
+    void setLanguage(quint8 language);
+
+    // Port.
+    void SelPortClick();
+    void cmbSelPortClick();
+    void cmbSelPortChange();
+
+    // The 800 ms tick.
+    void Timer1Timer();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
+
+private:
+    void buildActions();
+    void buildMenus();
+    QWidget *buildToolBar();
+    QWidget *buildLeftColumn();
+    QWidget *buildParameterGroups();
+    QWidget *buildGraphArea();
+    void buildStatusBar();
+    void fillControlTables();
+    QToolButton *toolButton(const char *name, const char *icon);
+    QLabel *label(const char *name, const QString &text, QWidget *parent = nullptr);
+    void setHint(QWidget *widget, const QString &hint);
+    /// Text of a pair from the main window's store in the current language.
+    template<typename Pair>
+    QString tx(const Pair &pair) const
+    {
+        return pair.text(m_console.Language);
+    }
+    void onPortFailed(const QString &reason);
+
+    ConsoleOptions m_options;
+    Dialogs &m_dialogs;
+    ConsoleState m_console;
+    std::unique_ptr<Link> m_link;
+
+    // Tool bar.
+    QWidget *SpeedBar = nullptr;
+    QToolButton *sbOpenFile = nullptr;
+    QToolButton *sbAddFile = nullptr;
+    QToolButton *sbSaveFile = nullptr;
+    QToolButton *sbStartPrg = nullptr;
+    QToolButton *sbStopPrg = nullptr;
+    QToolButton *sbExit = nullptr;
+    QToolButton *sbTemperature = nullptr;
+    QToolButton *sbPressure = nullptr;
+    QLabel *lblChamberState = nullptr;
+    QToolButton *sbChamberOpen = nullptr;
+    QToolButton *sbChamberClose = nullptr;
+    QToolButton *sbRst = nullptr;
+    QLabel *lblTsupport = nullptr;
+    QLabel *lblVacEconMode = nullptr;
+    QLabel *lblTime = nullptr;
+    QLabel *lblDate = nullptr;
+
+    // Left column.
+    QLabel *lblMassSel = nullptr;
+    QToolButton *sbUpMass = nullptr;
+    QToolButton *sbDnMass = nullptr;
+    QComboBox *cmbSelPort = nullptr;
+    QPushButton *btnSend = nullptr;
+    QGroupBox *gbMass = nullptr;
+    QListWidget *lbNames = nullptr;
+    QPushButton *btnAddMass = nullptr;
+    QPushButton *btnDelMass = nullptr;
+    QGroupBox *gbLayer = nullptr;
+    QListWidget *lbLayers = nullptr;
+    QPushButton *btnAddLayer = nullptr;
+    QPushButton *btnDelLayer = nullptr;
+    QGroupBox *gbMessage = nullptr;
+    QPlainTextEdit *mMessage = nullptr;
+    QLabel *lblPacketErr = nullptr;
+
+    // Parameter groups.
+    std::array<QLineEdit *, 20> m_fields{};
+    QLabel *lblFiringDimension = nullptr;
+    QLabel *lblVacDimension = nullptr;
+
+    // Graph.
+    QWidget *pbGraph = nullptr;
+    QToolButton *sbZoomIn = nullptr;
+    QToolButton *sbZoomOut = nullptr;
+    QPushButton *sbFullView = nullptr;
+
+    // Status bar and non-visual pieces.
+    QStatusBar *StatusLine = nullptr;
+    std::array<QLabel *, PanelCount> m_panels{};
+    QTimer *Timer1 = nullptr;
+    QObject *OpenDialog1 = nullptr;
+    QObject *SaveDialog1 = nullptr;
+    QObject *ImageList1 = nullptr;
+
+    // Menu.
+    QMenu *mmFile = nullptr;
+    QAction *mmOpen = nullptr;
+    QAction *mmAdd = nullptr;
+    QAction *mmSave = nullptr;
+    QAction *mmExit = nullptr;
+    QMenu *mmEdit = nullptr;
+    QAction *mmCopy = nullptr;
+    QAction *mmPaste = nullptr;
+    QMenu *mmAddition = nullptr;
+    QMenu *mmService = nullptr;
+    QAction *mmServiceBasic = nullptr;
+    QAction *mmServiceTuneReper = nullptr;
+    QAction *mmOffice = nullptr;
+    QMenu *mmLanguage = nullptr;
+    QAction *mmRussian = nullptr;
+    QAction *mmEnglish = nullptr;
+    QMenu *mmHelp1 = nullptr;
+    QAction *mmAbout1 = nullptr;
+
+    // Control tables walked by the language switch, in the text store's order.
+    std::vector<QLabel *> m_labelTable;
+    std::vector<QGroupBox *> m_groupTable;
+    std::vector<QPushButton *> m_buttonTable;
+    std::vector<QObject *> m_menuTable;
+    std::vector<QWidget *> m_hintTable;
+};

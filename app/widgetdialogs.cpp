@@ -1,0 +1,100 @@
+#include "widgetdialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPointer>
+
+namespace
+{
+
+QMessageBox::Icon boxIcon(Dialogs::Icon icon)
+{
+    switch (icon) {
+    case Dialogs::Icon::Information:
+        return QMessageBox::Information;
+    case Dialogs::Icon::Warning:
+        return QMessageBox::Warning;
+    case Dialogs::Icon::Error:
+        return QMessageBox::Critical;
+    case Dialogs::Icon::Question:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString runFileDialog(QWidget *parent, QFileDialog::AcceptMode mode, const QString &title,
+                      const QString &filter, const QString &defaultSuffix)
+{
+    QFileDialog dialog(parent, title, QString(), filter);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    // Writing into an existing file is not asked about: the file is rewritten whole.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+struct WidgetDialogs::Windows {
+};
+
+WidgetDialogs::WidgetDialogs()
+    : m_windows(std::make_unique<Windows>())
+{
+}
+
+WidgetDialogs::~WidgetDialogs() = default;
+
+void WidgetDialogs::message(QWidget *parent, Icon icon, const QString &caption, const QString &text)
+{
+    QMessageBox box(boxIcon(icon), caption, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+bool WidgetDialogs::question(QWidget *parent, const QString &caption, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
+                    parent);
+    return box.exec() == QMessageBox::Ok;
+}
+
+void WidgetDialogs::messageLater(QWidget *parent, Icon icon, const QString &caption,
+                                 const QString &text, std::function<void()> closed)
+{
+    auto *box = new QMessageBox(boxIcon(icon), caption, text, QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    QObject::connect(box, &QMessageBox::finished, box, [closed = std::move(closed)] {
+        if (closed)
+            closed();
+    });
+    box->open();
+}
+
+QString WidgetDialogs::openFileName(QWidget *parent, const QString &title, const QString &filter,
+                                    const QString &defaultSuffix)
+{
+    return runFileDialog(parent, QFileDialog::AcceptOpen, title, filter, defaultSuffix);
+}
+
+QString WidgetDialogs::saveFileName(QWidget *parent, const QString &title, const QString &filter,
+                                    const QString &defaultSuffix)
+{
+    return runFileDialog(parent, QFileDialog::AcceptSave, title, filter, defaultSuffix);
+}
+
+std::optional<QString> WidgetDialogs::askName(QWidget *parent, const NameRequest &request)
+{
+    Q_UNUSED(parent);
+    Q_UNUSED(request);
+    return std::nullopt;
+}
+
+std::optional<QString> WidgetDialogs::selectPort(QWidget *parent, quint8 &language)
+{
+    return Dialogs::selectPort(parent, language);
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "dialogs.h"
+
+#include <functional>
+
+/// The real dialogs: Qt message boxes and file dialogs, the name dialog and the port window.
+class WidgetDialogs : public Dialogs
+{
+public:
+    WidgetDialogs();
+    ~WidgetDialogs() override;
+
+    void message(QWidget *parent, Icon icon, const QString &caption, const QString &text) override;
+    bool question(QWidget *parent, const QString &caption, const QString &text) override;
+    void messageLater(QWidget *parent, Icon icon, const QString &caption, const QString &text,
+                      std::function<void()> closed) override;
+    QString openFileName(QWidget *parent, const QString &title, const QString &filter,
+                         const QString &defaultSuffix) override;
+    QString saveFileName(QWidget *parent, const QString &title, const QString &filter,
+                         const QString &defaultSuffix) override;
+    std::optional<QString> askName(QWidget *parent, const NameRequest &request) override;
+    std::optional<QString> selectPort(QWidget *parent, quint8 &language) override;
+
+private:
+    struct Windows;
+    std::unique_ptr<Windows> m_windows;
+};
