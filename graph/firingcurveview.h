@@ -1,0 +1,65 @@
+#pragma once
+
+#include "curveframe.h"
+#include "curveviewstate.h"
+#include "progparam.h"
+
+#include <QWidget>
+
+class QPainter;
+
+/// The firing-curve graph of the main window (objectName "pbGraph"): draws the selected layer's
+/// curve with its vacuum markers, the executed part of a running program and both axes, and zooms
+/// around a clicked point. The geometry comes from BuildCurveFrame; this class only paints it.
+///
+/// The record is owned by the caller (the main window) and must stay valid while it is set; the
+/// caller calls update() after changing it and TotalScale() to reset the view. Setting a record
+/// or a run position repaints but keeps the zoomed ranges.
+class FiringCurveView : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit FiringCurveView(QWidget *parent = nullptr);
+
+    /// The record to draw; nullptr when no layer is selected (the area then stays empty).
+    void setRecord(const ProgParam *record);
+    const ProgParam *record() const { return m_record; }
+
+    /// The furnace's position in the running program; the executed path shows when zone > 2.
+    void setRunPosition(int zone, int zoneTime, int chamberTemp);
+    RunPosition runPosition() const { return m_run; }
+
+    /// Which zoom button is down; the main window owns the buttons.
+    void setZoomMode(ZoomMode mode) { m_zoomMode = mode; }
+    ZoomMode zoomMode() const { return m_zoomMode; }
+
+    /// Back to the full view of the record (no change without one), then a repaint.
+    void TotalScale();
+
+    const CurveViewState &viewState() const { return m_view; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    void pbGraphPaint(QPainter &painter);
+    void PaintData(QPainter &painter, const CurveFrame &frame);
+    void PaintTermScale(QPainter &painter, const CurveFrame &frame);
+    void PaintTimeScale(QPainter &painter, const CurveFrame &frame);
+    /// One zoom step at (x, y) for any button, then a repaint.
+    void pbGraphMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    /// Cross-hair inside the plot while a zoom button is down, the arrow elsewhere.
+    void pbGraphMouseMove(Qt::KeyboardModifiers shift, int x, int y);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    QColor backgroundColor() const;
+
+    const ProgParam *m_record = nullptr;
+    RunPosition m_run;
+    ZoomMode m_zoomMode = ZoomMode::None;
+    CurveViewState m_view;
+};

@@ -1,0 +1,232 @@
+#include "firingcurveview.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QTest>
+
+namespace
+{
+
+const QColor kBackground(212, 208, 200);
+const QRgb kBlue = qRgb(0, 0, 255);
+const QRgb kRed = qRgb(255, 0, 0);
+const QRgb kTeal = qRgb(0, 128, 128);
+const QRgb kFuchsia = qRgb(255, 0, 255);
+const QRgb kBlack = qRgb(0, 0, 0);
+
+// Full view 300..1030 °C over 0..1675 s; at 705 × 189 the pre-drying hold runs from (35, 148)
+// to (81, 148), the vacuum-on marker points at (165, 127), the vacuum-off marker at (475, 40),
+// the opening segment runs from (571, 104) to (640, 104).
+ProgParam realisticRecord()
+{
+    ProgParam p;
+    p.PreDryTemp = 400;
+    p.PreDryHold = 2;
+    p.DryLevel = 30;
+    p.DryCloseTime = 2;
+    p.DryTemp = 500;
+    p.DryHold = 3;
+    p.PreHeatLevel = 100;
+    p.PreHeatCloseTime = 1;
+    p.PreHeatTemp = 650;
+    p.PreHeatHold = 2;
+    p.HeatTemp = 930;
+    p.HeatRate = 55;
+    p.FiringTime = 60;
+    p.CoolTemp = 700;
+    p.CoolTime = 2;
+    p.TemperingTime = 1;
+    p.OpenTemp = 600;
+    p.OpenTime = 3;
+    p.VacOnTemp = 650;
+    p.VacOff = 920;
+    return p;
+}
+
+int countPixels(const QImage &image, const QRect &area, QRgb colour)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixel(x, y) == colour)
+                ++n;
+    return n;
+}
+
+} // namespace
+
+class TestFiringCurveView : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void emptyWithoutRecord();
+    void curveAndMarkers();
+    void executedPathWhileRunning();
+    void zoomByClickAndMarginsErased();
+    void fullViewAfterZoom();
+    void crossCursorWhileZooming();
+    void stretchesWithTheWindow();
+
+private:
+    QImage render() const { return m_view->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+    FiringCurveView *m_view = nullptr;
+    ProgParam m_record;
+};
+
+void TestFiringCurveView::init()
+{
+    m_record = realisticRecord();
+    m_view = new FiringCurveView;
+    m_view->setObjectName("pbGraph");
+    QPalette palette = m_view->palette();
+    palette.setColor(QPalette::Button, kBackground);
+    m_view->setPalette(palette);
+    m_view->resize(705, 189);
+}
+
+void TestFiringCurveView::cleanup()
+{
+    delete m_view;
+    m_view = nullptr;
+}
+
+void TestFiringCurveView::emptyWithoutRecord()
+{
+    m_view->setRunPosition(11, 30, 800); // a program running changes nothing
+    const QImage image = render();
+    QCOMPARE(image.size(), QSize(705, 189));
+    QCOMPARE(countPixels(image, image.rect(), kBackground.rgb()), 705 * 189);
+
+    // Deselecting after a record was shown empties the area again.
+    m_view->setRecord(&m_record);
+    m_view->TotalScale();
+    QVERIFY(countPixels(render(), QRect(0, 0, 705, 189), kBlue) > 0);
+    m_view->setRecord(nullptr);
+    QCOMPARE(countPixels(render(), QRect(0, 0, 705, 189), kBackground.rgb()), 705 * 189);
+}
+
+void TestFiringCurveView::curveAndMarkers()
+{
+    m_view->setRecord(&m_record);
+    m_view->TotalScale();
+    const QImage image = render();
+
+    QCOMPARE(QColor(image.pixel(60, 148)), QColor(kBlue));    // pre-drying hold
+    QCOMPARE(QColor(image.pixel(600, 104)), QColor(kBlue));   // opening
+    QCOMPARE(QColor(image.pixel(165, 131)), QColor(kTeal));   // inside the vacuum-on triangle
+    QCOMPARE(QColor(image.pixel(475, 36)), QColor(kFuchsia)); // inside the vacuum-off triangle
+    QCOMPARE(QColor(image.pixel(162, 133)), QColor(kBlack));  // its outline
+    QCOMPARE(countPixels(image, image.rect(), kRed), 0);      // nothing runs
+
+    // Axes in black, with labels in the margins.
+    QCOMPARE(QColor(image.pixel(35, 100)), QColor(kBlack));
+    QCOMPARE(QColor(image.pixel(400, 169)), QColor(kBlack));
+    QVERIFY(countPixels(image, QRect(0, 0, 32, 189), kBlack) > 0);
+    QVERIFY(countPixels(image, QRect(0, 174, 705, 15), kBlack) > 0);
+    // Above the curve the plot shows the background.
+    QCOMPARE(QColor(image.pixel(300, 30)), kBackground);
+}
+
+void TestFiringCurveView::executedPathWhileRunning()
+{
+    m_view->setRecord(&m_record);
+    m_view->TotalScale();
+    m_view->setRunPosition(11, 0, 800); // heating, at 800 °C: the red path ends at (424, 65)
+    const QImage image = render();
+
+    QCOMPARE(QColor(image.pixel(60, 148)), QColor(kRed));
+    QCOMPARE(QColor(image.pixel(60, 149)), QColor(kRed)); // 3 px wide
+    QCOMPARE(QColor(image.pixel(200, 127)), QColor(kRed));
+    QCOMPARE(QColor(image.pixel(490, 38)), QColor(kBlue)); // firing hold not reached yet
+    QCOMPARE(QColor(image.pixel(600, 104)), QColor(kBlue));
+    QCOMPARE(countPixels(image, QRect(430, 0, 275, 169), kRed), 0);
+
+    m_view->setRunPosition(2, 0, 800);
+    QCOMPARE(countPixels(render(), QRect(0, 0, 705, 189), kRed), 0);
+}
+
+void TestFiringCurveView::zoomByClickAndMarginsErased()
+{
+    m_view->setRecord(&m_record);
+    m_view->TotalScale();
+    m_view->setZoomMode(ZoomMode::In);
+    render(); // the click uses the scales of the painted view
+    QTest::mouseClick(m_view, Qt::RightButton, {}, QPoint(360, 94));
+
+    const CurveViewState &state = m_view->viewState();
+    QCOMPARE(state.ViewTempMin, 485);
+    QCOMPARE(state.ViewTempMax, 849);
+    QCOMPARE(state.ViewTimeStart, 419);
+    QCOMPARE(state.ViewTimeEnd, 1255);
+
+    // The curve before 419 s lies left of the axis and below 485 °C under it: both margins are
+    // wiped, labels aside.
+    m_view->setRunPosition(19, 0, 200);
+    const QImage image = render();
+    QVERIFY(countPixels(image, QRect(35, 0, 670, 169), kRed) > 0);
+    QCOMPARE(countPixels(image, QRect(0, 0, 35, 189), kRed), 0);
+    QCOMPARE(countPixels(image, QRect(0, 0, 35, 189), kBlue), 0);
+    QCOMPARE(countPixels(image, QRect(36, 170, 669, 19), kRed), 0);
+    QCOMPARE(countPixels(image, QRect(36, 170, 669, 19), kTeal), 0);
+
+    // Without a zoom button a click changes nothing.
+    m_view->setZoomMode(ZoomMode::None);
+    QTest::mouseClick(m_view, Qt::LeftButton, {}, QPoint(100, 100));
+    QCOMPARE(state.ViewTimeStart, 419);
+    QCOMPARE(state.ViewTimeEnd, 1255);
+}
+
+void TestFiringCurveView::fullViewAfterZoom()
+{
+    m_view->setRecord(&m_record);
+    m_view->TotalScale();
+    m_view->setZoomMode(ZoomMode::In);
+    render();
+    QTest::mouseClick(m_view, Qt::LeftButton, {}, QPoint(360, 94));
+    QCOMPARE(m_view->viewState().ViewTimeEnd, 1255);
+    m_view->TotalScale();
+    QCOMPARE(m_view->viewState().ViewTimeStart, 0);
+    QCOMPARE(m_view->viewState().ViewTimeEnd, 1675);
+    QCOMPARE(m_view->viewState().ViewTempMax, 1030);
+}
+
+void TestFiringCurveView::crossCursorWhileZooming()
+{
+    m_view->setRecord(&m_record);
+    m_view->TotalScale();
+    QVERIFY(m_view->hasMouseTracking());
+
+    auto moveTo = [this](QPoint at) {
+        QMouseEvent move(QEvent::MouseMove, at, m_view->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(m_view, &move);
+        return m_view->cursor().shape();
+    };
+    QCOMPARE(moveTo({100, 100}), Qt::ArrowCursor);
+    m_view->setZoomMode(ZoomMode::Out);
+    QCOMPARE(moveTo({100, 100}), Qt::CrossCursor);
+    QCOMPARE(moveTo({20, 100}), Qt::ArrowCursor);
+    QCOMPARE(moveTo({100, 180}), Qt::ArrowCursor);
+}
+
+void TestFiringCurveView::stretchesWithTheWindow()
+{
+    QCOMPARE(m_view->sizeHint(), QSize(705, 189));
+    m_view->setRecord(&m_record);
+    m_view->TotalScale();
+    m_view->resize(1375, 389);
+    const QImage image = render();
+    QCOMPARE(image.size(), QSize(1375, 389));
+    QCOMPARE(m_view->viewState().PlotRight, 1355);
+    QCOMPARE(m_view->viewState().PlotBottom, 369);
+    QCOMPARE(m_view->viewState().ViewTimeEnd, 1675); // the ranges stay
+    QCOMPARE(QColor(image.pixel(35, 300)), QColor(kBlack));
+    QVERIFY(countPixels(image, QRect(700, 0, 675, 369), kBlue) > 0);
+}
+
+QTEST_MAIN(TestFiringCurveView)
+#include "tst_firingcurveview.moc"
