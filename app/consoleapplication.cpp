@@ -1,6 +1,8 @@
 #include "consoleapplication.h"
 
-#include <QMessageBox>
+#include "dialogs.h"
+
+#include <QWidget>
 
 #include <exception>
 
@@ -14,11 +16,17 @@ bool ConsoleApplication::notify(QObject *receiver, QEvent *event)
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception &e) {
-        QMessageBox::critical(activeWindow(), applicationDisplayName(),
-                              QString::fromLocal8Bit(e.what()));
+        showError(QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        QMessageBox::critical(activeWindow(), applicationDisplayName(),
-                              QStringLiteral("Unknown error"));
+        showError(QStringLiteral("Unknown error"));
     }
     return false;
+}
+
+void ConsoleApplication::showError(const QString &text)
+{
+    if (m_dialogs)
+        m_dialogs->message(activeWindow(), Dialogs::Icon::Error, applicationDisplayName(), text);
+    else
+        qWarning("%s", qPrintable(text));
 }

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+class Dialogs;
+
 /// The application object: an exception that escapes an event handler is shown in a standard
 /// error box instead of ending the program.
 class ConsoleApplication : public QApplication
@@ -10,4 +12,10 @@ class ConsoleApplication : public QApplication
 public:
     ConsoleApplication(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
+    /// Where the error box is shown; without dialogs the error is only printed.
+    void setDialogs(Dialogs *dialogs) { m_dialogs = dialogs; }
+
+private:
+    void showError(const QString &text);
+    Dialogs *m_dialogs = nullptr;
 };

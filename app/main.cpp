@@ -26,6 +26,7 @@ int main(int argc, char **argv)
         options.port = parser.value(portOption);
 
     WidgetDialogs dialogs;
+    app.setDialogs(&dialogs);
     TForm1 form(std::move(options), dialogs);
     form.show();
     return app.exec();

@@ -35,6 +35,10 @@ public:
     SerialLine *line() const { return m_line.get(); }
     bool isRunning() const { return m_state.LinkRunning.load() != 0; }
 
+    /// With manual passes the link thread is not started: the owner calls runPass() itself
+    /// (tests and measurements that need the passes under their control).
+    void setManualPasses(bool manual) { m_manualPasses = manual; }
+
     /// Opens `line`. On success the receiver is idle, both queues are purged, `LinkRunning` is
     /// set and the link thread runs. On failure the line is dropped and `error` says why.
     bool open(std::unique_ptr<SerialLine> line, QString *error);
@@ -70,4 +74,5 @@ private:
     FrameReceiver m_rx;
     std::unique_ptr<SerialLine> m_line;
     std::unique_ptr<ComThread> m_thread;
+    bool m_manualPasses = false;
 };

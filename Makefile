@@ -1,0 +1,51 @@
+# Two commands for a newcomer: `make run` and `make test`. Both install what the build needs
+# (Debian/Ubuntu packages) when it is missing.
+
+BUILD_DIR  ?= build
+BUILD_TYPE ?= RelWithDebInfo
+JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_ARGS ?=
+RUN_ARGS   ?= --simulator
+
+PACKAGES := cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev libqt6svg6 \
+            libgl-dev fonts-dejavu-core
+
+.PHONY: all deps configure build run test clean format
+
+all: build
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -z "$$missing" ]; then exit 0; fi; \
+	echo "Missing packages:$$missing"; \
+	if [ "$$(id -u)" = "0" ]; then \
+	  apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; \
+	elif command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then \
+	  sudo apt-get update && sudo DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; \
+	else \
+	  echo "Installing them needs root. Run:"; \
+	  echo "    sudo apt-get install$$missing"; \
+	  echo "then 'make $(MAKECMDGOALS)' again."; \
+	  exit 1; \
+	fi
+
+configure: deps
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_ARGS)
+
+build: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	$(BUILD_DIR)/app/zkv-console $(RUN_ARGS)
+
+test: build
+	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD_DIR)

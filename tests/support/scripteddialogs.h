@@ -1,0 +1,123 @@
+#pragma once
+
+#include "dialogs.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <functional>
+
+/// Dialogs for window tests: every box is recorded, every answer comes from the test's script,
+/// and a dialog asked for without a scripted answer is recorded as unexpected (and cancelled).
+class ScriptedDialogs : public Dialogs
+{
+public:
+    struct Call {
+        QString kind; ///< message, question, later, open, save, name, port
+        Icon icon = Icon::Information;
+        QString caption;
+        QString text;
+    };
+
+    QList<Call> calls;
+    QStringList unexpected;
+
+    QList<bool> questionAnswers;
+    QList<QString> openAnswers;
+    QList<QString> saveAnswers;
+    QList<std::optional<QString>> nameAnswers;
+    /// Port window: the answer, and the language the user switched to there (if any).
+    QList<std::pair<std::optional<QString>, std::optional<quint8>>> portAnswers;
+    /// Non-blocking boxes still up, with what runs when each is closed.
+    QList<std::function<void()>> openBoxes;
+    /// Runs while a modal box is up (a test may look at the windows then).
+    std::function<void(const Call &)> whileModal;
+
+    void message(QWidget *, Icon icon, const QString &caption, const QString &text) override
+    {
+        record({QStringLiteral("message"), icon, caption, text});
+    }
+    bool question(QWidget *, const QString &caption, const QString &text) override
+    {
+        record({QStringLiteral("question"), Icon::Question, caption, text});
+        if (questionAnswers.isEmpty()) {
+            unexpected << QStringLiteral("question: ") + text;
+            return false;
+        }
+        return questionAnswers.takeFirst();
+    }
+    void messageLater(QWidget *, Icon icon, const QString &caption, const QString &text,
+                      std::function<void()> closed) override
+    {
+        record({QStringLiteral("later"), icon, caption, text});
+        openBoxes << std::move(closed);
+    }
+    QString openFileName(QWidget *, const QString &title, const QString &filter,
+                         const QString &) override
+    {
+        record({QStringLiteral("open"), Icon::Information, title, filter});
+        if (openAnswers.isEmpty()) {
+            unexpected << QStringLiteral("open dialog: ") + title;
+            return {};
+        }
+        return openAnswers.takeFirst();
+    }
+    QString saveFileName(QWidget *, const QString &title, const QString &filter,
+                         const QString &) override
+    {
+        record({QStringLiteral("save"), Icon::Information, title, filter});
+        if (saveAnswers.isEmpty()) {
+            unexpected << QStringLiteral("save dialog");
+            return {};
+        }
+        return saveAnswers.takeFirst();
+    }
+    std::optional<QString> askName(QWidget *, const NameRequest &request) override
+    {
+        record({QStringLiteral("name"), Icon::Information, request.caption, request.prompt});
+        if (nameAnswers.isEmpty()) {
+            unexpected << QStringLiteral("name dialog: ") + request.caption;
+            return std::nullopt;
+        }
+        return nameAnswers.takeFirst();
+    }
+    std::optional<QString> selectPort(QWidget *, quint8 &language) override
+    {
+        record({QStringLiteral("port"), Icon::Information, {}, {}});
+        if (portAnswers.isEmpty()) {
+            unexpected << QStringLiteral("port window");
+            return std::nullopt;
+        }
+        const auto answer = portAnswers.takeFirst();
+        if (answer.second)
+            language = *answer.second;
+        return answer.first;
+    }
+
+    /// Closes the oldest non-blocking box as the user would.
+    bool closeOldestBox()
+    {
+        if (openBoxes.isEmpty())
+            return false;
+        auto closed = openBoxes.takeFirst();
+        if (closed)
+            closed();
+        return true;
+    }
+    QList<Call> callsOf(const QString &kind) const
+    {
+        QList<Call> out;
+        for (const Call &c : calls)
+            if (c.kind == kind)
+                out << c;
+        return out;
+    }
+
+private:
+    void record(const Call &call)
+    {
+        calls << call;
+        if (whileModal && call.kind != QStringLiteral("later"))
+            whileModal(call);
+    }
+};
