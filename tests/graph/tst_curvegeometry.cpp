@@ -1,6 +1,7 @@
 #include "curveframe.h"
 #include "curveviewstate.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <cmath>
@@ -102,6 +103,8 @@ private slots:
     void zoomRefusedWhenSpanWouldVanish();
     void zoomRefusedWithoutScale();
     void invertedRecordNeverDividesByZero();
+    void zoomSequencesKeepPositiveSpans();
+    void anyRecordDrawsFinitely();
     void truncation_data();
     void truncation();
     void crossCursor_data();
@@ -644,6 +647,55 @@ void TestCurveGeometry::invertedRecordNeverDividesByZero()
     QCOMPARE(view.ViewTimeEnd, -665);
     QCOMPARE(view.PxPerSecond, 0.0);
     QVERIFY(std::isfinite(view.PxPerDegree));
+}
+
+void TestCurveGeometry::zoomSequencesKeepPositiveSpans()
+{
+    QRandomGenerator rng(4711);
+    const QList<ProgParam> records = {realisticRecord(), flatRecord(20), flatRecord(1150),
+                                      ProgParam()};
+    for (const ProgParam &p : records) {
+        CurveViewState view;
+        view.TotalScale(p);
+        view.setAreaSize(kDesignSize.width(), kDesignSize.height());
+        for (int i = 0; i < 2000; ++i) {
+            const ZoomMode mode = rng.bounded(3) == 0 ? ZoomMode::Out : ZoomMode::In;
+            view.zoomStep(mode, rng.bounded(-50, 760), rng.bounded(-50, 240));
+            QVERIFY2(view.ViewTempMax > view.ViewTempMin, qPrintable(QString::number(i)));
+            QVERIFY2(view.ViewTimeEnd > view.ViewTimeStart, qPrintable(QString::number(i)));
+            QVERIFY(view.ViewTempMin >= view.FullTempMin);
+            QVERIFY(view.ViewTimeStart >= 0 && view.ViewTimeEnd <= view.FullTimeEnd);
+            QVERIFY(view.PxPerSecond > 0 && view.PxPerDegree > 0);
+        }
+    }
+}
+
+void TestCurveGeometry::anyRecordDrawsFinitely()
+{
+    // Records read from a file are not range-checked: any 16-bit values must draw without
+    // overflow, and a finished run must retrace the whole curve.
+    QRandomGenerator rng(1234);
+    for (int i = 0; i < 3000; ++i) {
+        ProgParam p;
+        for (int k = 0; k < ProgParam::FieldCount; ++k)
+            p.setField(k, quint16(rng.bounded(i % 2 ? 65536 : 1200)));
+        p.VacOffByTime = quint8(rng.bounded(2));
+        p.HeatTemp = std::max<quint16>(p.HeatTemp, 1);
+        p.CoolTemp = std::max<quint16>(p.CoolTemp, 1);
+        CurveViewState view;
+        view.TotalScale(p);
+        const QSize size(rng.bounded(1, 3000), rng.bounded(1, 1500));
+        view.zoomStep(ZoomMode::In, rng.bounded(size.width()), rng.bounded(size.height()));
+        const CurveFrame finished = BuildCurveFrame(p, view, size, {19, 0, 0});
+        QCOMPARE(finished.curve.size(), qsizetype(CurveStages.size()) + 1);
+        QCOMPARE(finished.executed, finished.curve);
+
+        const RunPosition run{int(rng.bounded(32)), int(rng.bounded(65536)),
+                              int(rng.bounded(65536))};
+        const CurveFrame running = BuildCurveFrame(p, view, size, run);
+        QVERIFY(running.executed.size() <= running.curve.size());
+        QVERIFY(running.markers.size() <= 3);
+    }
 }
 
 void TestCurveGeometry::truncation_data()
