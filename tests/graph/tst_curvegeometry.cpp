@@ -1,5 +1,6 @@
 #include "curveframe.h"
 #include "curveviewstate.h"
+#include "samplerecord.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -12,35 +13,6 @@ namespace
 {
 
 const QSize kDesignSize(705, 189); // plot frame: x 35..685, y 20..169
-
-// A plausible glaze firing. Full view: 300..1030 °C, 0..1675 s, so that at the design size
-// PxPerSecond = 650 / 1675 and PxPerDegree = 149 / 730.
-ProgParam realisticRecord()
-{
-    ProgParam p;
-    p.PreDryTemp = 400;
-    p.PreDryHold = 2;
-    p.DryLevel = 30;
-    p.DryCloseTime = 2;
-    p.DryTemp = 500;
-    p.DryHold = 3;
-    p.PreHeatLevel = 100;
-    p.PreHeatCloseTime = 1;
-    p.PreHeatTemp = 650;
-    p.PreHeatHold = 2;
-    p.HeatTemp = 930;
-    p.HeatRate = 55;
-    p.FiringTime = 60;
-    p.CoolTemp = 700;
-    p.CoolTime = 2;
-    p.TemperingTime = 1;
-    p.OpenTemp = 600;
-    p.OpenTime = 3;
-    p.VacOnTemp = 650;
-    p.VacOff = 920;
-    p.VacOffByTime = 0;
-    return p;
-}
 
 // All hold and movement times 0, OpenTime 0, six equal temperatures.
 ProgParam flatRecord(int temp)
@@ -75,7 +47,6 @@ class TestCurveGeometry : public QObject
 {
     Q_OBJECT
 private slots:
-    void initialView();
     void totalScale_data();
     void totalScale();
     void fullRangeOf15Seconds();
@@ -95,7 +66,6 @@ private slots:
     void ticksAndMargins();
     void formatMinSec_data();
     void formatMinSec();
-    void labelPositions();
     void zoomStep_data();
     void zoomStep();
     void zoomChangesOnlyOneAxis();
@@ -111,17 +81,6 @@ private slots:
     void crossCursor();
 };
 
-void TestCurveGeometry::initialView()
-{
-    const CurveViewState view;
-    QCOMPARE(view.ViewTempMin, 0);
-    QCOMPARE(view.ViewTempMax, 1200);
-    QCOMPARE(view.ViewTimeStart, 0);
-    QCOMPARE(view.ViewTimeEnd, 1200);
-    QVERIFY(view.PxPerSecond > 0);
-    QVERIFY(view.PxPerDegree > 0);
-}
-
 void TestCurveGeometry::totalScale_data()
 {
     QTest::addColumn<ProgParam>("record");
@@ -130,7 +89,7 @@ void TestCurveGeometry::totalScale_data()
     QTest::addColumn<int>("timeEnd");
 
     // 60 + 60 × 16 + 100 + 150 + 280 × 60 div 55 (= 305) + 100
-    QTest::newRow("realistic") << realisticRecord() << 300 << 1030 << 1675;
+    QTest::newRow("realistic") << SampleFiring() << 300 << 1030 << 1675;
 
     ProgParam p = flatRecord(500);
     QTest::newRow("flat, open time 0 adds 15 s") << p << 400 << 600 << 15;
@@ -197,7 +156,7 @@ void TestCurveGeometry::fullRangeOf15Seconds()
 void TestCurveGeometry::breakpointsOfRealisticRecord()
 {
     CurveViewState view;
-    const ProgParam p = realisticRecord();
+    const ProgParam p = SampleFiring();
     view.TotalScale(p);
     const CurveFrame frame = BuildCurveFrame(p, view, kDesignSize, {});
 
@@ -230,7 +189,7 @@ void TestCurveGeometry::breakpointsOfRealisticRecord()
 void TestCurveGeometry::scalesFollowTheAreaSize()
 {
     CurveViewState view;
-    const ProgParam p = realisticRecord();
+    const ProgParam p = SampleFiring();
     view.TotalScale(p);
     const CurveFrame frame = BuildCurveFrame(p, view, QSize(1375, 389), {});
     QCOMPARE(view.PlotRight, 1355);
@@ -273,7 +232,7 @@ void TestCurveGeometry::checkZoneVacuum()
     QFETCH(int, onStage);
     QFETCH(int, offStage);
 
-    ProgParam p = realisticRecord();
+    ProgParam p = SampleFiring();
     p.VacOnTemp = quint16(vacOnTemp);
     p.PreHeatLevel = quint16(preHeatLevel);
     p.VacOff = quint16(vacOff);
@@ -293,7 +252,7 @@ void TestCurveGeometry::markerPositions_data()
     const int on = CurveMarker::VacuumOn;
     const int off = CurveMarker::VacuumOff;
 
-    ProgParam p = realisticRecord();
+    ProgParam p = SampleFiring();
     // On: the end of the drying ramp. Off at 920 °C: 361 + (270 × 60 div 55 = 294) × sx = 475.09,
     // 96 - 270 × sy = 40.89.
     QTest::newRow("on at stage 5, off on the ramp")
@@ -304,7 +263,7 @@ void TestCurveGeometry::markerPositions_data()
     QTest::newRow("on at stage 11 with level 99")
         << p << QList<int>{11, 11} << QList<QPoint>{{361, 96}, {475, 40}} << QList<int>{on, off};
 
-    p = realisticRecord();
+    p = SampleFiring();
     p.VacOffByTime = 1;
     p.VacOff = 30;
     // 479 + 30 × sx = 490.64, on the firing hold.
@@ -341,7 +300,7 @@ void TestCurveGeometry::markerPositions()
 
 void TestCurveGeometry::markerTriangles()
 {
-    ProgParam p = realisticRecord();
+    ProgParam p = SampleFiring();
     const CurveFrame frame = frameOf(p);
     QCOMPARE(frame.markers.size(), 2);
     const CurveMarker &on = frame.markers[0];
@@ -399,10 +358,10 @@ void TestCurveGeometry::executedPath()
     QFETCH(int, lastStage);
     QFETCH(QPoint, end);
 
-    ProgParam p = realisticRecord();
+    ProgParam p = SampleFiring();
     p.CoolTime = quint16(coolTime);
     CurveViewState view;
-    view.TotalScale(realisticRecord()); // same ranges whatever CoolTime is
+    view.TotalScale(SampleFiring()); // same ranges whatever CoolTime is
     const CurveFrame frame = BuildCurveFrame(p, view, kDesignSize, {zone, zoneTime, chamberTemp});
 
     QCOMPARE(frame.executed.first(), QPoint(35, 148));
@@ -419,7 +378,7 @@ void TestCurveGeometry::executedPath()
 
 void TestCurveGeometry::executedPathWhenFinished()
 {
-    const ProgParam p = realisticRecord();
+    const ProgParam p = SampleFiring();
     const CurveFrame frame = frameOf(p, {19, 0, 200});
     QCOMPARE(frame.executed, frame.curve);
     QCOMPARE(frame.executedStages, QList<int>(CurveStages.begin(), CurveStages.end()));
@@ -427,7 +386,7 @@ void TestCurveGeometry::executedPathWhenFinished()
 
 void TestCurveGeometry::noExecutedPathBeforeStage3()
 {
-    const ProgParam p = realisticRecord();
+    const ProgParam p = SampleFiring();
     QVERIFY(frameOf(p, {2, 100, 400}).executed.isEmpty());
     QVERIFY(frameOf(p, {0, 0, 0}).executed.isEmpty());
     QCOMPARE(frameOf(p, {3, 0, 400}).executed, (QList<QPoint>{{35, 148}, {35, 148}}));
@@ -449,7 +408,7 @@ void TestCurveGeometry::heatRateZeroCountsAsOne()
 
 void TestCurveGeometry::zoomedCurveStartsFromViewStart()
 {
-    const ProgParam p = realisticRecord();
+    const ProgParam p = SampleFiring();
     CurveViewState view;
     view.TotalScale(p);
     view.ViewTimeStart = 100;
@@ -466,7 +425,7 @@ void TestCurveGeometry::zoomedCurveStartsFromViewStart()
 
 void TestCurveGeometry::ticksAndMargins()
 {
-    const CurveFrame frame = frameOf(realisticRecord());
+    const CurveFrame frame = frameOf(SampleFiring());
 
     const QStringList tempLabels = {"300", "421", "543", "665", "786", "908", "1030"};
     const QList<int> tempYs = {169, 145, 120, 95, 70, 45, 20};
@@ -507,14 +466,6 @@ void TestCurveGeometry::formatMinSec()
     QCOMPARE(FormatMinSec(seconds), text);
 }
 
-void TestCurveGeometry::labelPositions()
-{
-    const AxisTick temp{QPoint(35, 120), "543"};
-    QCOMPARE(TempLabelPos(temp, 20, 13), QPoint(12, 114));
-    const AxisTick time{QPoint(100, 169), "2:47"};
-    QCOMPARE(TimeLabelPos(time, 25), QPoint(88, 174));
-}
-
 void TestCurveGeometry::zoomStep_data()
 {
     QTest::addColumn<int>("mode");
@@ -540,7 +491,7 @@ void TestCurveGeometry::zoomStep()
     QFETCH(QList<int>, ranges);
 
     CurveViewState view;
-    view.TotalScale(realisticRecord());
+    view.TotalScale(SampleFiring());
     view.setAreaSize(kDesignSize.width(), kDesignSize.height());
     QCOMPARE(view.zoomStep(ZoomMode(mode), click.x(), click.y()), changed);
     QCOMPARE((QList<int>{view.ViewTempMin, view.ViewTempMax, view.ViewTimeStart, view.ViewTimeEnd}),
@@ -553,7 +504,7 @@ void TestCurveGeometry::zoomStep()
 void TestCurveGeometry::zoomChangesOnlyOneAxis()
 {
     CurveViewState view;
-    view.TotalScale(realisticRecord());
+    view.TotalScale(SampleFiring());
     view.ViewTempMin = 500;
     view.ViewTempMax = 503; // a quarter of 3 is 0: the new window would be empty
     view.setAreaSize(kDesignSize.width(), kDesignSize.height());
@@ -589,7 +540,7 @@ void TestCurveGeometry::zoomRefusedWhenSpanWouldVanish()
     // Zoomed in near the lowest temperature, a click in the bottom margin: the window
     // 298.66 ± 2 °C is raised to 300..300 by the clamp.
     CurveViewState view;
-    view.TotalScale(realisticRecord());
+    view.TotalScale(SampleFiring());
     view.ViewTempMin = 300;
     view.ViewTempMax = 310;
     view.ViewTimeStart = 0;
@@ -616,7 +567,7 @@ void TestCurveGeometry::zoomRefusedWhenSpanWouldVanish()
 void TestCurveGeometry::zoomRefusedWithoutScale()
 {
     CurveViewState view;
-    view.TotalScale(realisticRecord());
+    view.TotalScale(SampleFiring());
     view.setAreaSize(40, 30); // narrower and lower than the margins: no usable scale
     QVERIFY(view.PxPerSecond < 0);
     QVERIFY(view.PxPerDegree < 0);
@@ -652,7 +603,7 @@ void TestCurveGeometry::invertedRecordNeverDividesByZero()
 void TestCurveGeometry::zoomSequencesKeepPositiveSpans()
 {
     QRandomGenerator rng(4711);
-    const QList<ProgParam> records = {realisticRecord(), flatRecord(20), flatRecord(1150),
+    const QList<ProgParam> records = {SampleFiring(), flatRecord(20), flatRecord(1150),
                                       ProgParam()};
     for (const ProgParam &p : records) {
         CurveViewState view;
