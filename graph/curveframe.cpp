@@ -3,6 +3,7 @@
 namespace
 {
 
+// One segment of the curve: its controller stage, how long it lasts and how far it climbs.
 struct Segment {
     int stage;
     int duration; ///< s
