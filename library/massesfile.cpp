@@ -1,0 +1,378 @@
+#include "massesfile.h"
+
+#include "cp1251.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace MassesFile
+{
+
+namespace
+{
+
+constexpr char kLayerSeparator = '\x01';
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+QByteArrayView trimBlanks(QByteArrayView text)
+{
+    while (!text.isEmpty() && isBlank(text.front()))
+        text = text.sliced(1);
+    while (!text.isEmpty() && isBlank(text.back()))
+        text.chop(1);
+    return text;
+}
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+bool sameName(QByteArrayView a, const char *b)
+{
+    return QByteArrayView(b).compare(a, Qt::CaseInsensitive) == 0;
+}
+
+/// Row key of a "Parameter" line: a decimal number without leading zeros below `limit`, the
+/// only keys a reader asks for; -1 for any other key.
+qint64 rowKey(QByteArrayView key, qint64 limit)
+{
+    if (key.isEmpty() || key.size() > 10 || (key.size() > 1 && key.front() == '0'))
+        return -1;
+    qint64 value = 0;
+    for (char c : key) {
+        if (c < '0' || c > '9')
+            return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value < limit ? value : -1;
+}
+
+/// The entries of the two sections that matter, as views into the file's bytes.
+struct Sections {
+    bool hasMass = false;
+    QList<QByteArrayView> massLines;
+    QList<QByteArrayView> parameterLines;
+};
+
+Sections splitSections(QByteArrayView bytes)
+{
+    enum class In { Other, Mass, Parameter } in = In::Other;
+    bool massSeen = false;
+    bool parameterSeen = false;
+    Sections sections;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0)
+            end = bytes.size();
+        QByteArrayView line = bytes.sliced(start, end - start);
+        start = end + 1;
+        if (line.endsWith('\r'))
+            line.chop(1);
+
+        qsizetype lead = 0;
+        while (lead < line.size() && isBlank(line[lead]))
+            ++lead;
+        if (lead == line.size() || line[lead] == ';')
+            continue;
+        if (line[lead] == '[') {
+            QByteArrayView name = line.sliced(lead + 1);
+            const qsizetype close = name.indexOf(']');
+            if (close >= 0)
+                name.truncate(close);
+            name = trimBlanks(name);
+            in = In::Other;
+            // Only the first section of each name counts.
+            if (sameName(name, "Mass") && !massSeen) {
+                massSeen = true;
+                in = In::Mass;
+            } else if (sameName(name, "Parameter") && !parameterSeen) {
+                parameterSeen = true;
+                in = In::Parameter;
+            }
+            continue;
+        }
+        if (in == In::Mass)
+            sections.massLines.append(line);
+        else if (in == In::Parameter)
+            sections.parameterLines.append(line);
+    }
+    sections.hasMass = massSeen;
+    return sections;
+}
+
+TextPair recordFaultText(RecordFault fault)
+{
+    switch (fault) {
+    case RecordFault::MissingKey:
+        return {"записи нет в файле", "the file holds no record for it"};
+    case RecordFault::WrongLength:
+        return {"запись неверной длины", "the record has the wrong length"};
+    case RecordFault::NotHex:
+        return {"запись содержит не шестнадцатеричные знаки",
+                "the record holds characters that are not hexadecimal digits"};
+    case RecordFault::BadChecksum:
+        return {"неверная контрольная сумма записи", "the record's checksum does not match"};
+    }
+    return {"", ""};
+}
+
+LoadReport append(MassLibrary &library, const FileContents &contents)
+{
+    LoadReport report;
+    report.firstMass = library.massCount();
+    report.firstRow = library.layerTotal();
+    size_t j = 0;
+    for (const FileMass &mass : contents.masses) {
+        library.addMass(mass.name);
+        for (const QString &layer : mass.layers) {
+            ProgParam record = j < contents.records.size() ? contents.records[j] : ProgParam{};
+            record.ProgNumber = quint8((report.firstRow + int(j) + 1) & 0xFF);
+            library.appendLayer(layer, record);
+            ++j;
+        }
+    }
+    report.massCount = library.massCount() - report.firstMass;
+    report.layerCount = library.layerTotal() - report.firstRow;
+    for (const auto &[layer, fault] : contents.unreadable) {
+        const int row = report.firstRow + layer;
+        const LayerRow &r = library.storage().Row(row);
+        report.badRecords.append({row, library.massName(r.mass), r.name, fault});
+    }
+    return report;
+}
+
+} // namespace
+
+QByteArray EncodeRecord(const ProgParam &record)
+{
+    const ProgParam::Payload payload = record.toPayload();
+    QByteArray text;
+    text.reserve(RecordTextLength);
+    quint8 sum = 0;
+    for (quint8 byte : payload) {
+        text.append(kHexDigits[byte >> 4]);
+        text.append(kHexDigits[byte & 0x0F]);
+        sum = quint8(sum + byte);
+    }
+    text.append(kHexDigits[sum >> 4]);
+    text.append(kHexDigits[sum & 0x0F]);
+    return text;
+}
+
+std::optional<RecordFault> DecodeRecord(QByteArrayView value, ProgParam &record)
+{
+    if (value.size() != RecordTextLength)
+        return RecordFault::WrongLength;
+    std::array<quint8, ProgParam::PayloadSize + 1> bytes{};
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const int high = hexValue(value[qsizetype(2 * i)]);
+        const int low = hexValue(value[qsizetype(2 * i + 1)]);
+        if (high < 0 || low < 0)
+            return RecordFault::NotHex;
+        bytes[i] = quint8(high * 16 + low);
+    }
+    ProgParam::Payload payload{};
+    quint8 sum = 0;
+    for (size_t i = 0; i < payload.size(); ++i) {
+        payload[i] = bytes[i];
+        sum = quint8(sum + bytes[i]);
+    }
+    if (sum != bytes.back())
+        return RecordFault::BadChecksum;
+    record = ProgParam::fromPayload(payload);
+    return std::nullopt;
+}
+
+QByteArray Encode(const MassLibrary &library)
+{
+    QByteArray out;
+    if (library.massCount() > 0) {
+        out.append("[Mass]\r\n");
+        for (int i = 0; i < library.massCount(); ++i) {
+            out.append(Cp1251::fromUnicode(library.massName(i)));
+            out.append('=');
+            const QStringList layers = library.layerNames(i);
+            for (qsizetype k = 0; k < layers.size(); ++k) {
+                if (k > 0)
+                    out.append(kLayerSeparator);
+                out.append(Cp1251::fromUnicode(layers.at(k)));
+            }
+            out.append("\r\n");
+        }
+    }
+    if (library.layerTotal() > 0) {
+        out.append("[Parameter]\r\n");
+        for (int r = 0; r < library.layerTotal(); ++r) {
+            out.append(QByteArray::number(r));
+            out.append('=');
+            out.append(EncodeRecord(*library.record(r)));
+            out.append("\r\n");
+        }
+    }
+    return out;
+}
+
+FileContents Decode(QByteArrayView bytes)
+{
+    FileContents contents;
+    if (bytes.size() > MaxFileSize) {
+        contents.error = ReadError::TooLarge;
+        return contents;
+    }
+    const Sections sections = splitSections(bytes);
+    contents.hasMassSection = sections.hasMass;
+    const auto tooMany = [&contents] {
+        contents = FileContents{};
+        contents.hasMassSection = true;
+        contents.error = ReadError::TooManyEntries;
+        return contents;
+    };
+    if (sections.massLines.size() > MaxEntries)
+        return tooMany();
+
+    qint64 layerTotal = 0;
+    for (QByteArrayView line : sections.massLines) {
+        FileMass mass;
+        const qsizetype equals = line.indexOf('=');
+        mass.name = Cp1251::toUnicode(equals < 0 ? line : line.first(equals));
+        QByteArrayView value = equals < 0 ? QByteArrayView() : line.sliced(equals + 1);
+        // An empty value, or an empty piece after a final separator, is no layer.
+        while (!value.isEmpty()) {
+            if (++layerTotal > MaxEntries)
+                return tooMany();
+            const qsizetype separator = value.indexOf(kLayerSeparator);
+            if (separator < 0) {
+                mass.layers.append(Cp1251::toUnicode(value));
+                break;
+            }
+            mass.layers.append(Cp1251::toUnicode(value.first(separator)));
+            value = value.sliced(separator + 1);
+        }
+        contents.masses.append(std::move(mass));
+    }
+
+    std::vector<QByteArrayView> values(static_cast<size_t>(layerTotal));
+    std::vector<bool> found(static_cast<size_t>(layerTotal), false);
+    for (QByteArrayView line : sections.parameterLines) {
+        const qsizetype equals = line.indexOf('=');
+        if (equals < 0)
+            continue;
+        const qint64 key = rowKey(trimBlanks(line.first(equals)), layerTotal);
+        if (key < 0 || found[size_t(key)])
+            continue;
+        found[size_t(key)] = true;
+        values[size_t(key)] = trimBlanks(line.sliced(equals + 1));
+    }
+
+    contents.records.resize(size_t(layerTotal));
+    for (size_t j = 0; j < contents.records.size(); ++j) {
+        const std::optional<RecordFault> fault =
+            found[j] ? DecodeRecord(values[j], contents.records[j]) : RecordFault::MissingKey;
+        if (fault)
+            contents.unreadable.append({int(j), *fault});
+    }
+    return contents;
+}
+
+FileContents ReadFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        FileContents contents;
+        contents.error = ReadError::CannotOpen;
+        contents.errorDetail = file.errorString();
+        return contents;
+    }
+    // Read one byte past the limit so that devices without a size are bounded too.
+    const QByteArray bytes = file.read(MaxFileSize + 1);
+    if (file.error() != QFileDevice::NoError) {
+        FileContents contents;
+        contents.error = ReadError::CannotOpen;
+        contents.errorDetail = file.errorString();
+        return contents;
+    }
+    return Decode(bytes);
+}
+
+QString ReadErrorText(const FileContents &contents, quint8 language)
+{
+    switch (contents.error) {
+    case ReadError::None:
+        break;
+    case ReadError::CannotOpen:
+        return TextPair{"Не удалось открыть файл: %1", "The file could not be opened: %1"}
+            .text(language)
+            .arg(contents.errorDetail);
+    case ReadError::TooLarge:
+        return TextPair{"Файл слишком велик для файла масс (более %1 байт).",
+                        "The file is too large for a masses file (more than %1 bytes)."}
+            .text(language)
+            .arg(MaxFileSize);
+    case ReadError::TooManyEntries:
+        return TextPair{"В файле более %1 масс или слоёв.",
+                        "The file names more than %1 masses or layers."}
+            .text(language)
+            .arg(MaxEntries);
+    }
+    return {};
+}
+
+LoadReport Open(MassLibrary &library, const FileContents &contents)
+{
+    library.clear();
+    return append(library, contents);
+}
+
+LoadReport Add(MassLibrary &library, const FileContents &contents)
+{
+    return append(library, contents);
+}
+
+QString BadRecordLogText(const BadRecord &bad, quint8 language)
+{
+    return TextPair{" Параметры слоя «%1» массы «%2» не прочитаны (%3); параметры слоя нулевые.",
+                    " The parameters of layer \"%1\" of mass \"%2\" could not be read (%3); the "
+                    "layer's parameters are zero."}
+        .text(language)
+        .arg(bad.layerName, bad.massName, recordFaultText(bad.fault).text(language));
+}
+
+SaveResult Save(const MassLibrary &library, const QString &path)
+{
+    SaveResult result;
+    result.nameProblems = CheckLibraryNames(library);
+    if (!result.nameProblems.isEmpty())
+        return result;
+    const QByteArray bytes = Encode(library);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        result.error = file.errorString();
+        return result;
+    }
+    if (file.write(bytes) != bytes.size()) {
+        result.error = file.errorString();
+        file.cancelWriting();
+        return result;
+    }
+    if (!file.commit()) {
+        result.error = file.errorString();
+        return result;
+    }
+    result.saved = true;
+    return result;
+}
+
+} // namespace MassesFile

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "masslibrary.h"
+#include "namerules.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+// The masses file (extension zkv): an INI-style text of CR LF lines in Windows-1251.
+//
+//   [Mass]                   one line per mass in list order:
+//   <mass name>=<layer names joined by the byte 0x01>
+//   [Parameter]              one line per layer over all masses, in row order:
+//   <row, decimal from 0>=<42 record bytes as 84 upper-case hex digits><sum of the 42 bytes
+//                          modulo 256 as 2 hex digits>
+//
+// A section appears only when it has a line. On reading, section names and keys match without
+// regard to letter case, blanks around keys and record values and lines starting with ";" are
+// ignored, the first occurrence of a section or a record key counts, and the whole "Mass"
+// section is read. A reader never trusts the file: every size is checked, and what it keeps is
+// bounded by the file's size and the limits below.
+namespace MassesFile
+{
+
+/// Files larger than this are not read.
+inline constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
+/// A file naming more masses, or more layers over all masses, is not read.
+inline constexpr int MaxEntries = 100000;
+
+/// Length of a record value: 42 bytes and the checksum byte as hex digits.
+inline constexpr int RecordTextLength = 2 * (ProgParam::PayloadSize + 1);
+
+/// Why a layer's record could not be read (it is then all zero).
+enum class RecordFault { MissingKey, WrongLength, NotHex, BadChecksum };
+
+enum class ReadError {
+    None,
+    CannotOpen,     ///< missing or unreadable file
+    TooLarge,       ///< larger than MaxFileSize
+    TooManyEntries, ///< more than MaxEntries masses or layers
+};
+
+struct FileMass {
+    QString name;
+    QStringList layers;
+
+    bool operator==(const FileMass &) const = default;
+};
+
+/// What a file holds. A file without a "Mass" section holds no masses.
+struct FileContents {
+    QList<FileMass> masses;
+    /// One record per layer over the whole file, in order (layer j from key j); all zero when
+    /// unreadable. ProgNumber is as read; Open and Add replace it.
+    std::vector<ProgParam> records;
+    /// Layers (index j over the file) whose record could not be read, in order.
+    QList<std::pair<int, RecordFault>> unreadable;
+    bool hasMassSection = false;
+    ReadError error = ReadError::None;
+    /// The system's reason for CannotOpen.
+    QString errorDetail;
+};
+
+/// The 86-character record value.
+QByteArray EncodeRecord(const ProgParam &record);
+/// Reads a record value (blanks already stripped) into `record`; upper- and lower-case digits
+/// are accepted. On a fault `record` is left as it was.
+std::optional<RecordFault> DecodeRecord(QByteArrayView value, ProgParam &record);
+
+/// The exact bytes of a fresh file for `library`. Characters Windows-1251 lacks become "?":
+/// check the names first (Save does).
+QByteArray Encode(const MassLibrary &library);
+
+/// Parses file bytes.
+FileContents Decode(QByteArrayView bytes);
+/// Reads and parses a file; a missing or unreadable file holds nothing and says why.
+FileContents ReadFile(const QString &path);
+/// Message for a file that could not be read (empty for ReadError::None).
+QString ReadErrorText(const FileContents &contents, quint8 language);
+
+/// A layer whose record could not be read, placed in the library.
+struct BadRecord {
+    int row = -1;
+    QString massName;
+    QString layerName;
+    RecordFault fault = RecordFault::MissingKey;
+
+    bool operator==(const BadRecord &) const = default;
+};
+
+/// What Open or Add put into the library.
+struct LoadReport {
+    int firstMass = 0;  ///< index of the first mass read
+    int massCount = 0;  ///< masses read
+    int firstRow = 0;   ///< row of the first layer read
+    int layerCount = 0; ///< layers read
+    QList<BadRecord> badRecords;
+};
+
+/// Open: the library is replaced by the file's masses; every layer's ProgNumber becomes its
+/// row + 1. An unreadable file leaves an empty library.
+LoadReport Open(MassLibrary &library, const FileContents &contents);
+/// Add from file: the file's masses and layers are appended (names not compared); layer j of
+/// the file goes to row (previous row count + j) and gets ProgNumber = that row + 1 (low byte).
+LoadReport Add(MassLibrary &library, const FileContents &contents);
+
+/// Log line text (beginning with a blank) for a layer whose record could not be read.
+QString BadRecordLogText(const BadRecord &bad, quint8 language);
+
+/// Outcome of Save: either saved, or refused for names (nothing written), or failed writing.
+struct SaveResult {
+    bool saved = false;
+    QList<NameProblem> nameProblems;
+    QString error; ///< the system's reason when writing failed
+};
+
+/// Writes `library` as a fresh file at `path`, atomically (a failure leaves any previous file
+/// as it was). Refused without writing when a name cannot be held by the file.
+SaveResult Save(const MassLibrary &library, const QString &path);
+
+} // namespace MassesFile
