@@ -1,0 +1,179 @@
+#include "Unit2.h"
+
+#include "textpair.h"
+
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+
+namespace
+{
+
+constexpr int MaxTextLength = 18;
+constexpr TextPair Attention = {"Внимание", "Attention"};
+constexpr TextPair FieldMustBeFilled = {"Необходимо заполнить поле!",
+                                        "The field must be filled up!"};
+
+bool isDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+} // namespace
+
+TAddMass::TAddMass(Dialogs &dialogs, QWidget *parent)
+    : QDialog(parent)
+    , m_dialogs(dialogs)
+{
+    setObjectName(QStringLiteral("AddMass"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+
+    lblName = new QLabel(QStringLiteral("Название:"), this);
+    lblName->setObjectName(QStringLiteral("lblName"));
+    lblNote = new QLabel(this);
+    lblNote->setObjectName(QStringLiteral("lblNote"));
+    QFont small = lblNote->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    lblNote->setFont(small);
+    edtMass = new QLineEdit(this);
+    edtMass->setObjectName(QStringLiteral("edtMass"));
+    edtMass->setMaxLength(MaxTextLength);
+    edtMass->installEventFilter(this);
+    lblName->setBuddy(edtMass);
+    btnMass = new QPushButton(QStringLiteral("O&K"), this);
+    btnMass->setObjectName(QStringLiteral("btnMass"));
+    btnMass->setAutoDefault(false);
+
+    auto *layout = new QGridLayout(this);
+    layout->addWidget(lblName, 0, 0, 1, 2);
+    layout->addWidget(edtMass, 1, 0);
+    layout->addWidget(btnMass, 1, 1);
+    layout->addWidget(lblNote, 2, 0, 1, 2);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(btnMass, &QPushButton::clicked, this, &TAddMass::btnMassClick);
+    connect(edtMass, &QLineEdit::textEdited, this, &TAddMass::keepDigitsOnly);
+}
+
+void TAddMass::prepare(const NameRequest &request)
+{
+    setWindowTitle(request.caption);
+    lblName->setText(request.prompt);
+    lblNote->setText(request.note);
+    m_numeric = request.numeric;
+    if (request.preset)
+        edtMass->setText(*request.preset);
+    if (m_numeric)
+        keepDigitsOnly();
+}
+
+std::optional<QString> TAddMass::ask(const NameRequest &request, Validator validator)
+{
+    prepare(request);
+    setValidator(std::move(validator));
+    const int result = exec();
+    setValidator({});
+    if (result != QDialog::Accepted)
+        return std::nullopt;
+    return text();
+}
+
+QString TAddMass::text() const
+{
+    return edtMass->text();
+}
+
+void TAddMass::FormShow()
+{
+    edtMass->setFocus(Qt::OtherFocusReason);
+}
+
+void TAddMass::btnMassClick()
+{
+    if (edtMass->text().isEmpty()) {
+        m_dialogs.message(this, Dialogs::Icon::Error, Attention.text(m_language),
+                          FieldMustBeFilled.text(m_language));
+        edtMass->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (m_validator) {
+        const QString error = m_validator(edtMass->text());
+        if (!error.isEmpty()) {
+            m_dialogs.message(this, Dialogs::Icon::Warning, Attention.text(m_language), error);
+            edtMass->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+    accept();
+}
+
+bool TAddMass::edtMassKeyPress(int key, const QString &text)
+{
+    if (key == Qt::Key_Escape) {
+        edtMass->clear();
+        return true;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        btnMassClick();
+        return true;
+    }
+    if (!m_numeric || text.isEmpty() || key == Qt::Key_Backspace)
+        return false;
+    // Control characters are shortcuts (copy, paste, select all): pasted text is filtered
+    // after the edit. Printable text passes only when it is digits.
+    for (QChar c : text) {
+        if (c.unicode() >= 0x20 && !isDigit(c))
+            return true;
+    }
+    return false;
+}
+
+void TAddMass::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    FormShow();
+}
+
+void TAddMass::keyPressEvent(QKeyEvent *event)
+{
+    // Escape empties the field instead of closing; Enter is the OK button.
+    if (edtMassKeyPress(event->key(), QString()))
+        return;
+    QDialog::keyPressEvent(event);
+}
+
+bool TAddMass::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == edtMass && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (edtMassKeyPress(key->key(), key->text()))
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TAddMass::keepDigitsOnly()
+{
+    if (!m_numeric)
+        return;
+    const QString current = edtMass->text();
+    QString digits;
+    int cursor = edtMass->cursorPosition();
+    for (qsizetype i = 0; i < current.size(); ++i) {
+        if (isDigit(current.at(i)))
+            digits.append(current.at(i));
+        else if (i < cursor)
+            --cursor;
+    }
+    if (digits != current) {
+        edtMass->setText(digits);
+        edtMass->setCursorPosition(cursor);
+    }
+}

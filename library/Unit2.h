@@ -1,0 +1,62 @@
+#pragma once
+
+#include "dialogs.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+/// The name dialog: one text field for a mass or layer name, the transfer's start slot or the
+/// access code. One instance is kept and reused; the field keeps its text between uses unless
+/// the caller presets it. Message boxes go through the Dialogs given at construction.
+class TAddMass : public QDialog
+{
+    Q_OBJECT
+
+public:
+    /// Returns an error text to refuse the entered text (the dialog stays open), or empty.
+    using Validator = std::function<QString(const QString &)>;
+
+    explicit TAddMass(Dialogs &dialogs, QWidget *parent = nullptr);
+
+    /// Language of the dialog's own message (0 Russian, 1 English).
+    void setLanguage(quint8 language) { m_language = language; }
+    /// Sets caption, prompt, note, numeric mode and (when given) the preset text.
+    void prepare(const NameRequest &request);
+    void setValidator(Validator validator) { m_validator = std::move(validator); }
+
+    /// prepare(), then shows the dialog modally; the entered text, or nothing when cancelled.
+    std::optional<QString> ask(const NameRequest &request, Validator validator = {});
+
+    QString text() const;
+    bool numeric() const { return m_numeric; }
+
+    void FormShow();
+    void btnMassClick();
+    /// Handles a key typed into edtMass; true when the key was consumed or dropped.
+    bool edtMassKeyPress(int key, const QString &text);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void keepDigitsOnly();
+
+    Dialogs &m_dialogs;
+    quint8 m_language = 1;
+    bool m_numeric = false;
+    Validator m_validator;
+
+    QLabel *lblName = nullptr;
+    QLabel *lblNote = nullptr;
+    QLineEdit *edtMass = nullptr;
+    QPushButton *btnMass = nullptr;
+};

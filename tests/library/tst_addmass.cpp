@@ -1,0 +1,302 @@
+#include "Unit2.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace
+{
+
+/// Records the message boxes the dialog raises; anything else it asks for is a test failure.
+class BoxRecorder : public Dialogs
+{
+public:
+    struct Box {
+        Icon icon;
+        QString caption;
+        QString text;
+    };
+    QList<Box> boxes;
+    QStringList unexpected;
+
+    void message(QWidget *, Icon icon, const QString &caption, const QString &text) override
+    {
+        boxes.append({icon, caption, text});
+    }
+    bool question(QWidget *, const QString &, const QString &text) override
+    {
+        unexpected << text;
+        return false;
+    }
+    void messageLater(QWidget *, Icon, const QString &, const QString &text,
+                      std::function<void()>) override
+    {
+        unexpected << text;
+    }
+    QString openFileName(QWidget *, const QString &title, const QString &, const QString &) override
+    {
+        unexpected << title;
+        return {};
+    }
+    QString saveFileName(QWidget *, const QString &title, const QString &, const QString &) override
+    {
+        unexpected << title;
+        return {};
+    }
+    std::optional<QString> askName(QWidget *, const NameRequest &request) override
+    {
+        unexpected << request.caption;
+        return std::nullopt;
+    }
+};
+
+NameRequest addMassRequest()
+{
+    return {QStringLiteral("Add Mass"), QStringLiteral("Name:"), QString(), false, std::nullopt};
+}
+
+NameRequest transferRequest()
+{
+    return {QStringLiteral("Transfer"), QStringLiteral("Start at #"), QStringLiteral("*№=1...10"),
+            true, QStringLiteral("1")};
+}
+
+} // namespace
+
+class TestAddMass : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void designControls();
+    void prepareSetsTexts();
+    void focusOnShow();
+    void escapeEmptiesAndStaysOpen();
+    void enterActsAsButton();
+    void emptyTextRefused_data();
+    void emptyTextRefused();
+    void keepsTextUnlessPreset();
+    void numericModeKeysAndPaste();
+    void nameModeTakesAnyCharacter();
+    void validatorRefusesAndStaysOpen();
+    void askReturnsTextOrNothing();
+
+private:
+    BoxRecorder *m_boxes = nullptr;
+    TAddMass *m_dialog = nullptr;
+    QLineEdit *edit() const { return m_dialog->findChild<QLineEdit *>("edtMass"); }
+    QPushButton *button() const { return m_dialog->findChild<QPushButton *>("btnMass"); }
+};
+
+void TestAddMass::init()
+{
+    m_boxes = new BoxRecorder;
+    m_dialog = new TAddMass(*m_boxes);
+}
+
+void TestAddMass::cleanup()
+{
+    QVERIFY2(m_boxes->unexpected.isEmpty(), qPrintable(m_boxes->unexpected.join('\n')));
+    delete m_dialog;
+    delete m_boxes;
+}
+
+void TestAddMass::designControls()
+{
+    auto *name = m_dialog->findChild<QLabel *>("lblName");
+    auto *note = m_dialog->findChild<QLabel *>("lblNote");
+    QVERIFY(name && note && edit() && button());
+    QCOMPARE(name->text(), QStringLiteral("Название:"));
+    QVERIFY(note->text().isEmpty());
+    QCOMPARE(button()->text(), QStringLiteral("O&K"));
+    QCOMPARE(edit()->maxLength(), 18);
+}
+
+void TestAddMass::prepareSetsTexts()
+{
+    m_dialog->prepare(transferRequest());
+    QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Transfer"));
+    QCOMPARE(m_dialog->findChild<QLabel *>("lblName")->text(), QStringLiteral("Start at #"));
+    QCOMPARE(m_dialog->findChild<QLabel *>("lblNote")->text(), QStringLiteral("*№=1...10"));
+    QCOMPARE(edit()->text(), QStringLiteral("1"));
+    QVERIFY(m_dialog->numeric());
+    m_dialog->prepare(addMassRequest());
+    QVERIFY(m_dialog->findChild<QLabel *>("lblNote")->text().isEmpty());
+    QVERIFY(!m_dialog->numeric());
+}
+
+void TestAddMass::focusOnShow()
+{
+    m_dialog->prepare(addMassRequest());
+    button()->setFocus();
+    m_dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
+    QCOMPARE(m_dialog->focusWidget(), edit());
+}
+
+void TestAddMass::escapeEmptiesAndStaysOpen()
+{
+    m_dialog->prepare(addMassRequest());
+    m_dialog->show();
+    QTest::keyClicks(edit(), QStringLiteral("Enamel"));
+    QTest::keyClick(edit(), Qt::Key_Escape);
+    QVERIFY(edit()->text().isEmpty());
+    QVERIFY(m_dialog->isVisible());
+    // Escape with the focus on the button empties the field too.
+    edit()->setText(QStringLiteral("x"));
+    QTest::keyClick(button(), Qt::Key_Escape);
+    QVERIFY(edit()->text().isEmpty());
+    QVERIFY(m_dialog->isVisible());
+    QVERIFY(m_boxes->boxes.isEmpty());
+}
+
+void TestAddMass::enterActsAsButton()
+{
+    m_dialog->prepare(addMassRequest());
+    m_dialog->show();
+    QTest::keyClicks(edit(), QStringLiteral("Glaze"));
+    QTest::keyClick(edit(), Qt::Key_Return);
+    QVERIFY(!m_dialog->isVisible());
+    QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
+    QCOMPARE(m_dialog->text(), QStringLiteral("Glaze"));
+}
+
+void TestAddMass::emptyTextRefused_data()
+{
+    QTest::addColumn<quint8>("language");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("Russian") << quint8(0) << QStringLiteral("Внимание")
+                             << QStringLiteral("Необходимо заполнить поле!");
+    QTest::newRow("English") << quint8(1) << QStringLiteral("Attention")
+                             << QStringLiteral("The field must be filled up!");
+}
+
+void TestAddMass::emptyTextRefused()
+{
+    QFETCH(quint8, language);
+    QFETCH(QString, caption);
+    QFETCH(QString, text);
+
+    m_dialog->setLanguage(language);
+    m_dialog->prepare({QStringLiteral("c"), QStringLiteral("p"), {}, false, QString()});
+    m_dialog->show();
+    QTest::keyClick(edit(), Qt::Key_Enter);
+    QTest::mouseClick(button(), Qt::LeftButton);
+    QCOMPARE(m_boxes->boxes.size(), 2);
+    QCOMPARE(m_boxes->boxes[0].caption, caption);
+    QCOMPARE(m_boxes->boxes[0].text, text);
+    QVERIFY(m_dialog->isVisible());
+    QCOMPARE(m_dialog->focusWidget(), edit());
+}
+
+void TestAddMass::keepsTextUnlessPreset()
+{
+    m_dialog->prepare(addMassRequest());
+    m_dialog->show();
+    QTest::keyClicks(edit(), QStringLiteral("Opaque"));
+    QTest::mouseClick(button(), Qt::LeftButton);
+    QVERIFY(!m_dialog->isVisible());
+
+    m_dialog->prepare(addMassRequest());
+    QCOMPARE(edit()->text(), QStringLiteral("Opaque"));
+    NameRequest rename = addMassRequest();
+    rename.preset = QStringLiteral("Dentine");
+    m_dialog->prepare(rename);
+    QCOMPARE(edit()->text(), QStringLiteral("Dentine"));
+}
+
+void TestAddMass::numericModeKeysAndPaste()
+{
+    m_dialog->prepare(transferRequest());
+    m_dialog->show();
+    edit()->selectAll();
+    QTest::keyClicks(edit(), QStringLiteral("1a.2 -3"));
+    QCOMPARE(edit()->text(), QStringLiteral("123"));
+    QTest::keyClick(edit(), Qt::Key_Backspace);
+    QCOMPARE(edit()->text(), QStringLiteral("12"));
+
+    QApplication::clipboard()->setText(QStringLiteral("4x5"));
+    if (QApplication::clipboard()->text() != QStringLiteral("4x5"))
+        QSKIP("no clipboard on this platform");
+    edit()->end(false);
+    edit()->paste();
+    QCOMPARE(edit()->text(), QStringLiteral("1245"));
+
+    // A preset with other characters is cleaned too.
+    NameRequest request = transferRequest();
+    request.preset = QStringLiteral("x7");
+    m_dialog->prepare(request);
+    QCOMPARE(edit()->text(), QStringLiteral("7"));
+}
+
+void TestAddMass::nameModeTakesAnyCharacter()
+{
+    m_dialog->prepare(addMassRequest());
+    m_dialog->show();
+    edit()->clear();
+    QTest::keyClicks(edit(), QStringLiteral("A-1.5 "));
+    QTest::sendKeyEvent(QTest::Click, edit(), Qt::Key_unknown, QStringLiteral("Б"), Qt::NoModifier);
+    QCOMPARE(edit()->text(), QStringLiteral("A-1.5 Б"));
+    QTest::keyClicks(edit(), QStringLiteral("0123456789ABCDEFGH"));
+    QCOMPARE(edit()->text().size(), 18);
+}
+
+void TestAddMass::validatorRefusesAndStaysOpen()
+{
+    m_dialog->setLanguage(1);
+    m_dialog->prepare(addMassRequest());
+    m_dialog->setValidator([](const QString &text) {
+        return text.contains('=') ? QStringLiteral("no equals") : QString();
+    });
+    m_dialog->show();
+    edit()->clear();
+    QTest::keyClicks(edit(), QStringLiteral("a=b"));
+    QTest::mouseClick(button(), Qt::LeftButton);
+    QVERIFY(m_dialog->isVisible());
+    QCOMPARE(m_boxes->boxes.size(), 1);
+    QCOMPARE(m_boxes->boxes[0].caption, QStringLiteral("Attention"));
+    QCOMPARE(m_boxes->boxes[0].text, QStringLiteral("no equals"));
+
+    edit()->setText(QStringLiteral("ab"));
+    QTest::mouseClick(button(), Qt::LeftButton);
+    QVERIFY(!m_dialog->isVisible());
+    QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
+}
+
+void TestAddMass::askReturnsTextOrNothing()
+{
+    // Shown with the field's text selected, so typing replaces the preset.
+    QString selected;
+    QTimer::singleShot(0, m_dialog, [this, &selected] {
+        selected = edit()->selectedText();
+        QTest::keyClicks(edit(), QStringLiteral("7"));
+        QTest::keyClick(edit(), Qt::Key_Return);
+    });
+    QCOMPARE(m_dialog->ask(transferRequest()).value_or("cancelled"), QStringLiteral("7"));
+    QCOMPARE(selected, QStringLiteral("1"));
+
+    // A refused text keeps the dialog open; closing it then is a cancel.
+    const auto refuseAll = [](const QString &) { return QStringLiteral("never"); };
+    QTimer::singleShot(0, m_dialog, [this] {
+        button()->click();
+        m_dialog->close();
+    });
+    QCOMPARE(m_dialog->ask(addMassRequest(), refuseAll), std::nullopt);
+    QCOMPARE(m_boxes->boxes.size(), 1);
+    QCOMPARE(m_boxes->boxes[0].text, QStringLiteral("never"));
+
+    // The validator of one use does not stay for the next; the text stays from the last use.
+    QTimer::singleShot(0, m_dialog, [this] { button()->click(); });
+    QCOMPARE(m_dialog->ask(addMassRequest()).value_or("cancelled"), QStringLiteral("7"));
+}
+
+QTEST_MAIN(TestAddMass)
+#include "tst_addmass.moc"
