@@ -3,6 +3,7 @@
 #include "Unit1.h"
 
 #include "filedialogspec.h"
+#include "firingcurveview.h"
 #include "glyphlist.h"
 #include "link.h"
 #include "logtime.h"
@@ -79,6 +80,11 @@ TForm1::TForm1(ConsoleOptions options, Dialogs &dialogs, QWidget *parent)
     ImageList1 = new GlyphList(this);
     ImageList1->setObjectName(QStringLiteral("ImageList1"));
 
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(TimerInterval);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+
     buildActions();
     buildMenus();
 
@@ -99,12 +105,10 @@ TForm1::TForm1(ConsoleOptions options, Dialogs &dialogs, QWidget *parent)
     setCentralWidget(central);
     buildStatusBar();
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(TimerInterval);
-    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
-
     connect(m_link.get(), &Link::portFailed, this, &TForm1::onPortFailed);
+    // Every request sent restarts the watchdog: its tick comes 800 ms after the last send.
+    connect(m_link.get(), &Link::requestSent, Timer1, qOverload<>(&QTimer::start));
+    connect(m_link.get(), &Link::replyDecoded, this, &TForm1::onReplyDecoded);
 
     resize(774, 657);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -510,12 +514,17 @@ QWidget *TForm1::buildGraphArea()
     buttons->addStretch(1);
     h->addLayout(buttons);
 
-    pbGraph = new QWidget;
+    pbGraph = new FiringCurveView;
     pbGraph->setObjectName(QStringLiteral("pbGraph"));
-    pbGraph->setMinimumSize(300, 150);
-    pbGraph->resize(705, 189);
-    pbGraph->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     h->addWidget(pbGraph, 1);
+    auto zoomMode = [this] {
+        pbGraph->setZoomMode(sbZoomIn->isChecked()    ? ZoomMode::In
+                             : sbZoomOut->isChecked() ? ZoomMode::Out
+                                                      : ZoomMode::None);
+    };
+    connect(sbZoomIn, &QToolButton::toggled, this, zoomMode);
+    connect(sbZoomOut, &QToolButton::toggled, this, zoomMode);
+    connect(sbFullView, &QPushButton::clicked, this, &TForm1::sbFullViewClick);
     return area;
 }
 
@@ -697,7 +706,14 @@ void TForm1::ReLanguageForm1()
         setHint(m_hintTable[i], Texts::ToolHints[i].text.text(lang));
 }
 
-void TForm1::Timer1Timer()
+void TForm1::sbFullViewClick()
 {
-    QGuiApplication::setApplicationDisplayName(AppTitle);
+    pbGraph->TotalScale();
+}
+
+void TForm1::setPanel(int i, const QString &text, int width)
+{
+    if (width >= 0)
+        m_panels[size_t(i)]->setFixedWidth(width);
+    m_panels[size_t(i)]->setText(text);
 }

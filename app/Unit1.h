@@ -10,8 +10,10 @@
 #include <memory>
 #include <optional>
 
+class FiringCurveView;
 class Link;
 class SerialLine;
+struct DecodeResult;
 class QAction;
 class QActionGroup;
 class QComboBox;
@@ -76,6 +78,9 @@ public:
     // The 800 ms tick.
     void Timer1Timer();
 
+    // Graph.
+    void sbFullViewClick();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
@@ -99,6 +104,9 @@ private:
         return pair.text(m_console.Language);
     }
     void onPortFailed(const QString &reason);
+    /// Writes what a decoded reply shows at once (buttons, labels, status-bar panels 0..3).
+    void onReplyDecoded(const DecodeResult &result);
+    void setPanel(int i, const QString &text, int width = -1);
 
     ConsoleOptions m_options;
     Dialogs &m_dialogs;
@@ -148,7 +156,7 @@ private:
     QLabel *lblVacDimension = nullptr;
 
     // Graph.
-    QWidget *pbGraph = nullptr;
+    FiringCurveView *pbGraph = nullptr;
     QToolButton *sbZoomIn = nullptr;
     QToolButton *sbZoomOut = nullptr;
     QPushButton *sbFullView = nullptr;

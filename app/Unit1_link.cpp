@@ -2,6 +2,8 @@
 
 #include "Unit1.h"
 
+#include "furnacedisplay.h"
+#include "glyphlist.h"
 #include "link.h"
 #include "linktexts.h"
 #include "portlist.h"
@@ -14,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 
 void TForm1::SelPortClick()
@@ -67,4 +70,76 @@ void TForm1::onPortFailed(const QString &reason)
     log(LinkTexts::PortFailed.text(m_console.Language).arg(m_link->state().PortName, reason));
     m_panels[0]->setFixedWidth(70);
     m_panels[0]->setText(tx(Texts::NoFurnace));
+}
+
+void TForm1::onReplyDecoded(const DecodeResult &result)
+{
+    if (!result.applied)
+        return;
+    FurnaceImage &image = m_link->image();
+    const quint8 lang = m_console.Language;
+    switch (result.type) {
+    case 1: {
+        const ModelPanel model = ModelPanelText(image);
+        setPanel(0, model.text, model.width);
+        if (result.unknownModel) {
+            // The watchdog must not count the time the box is up.
+            Timer1->stop();
+            m_dialogs.message(this, Dialogs::Icon::Error, LinkTexts::Attention.text(lang),
+                              UnknownModelText(image.FurnaceModelId, lang));
+            image.UnknownModelReported = true;
+            Timer1->start();
+        }
+        break;
+    }
+    case 3: {
+        setPanel(2, QString::number(image.CurrentZone));
+        sbTemperature->setText(TemperatureCaption(image));
+        lblVacEconMode->setText(EconomyLabel(image));
+        sbPressure->setText(PressureCaption(image));
+        lblChamberState->setText(ChamberStateText(image.ChamberStatus, lang));
+        const auto *glyphs = static_cast<GlyphList *>(ImageList1);
+        sbTemperature->setIcon(glyphs->icon(TemperatureGlyph(image)));
+        sbPressure->setIcon(glyphs->icon(PressureGlyph(image)));
+        break;
+    }
+    case 4:
+        lblTsupport->setText(SupportTempText(image.SupportTempRead));
+        break;
+    case 15:
+        lblTime->setText(ClockTimeText(image));
+        lblDate->setText(ClockDateText(image));
+        break;
+    case 56:
+        setPanel(3, ZoneTimeText(image.ZoneTime));
+        break;
+    case 99:
+        setPanel(1, ControllerModeText(image.ControllerMode, lang));
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::Timer1Timer()
+{
+    // 1. The title is built afresh on every tick.
+    QString title = QStringLiteral("ZKV4.6 CONSOLE");
+    // 2-3. Reply watchdog, or the poll set.
+    const WatchdogResult watchdog = m_link->watchdogTick(m_console.OfficesWindowOpen);
+    const RequestState &requests = m_link->requests();
+    if (watchdog.timedOut) {
+        if (watchdog.transferCancelled) {
+            btnSend->setEnabled(true);
+            log(tx(Texts::LogNoResponse));
+        }
+        lblPacketErr->setText(QStringLiteral("PacketERR=%1,%2")
+                                  .arg(requests.NoReplyCount)
+                                  .arg(requests.LastRequestType));
+        setPanel(0, tx(Texts::NoFurnace), 70);
+    } else {
+        lblPacketErr->setText(QStringLiteral("PacketERR=0"));
+    }
+    // 9. The application title.
+    QGuiApplication::setApplicationDisplayName(title);
 }

@@ -85,7 +85,45 @@ void Link::runPass()
     dispatchStep();
 }
 
-void Link::schedulerStep() {}
+void Link::schedulerStep()
+{
+    if (!isRunning() || m_requests.ReplyAwaited || pausing())
+        return;
+    if (const std::optional<Request> next = TakeNextRequest(m_requests, m_image))
+        SendRequest(*next);
+}
+
+void Link::SendRequest(const Request &request)
+{
+    m_requests.ReplyAwaited = true;
+    emit requestSent(request.type);
+    auto &buf = m_rx.FrameBuffer;
+    quint8 *payload = buf.data() + 4;
+    int length = 0;
+    switch (request.type) {
+    case 62:
+    case 63:
+    case 6:
+    case 8:
+    case 9:
+        length = m_payloadProvider ? m_payloadProvider(request, payload) : 0;
+        break;
+    default:
+        length = BuildRequestPayload(request, m_image, payload);
+        break;
+    }
+    buf[2] = request.type;
+    buf[3] = quint8(qBound(0, length, FrameMaxPayload));
+    TransmitPacket();
+}
+
+WatchdogResult Link::watchdogTick(bool officesWindowOpen)
+{
+    const WatchdogResult result = WatchdogTick(m_requests, officesWindowOpen);
+    if (result.timedOut)
+        m_rx.reset();
+    return result;
+}
 
 void Link::receiveStep()
 {
@@ -107,7 +145,14 @@ void Link::dispatchStep()
         return;
     m_rx.FrameReady = false;
     emit frameReceived();
+    const DecodeResult result =
+        DecodeReply(m_rx.type(), m_rx.payload(), m_rx.length(), m_image, m_requests);
+    if (result.pause)
+        m_pauseUntil.setRemainingTime(500);
+    emit replyDecoded(result);
+    // Whatever arrived ends the wait.
     m_rx.reset();
+    m_requests.ReplyAwaited = false;
 }
 
 void Link::onLineFailed(const QString &reason)

@@ -1,12 +1,18 @@
 #pragma once
 
 #include "framing.h"
+#include "furnaceimage.h"
+#include "replydecoder.h"
+#include "requests.h"
 #include "serialline.h"
+
+#include <QDeadlineTimer>
 
 #include <QObject>
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class ComThread;
@@ -32,12 +38,26 @@ public:
     LinkState &state() { return m_state; }
     const LinkState &state() const { return m_state; }
     FrameReceiver &receiver() { return m_rx; }
+    RequestState &requests() { return m_requests; }
+    const RequestState &requests() const { return m_requests; }
+    FurnaceImage &image() { return m_image; }
+    const FurnaceImage &image() const { return m_image; }
+    /// Marks a request kind pending: the only way to ask the controller for anything.
+    void request(RequestKind kind) { m_requests.Pending.set(kind); }
+
+    /// Builds the payloads the link cannot build itself (program 62/63, transfer 6/8/9):
+    /// writes them to `payload` and returns their length.
+    using PayloadProvider = std::function<int(const Request &request, quint8 *payload)>;
+    void setPayloadProvider(PayloadProvider provider) { m_payloadProvider = std::move(provider); }
     SerialLine *line() const { return m_line.get(); }
     bool isRunning() const { return m_state.LinkRunning.load() != 0; }
 
     /// With manual passes the link thread is not started: the owner calls runPass() itself
     /// (tests and measurements that need the passes under their control).
     void setManualPasses(bool manual) { m_manualPasses = manual; }
+    /// Whether the controller asked for a pause (reply 2) that is still running: nothing is
+    /// sent until it ends. The user-interface thread is never put to sleep for it.
+    bool pausing() const { return !m_pauseUntil.hasExpired(); }
 
     /// Opens `line`. On success the receiver is idle, both queues are purged, `LinkRunning` is
     /// set and the link thread runs. On failure the line is dropped and `error` says why.
@@ -50,6 +70,14 @@ public:
     /// Sends the frame whose type, length and payload are in the frame buffer (positions 2, 3,
     /// 4 onward), with address 1.
     void TransmitPacket();
+
+    /// Sends one request: sets the reply wait, builds the frame and transmits it. Emits
+    /// requestSent() first (the owner restarts its watchdog timer on it).
+    void SendRequest(const Request &request);
+
+    /// The watchdog that opens every tick of the 800 ms timer (see WatchdogTick); on a
+    /// time-out the receiver is reset too.
+    WatchdogResult watchdogTick(bool officesWindowOpen);
 
     /// One pass of the link thread: scheduler, receive, dispatch. Does nothing once
     /// `LinkRunning` is clear.
@@ -64,14 +92,22 @@ public:
 signals:
     /// The line failed after it was opened (see SerialLine::failed).
     void portFailed(const QString &reason);
-    /// A complete frame with a good checksum was taken from the frame buffer.
+    /// A complete frame with a good checksum was taken from the frame buffer (before decoding).
     void frameReceived();
+    /// A request went out.
+    void requestSent(quint8 type);
+    /// A reply was decoded into the furnace image (the wait ends after this returns).
+    void replyDecoded(const DecodeResult &result);
 
 private:
     void onLineFailed(const QString &reason);
 
     LinkState m_state;
     FrameReceiver m_rx;
+    RequestState m_requests;
+    FurnaceImage m_image;
+    PayloadProvider m_payloadProvider;
+    QDeadlineTimer m_pauseUntil;
     std::unique_ptr<SerialLine> m_line;
     std::unique_ptr<ComThread> m_thread;
     bool m_manualPasses = false;

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <array>
+
+/// The controller's 38-byte settings block, kept as received (read by request 51, written back
+/// whole by request 52). Little-endian fields; bytes the console does not interpret are carried
+/// unchanged.
+struct ServiceBlock {
+    static constexpr int Size = 38;
+    std::array<quint8, Size> bytes{};
+
+    quint8 OpeningSeconds() const { return bytes[29]; }
+    quint8 ClosingSeconds() const { return bytes[28]; }
+};
+
+/// The furnace as the console last heard it: every value decoded from the controller's replies,
+/// plus the few values the console sends. User-interface thread only.
+struct FurnaceImage {
+    quint16 ChamberTemp = 0; ///< °C (reply 3)
+    quint8 Vacuum = 0;       ///< % rarefaction (reply 3)
+    /// Bits 0-2 chamber position (0 half-open, 1 closing, 2 opening, 3 closed, 4 opened),
+    /// bit 3 vacuum, bits 5-6 heating (reply 3).
+    quint8 ChamberStatus = 0;
+    quint8 StageByte = 0;         ///< fifth status byte as received
+    quint8 CurrentZone = 0;       ///< program step being executed (while ControllerMode is 32)
+    quint16 ZoneTime = 0;         ///< s in the current step (replies 56, 75)
+    quint16 RemainingMinutes = 0; ///< reply 70
+    quint8 ControllerMode = 0;    ///< 0, 16, 21, 22, 26 error, 32 program (reply 99)
+    quint8 FaultCode = 0;         ///< meaningful while ControllerMode is 26
+    quint8 FurnaceModelId = 0;
+    QString FurnaceModelName;
+    quint8 VersionMajor = 0;
+    quint8 VersionMinor = 0;
+    /// 90 economy off, 91..95 economy level %, anything else maximum vacuum.
+    quint8 VacEconomyMode = 0;
+    quint16 SupportTempRead = 0; ///< °C (reply 4)
+    quint16 SupportTempSet = 0;  ///< °C to send with request 5
+    quint8 ServiceStep = 0;      ///< replies 43, 45, 48, 75
+    quint16 ReperValue1 = 0;     ///< reference-sensor voltage, mV (reply 48)
+    quint16 ReperValue2 = 0;     ///< temperature at which the sensor operated, °C (reply 48)
+    quint16 AmbientTemp = 0;     ///< reply 57
+    std::array<quint16, 9> AdcMeasures{}; ///< mV (reply 55)
+    quint8 ClockSecond = 0;
+    quint8 ClockMinute = 0;
+    quint8 ClockHour = 0;
+    quint8 ClockDay = 0;
+    quint8 ClockMonth = 0;
+    quint8 ClockYear = 0; ///< years since 2000
+    /// Clock to send with request 16.
+    struct {
+        quint8 hour = 0;
+        quint8 minute = 0;
+        quint8 day = 1;
+        quint8 month = 1;
+        quint8 year = 0; ///< years since 2000
+    } ClockSet;
+    ServiceBlock Block;
+    bool UnknownModelReported = false;
+
+    /// Chamber position state: ChamberStatus bits 0-2.
+    quint8 chamberPosition() const { return ChamberStatus & 0x07; }
+    bool chamberMoving() const { return chamberPosition() == 1 || chamberPosition() == 2; }
+};

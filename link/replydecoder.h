@@ -1,0 +1,22 @@
+#pragma once
+
+#include "furnaceimage.h"
+#include "requests.h"
+
+/// What a decoded reply asks of the console beyond the furnace image.
+struct DecodeResult {
+    quint8 type = 0;
+    bool applied = false;      ///< the type and length were known and the image was updated
+    bool unknownModel = false; ///< reply 1 with a model not reported yet: show the box
+    bool pause = false;        ///< reply 2 asked for a 500 ms pause
+};
+
+/// Decodes one checked reply into the furnace image. A reply of another type, or of a known
+/// type with another length, changes nothing, except that a wrong-length reply 51 asks for the
+/// service block again (a bounded number of times in a row). The caller ends the wait and
+/// resets the receiver whatever the outcome.
+DecodeResult DecodeReply(quint8 type, const quint8 *payload, int length, FurnaceImage &image,
+                         RequestState &requests);
+
+/// Name of a known furnace model, or an empty text.
+QString FurnaceModelName(quint8 modelId);
