@@ -331,6 +331,7 @@ void TestMassLibrary::copySourceGoneAfterDelete()
     CopyLayer(sel);
     // The selection still holds the record while the layer is deleted.
     QVERIFY(lib.deleteLayer(1));
+    QVERIFY(!CopiedRecord(lib, sel));
     SelectLayer(lib, sel, 0);
     QVERIFY(!CopiedRecord(lib, sel));
     QCOMPARE(PasteLayer(lib, sel), PasteOutcome::BufferEmpty);
