@@ -38,8 +38,10 @@ TAddMass::TAddMass(Dialogs &dialogs, QWidget *parent)
     lblNote = new QLabel(this);
     lblNote->setObjectName(QStringLiteral("lblNote"));
     QFont small = lblNote->font();
-    small.setPointSizeF(small.pointSizeF() * 0.85);
-    lblNote->setFont(small);
+    if (small.pointSizeF() > 0) {
+        small.setPointSizeF(small.pointSizeF() * 0.85);
+        lblNote->setFont(small);
+    }
     edtMass = new QLineEdit(this);
     edtMass->setObjectName(QStringLiteral("edtMass"));
     edtMass->setMaxLength(MaxTextLength);
