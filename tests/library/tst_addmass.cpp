@@ -56,13 +56,21 @@ public:
 
 NameRequest addMassRequest()
 {
-    return {QStringLiteral("Add Mass"), QStringLiteral("Name:"), QString(), false, std::nullopt};
+    NameRequest request;
+    request.caption = QStringLiteral("Add Mass");
+    request.prompt = QStringLiteral("Name:");
+    return request;
 }
 
 NameRequest transferRequest()
 {
-    return {QStringLiteral("Transfer"), QStringLiteral("Start at #"), QStringLiteral("*№=1...10"),
-            true, QStringLiteral("1")};
+    NameRequest request;
+    request.caption = QStringLiteral("Transfer");
+    request.prompt = QStringLiteral("Start at #");
+    request.note = QStringLiteral("*№=1...10");
+    request.numeric = true;
+    request.preset = QStringLiteral("1");
+    return request;
 }
 
 } // namespace
@@ -186,7 +194,9 @@ void TestAddMass::emptyTextRefused()
     QFETCH(QString, text);
 
     m_dialog->setLanguage(language);
-    m_dialog->prepare({QStringLiteral("c"), QStringLiteral("p"), {}, false, QString()});
+    NameRequest request = addMassRequest();
+    request.preset = QString();
+    m_dialog->prepare(request);
     m_dialog->show();
     QTest::keyClick(edit(), Qt::Key_Enter);
     QTest::mouseClick(button(), Qt::LeftButton);
