@@ -1,0 +1,221 @@
+#pragma once
+
+#include "simprogram.h"
+#include "simserviceblock.h"
+
+#include <QtGlobal>
+
+#include <array>
+#include <optional>
+
+/// The furnace behind the simulated controller: chamber temperature, table drive, vacuum pump,
+/// heater, the firing program and the service procedures, all advanced over simulated time.
+///
+/// Units: temperatures in °C, vacuum in % rarefaction, table level in % of its travel (0 =
+/// lowered, chamber open; 100 = raised, chamber closed), times in simulated seconds. Time only
+/// moves in advance(); nothing runs in between. One thread owns an instance.
+class SimFurnace
+{
+public:
+    /// Controller modes (request 99).
+    enum Mode : quint8 {
+        Holding = 0,
+        DriveCalibration = 16,
+        VacuumCalibration = 21,
+        OverheatAdjustment = 22,
+        Error = 26,
+        ReperTuning = 27,
+        ReperRun = 28,
+        Program = 32,
+    };
+
+    /// Table position states (bits 0-2 of the chamber status).
+    enum Position : quint8 { HalfOpen = 0, Closing = 1, Opening = 2, Closed = 3, Opened = 4 };
+
+    /// Chamber status bits above the position.
+    static constexpr quint8 StatusVacuumBit = 0x08;
+    static constexpr quint8 StatusHeaterOnBit = 0x20;      ///< heater regulating
+    static constexpr quint8 StatusHeaterPoweredBit = 0x40; ///< heater drawing power now
+
+    /// The service procedures, each with the controller mode it reports.
+    enum class Procedure : quint8 {
+        None,
+        DriveCalibration,   ///< request 44; ServiceStep 1..4 (4 = done)
+        VacuumCalibration,  ///< request 42; ServiceStep 1..5 (5 = done)
+        OverheatAdjustment, ///< request 74; ServiceStep 1..7 (7 = done)
+        ReperTuning,        ///< request 39; ServiceStep 1..6 (6 = done)
+        ReperRun,           ///< request 40; ServiceStep 1..8 (8 = done)
+    };
+
+    static constexpr double TickSeconds = 0.1;       ///< integration step
+    static constexpr double StandardPaceValue = 240; ///< heat value meaning the standard pace
+    static constexpr double StandardPace = 60.0;     ///< °C/min
+    static constexpr double HoldingPace = 30.0;      ///< °C/min, idle heating to the support T
+    static constexpr double MaxHeatingPace = 200.0;  ///< °C/min, what the heater can do
+    static constexpr double StartSeconds = 1.0;      ///< duration of a start step
+    static constexpr double DefaultOpeningSeconds = 15.0; ///< opening step with value 0
+    static constexpr double PulsesPerSecond = 125.0;      ///< table drive pulses
+    static constexpr double SealedLevel = 99.95;          ///< table level at which vacuum can build
+
+    SimFurnace();
+
+    // --- time
+    /// Moves simulated time on by `seconds` (negative or non-finite values are ignored).
+    void advance(double seconds);
+    double simulatedSeconds() const { return m_time; }
+
+    // --- readings
+    double chamberTemperature() const { return m_temp; }
+    quint16 ChamberTemp() const;  ///< rounded, as reported
+    quint8 Vacuum() const;        ///< rounded %, as reported
+    quint8 ChamberStatus() const; ///< position, vacuum and heater bits
+    Position position() const;
+    double tableLevel() const { return m_level; }
+    bool pumpOn() const;
+    bool heaterOn() const;
+    bool heaterPowered() const { return m_heaterPowered; }
+    quint8 ControllerMode() const { return m_mode; }
+    quint8 FaultCode() const { return m_fault; }
+    /// The program step index while a program runs (19 once it has ended), else 0.
+    quint8 stageByte() const;
+    /// Seconds spent in the current program step or service step; 0 when neither runs.
+    quint16 ZoneTime() const;
+    /// Seconds since the running program started; 0 when none.
+    quint16 programSeconds() const;
+    /// Whole minutes (rounded up) the running program still needs; 0 when none runs.
+    quint16 RemainingMinutes() const;
+    bool programRunning() const { return m_mode == Program && !m_finished; }
+    bool programFinished() const { return m_mode == Program && m_finished; }
+    int currentStep() const { return m_mode == Program ? m_step : -1; }
+    Procedure procedure() const { return m_proc; }
+    quint8 ServiceStep() const { return m_serviceStep; }
+    quint16 ReperValue1() const;                          ///< reference-sensor voltage, mV
+    quint16 ReperValue2() const { return m_reperValue2; } ///< T at which it last operated, °C
+    quint16 AmbientTemp() const { return quint16(qRound(m_ambient)); }
+    /// Converter readings in mV: [0] cold junction, [1] vacuum sensor, [4] thermocouple coarse,
+    /// [5] reference sensor, [6] -5 V supply, [8] thermocouple fine; [2], [3], [7] are 0.
+    std::array<quint16, 9> AdcMeasures() const;
+
+    // --- settings
+    quint16 SupportTemp() const { return m_support; }
+    void setSupportTemp(quint16 celsius) { m_support = celsius; }
+    quint8 VacEconomyMode() const { return m_economy; }
+    void setVacEconomyMode(quint8 mode) { m_economy = mode; }
+    const SimServiceBlock &serviceBlock() const { return m_block; }
+    void setServiceBlock(const SimServiceBlock &block) { m_block = block; }
+    /// The temperature at which the reference sensor really operates (°C).
+    void setReperOperationTemp(double celsius) { m_reperOperationTemp = celsius; }
+    void setAmbient(double celsius);
+
+    // --- commands; each returns false when the furnace does not take it in its present mode
+    /// 0 stop, 1 close (raise the table), 2 open (lower it). Only while holding or in error.
+    bool chamberCommand(quint8 command);
+    /// Heater holding at the support temperature, on or off. Only while holding.
+    bool setHeaterHolding(bool on);
+    bool heaterHolding() const { return m_heaterHolding; }
+    /// The vacuum button: the pump toggles. While holding or in error.
+    bool toggleVacuumPump();
+    /// Ends a program or a service procedure, clears an error; back to holding.
+    void stop();
+    /// Starts `program` from step 0; a running service procedure ends. Refused in error mode.
+    bool startProgram(const SimProgram &program);
+    /// Replaces the running program, keeping the current step and its elapsed time (an ended
+    /// program stays ended). Refused when no program has been started.
+    bool replaceProgram(const SimProgram &program);
+    /// Starts a service procedure. Refused in error mode and while a program runs.
+    bool startProcedure(Procedure procedure);
+    /// Error mode with `code` at once: the program or procedure stops, heater and pump off.
+    void raiseFault(quint8 code);
+    /// Error mode with `code` once a program has run `programSeconds` simulated seconds.
+    void raiseFaultAfter(quint8 code, double programSeconds);
+    void cancelPendingFault() { m_pendingFault.reset(); }
+
+    const std::optional<SimProgram> &program() const { return m_program; }
+
+private:
+    struct HeaterDemand {
+        bool on = false;
+        double setpoint = 0; ///< °C
+        double pace = 0;     ///< °C/min when heating up
+    };
+
+    // physics (simfurnace.cpp)
+    void tick(double dt);
+    bool steady() const;
+    void settle(double seconds);
+    void moveTable(double dt);
+    void heat(double dt, const HeaterDemand &demand);
+    void pump(double dt);
+    double vacuumTarget() const;           ///< % the pump is heading for (0 when off or not sealed)
+    double coolingRate(double temp) const; ///< natural losses, °C/s
+    double coolingConstant() const;        ///< 1/s at the present table level
+    double coolingConstantAt(double level) const;
+    double closingSpeed() const; ///< %/s
+    double openingSpeed() const; ///< %/s
+    void driveTable(double target, double speed);
+    void stopTable() { m_tableTarget = m_level; }
+    bool tableAt(double level) const;
+    HeaterDemand heaterDemand() const;
+    void countHeaterTime(double dt);
+    void toHolding();
+
+    // firing program (simfurnaceprogram.cpp)
+    void tickProgram(double dt);
+    void enterStep(int index);
+    void applyStep(bool fresh);
+    bool stepDone() const;
+    void finishProgram();
+    void updateProgramVacuum();
+    HeaterDemand programDemand() const;
+    double remainingSeconds() const;
+    double naturalCoolingSeconds(double from, double to, double level) const;
+    static double paceOf(quint16 value);
+
+    // service procedures (simfurnaceservice.cpp)
+    void tickProcedure(double dt);
+    void enterServiceStep(quint8 step);
+    void finishProcedure();
+    HeaterDemand procedureDemand() const;
+    bool procedurePump() const;
+    double reperTarget() const;
+
+    double m_time = 0;
+    double m_ambient = 24;
+    double m_temp = 24;
+    double m_vacuum = 0;
+    double m_level = 100;
+    double m_tableTarget = 100;
+    double m_tableSpeed = 0; ///< %/s, for the present movement
+    bool m_heaterHolding = false;
+    bool m_heaterPowered = false;
+    bool m_pumpButton = false;
+    quint8 m_mode = Holding;
+    quint8 m_fault = 0;
+    quint8 m_economy = 93;
+    quint16 m_support = 400;
+    SimServiceBlock m_block = SimServiceBlock::factoryDefaults();
+    double m_workTimeCarry = 0; ///< 1/100 s not yet counted
+    double m_resourceCarry = 0; ///< seconds not yet counted
+
+    // program
+    std::optional<SimProgram> m_program;
+    int m_step = 0;
+    double m_stepTime = 0;
+    double m_programTime = 0;
+    double m_setpoint = 0;      ///< temperature the holding steps keep
+    double m_stepStartTemp = 0; ///< temperature when the current step began
+    bool m_finished = false;
+    bool m_vacOn = false;
+    bool m_vacDone = false;
+    bool m_fired = false; ///< an end-of-firing step was passed
+    std::optional<std::pair<quint8, double>> m_pendingFault;
+
+    // service procedure
+    Procedure m_proc = Procedure::None;
+    quint8 m_serviceStep = 0;
+    double m_serviceTime = 0;
+    double m_koverheatCarry = 0;
+    double m_reperOperationTemp = 662;
+    bool m_reperOperated = false;
+    quint16 m_reperValue2 = 0;
+};
