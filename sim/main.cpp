@@ -1,0 +1,278 @@
+// zkv-furnace-sim: a simulated furnace controller on a pseudo-terminal. Prints the device path
+// of the terminal as its first line of output and serves it until SIGINT or SIGTERM.
+
+#include "furnacecontroller.h"
+#include "ptyserver.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <optional>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+namespace
+{
+
+struct Options {
+    QString linkPath;
+    double speed = 1.0;
+    SimFaults faults;
+    SimIdentity identity;
+    std::optional<int> faultCode;
+    std::optional<double> faultAfter;
+    std::optional<double> reperTemp;
+};
+
+/// Reads an integer option within [min, max]; false with a message when it is not one.
+bool intOption(const QCommandLineParser &parser, const QString &name, int min, int max, int *out,
+               QString *error)
+{
+    if (!parser.isSet(name))
+        return true;
+    bool ok = false;
+    const int v = parser.value(name).toInt(&ok, 0);
+    if (!ok || v < min || v > max) {
+        *error = QStringLiteral("--%1 needs a whole number from %2 to %3, not \"%4\"")
+                     .arg(name)
+                     .arg(min)
+                     .arg(max)
+                     .arg(parser.value(name));
+        return false;
+    }
+    *out = v;
+    return true;
+}
+
+bool doubleOption(const QCommandLineParser &parser, const QString &name, double min, double max,
+                  std::optional<double> *out, QString *error)
+{
+    if (!parser.isSet(name))
+        return true;
+    bool ok = false;
+    const double v = parser.value(name).toDouble(&ok);
+    if (!ok || !(v >= min && v <= max)) {
+        *error = QStringLiteral("--%1 needs a number from %2 to %3, not \"%4\"")
+                     .arg(name)
+                     .arg(min)
+                     .arg(max)
+                     .arg(parser.value(name));
+        return false;
+    }
+    *out = v;
+    return true;
+}
+
+bool parseOptions(QCoreApplication &app, Options *o, QString *error)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Simulated ZKV4.6 furnace controller on a pseudo-terminal.\n"
+                       "Prints the terminal's device path as the first line of output, then "
+                       "answers the console's requests on it until SIGINT or SIGTERM."));
+    parser.addHelpOption();
+    parser.addOptions({
+        {QStringLiteral("link"),
+         QStringLiteral("Also make <path> a symbolic link to the device "
+                        "(removed on exit)."),
+         QStringLiteral("path")},
+        {QStringLiteral("speed"), QStringLiteral("Simulated seconds per real second (default 1)."),
+         QStringLiteral("x")},
+        {QStringLiteral("no-reply"), QStringLiteral("Never answer.")},
+        {QStringLiteral("no-reply-every"), QStringLiteral("Leave every Nth request unanswered."),
+         QStringLiteral("n")},
+        {QStringLiteral("bad-checksum"), QStringLiteral("Send every reply with a wrong checksum.")},
+        {QStringLiteral("bad-checksum-every"),
+         QStringLiteral("Send every Nth reply with a wrong checksum."), QStringLiteral("n")},
+        {QStringLiteral("wrong-length"),
+         QStringLiteral("Send every reply one payload byte too long.")},
+        {QStringLiteral("wrong-type"),
+         QStringLiteral("Answer every request with a reply of type <type>."),
+         QStringLiteral("type")},
+        {QStringLiteral("model"), QStringLiteral("Report furnace model <id> (default 13)."),
+         QStringLiteral("id")},
+        {QStringLiteral("firmware"),
+         QStringLiteral("Report firmware version <major.minor> (default 1.05)."),
+         QStringLiteral("version")},
+        {QStringLiteral("long-identify"), QStringLiteral("Answer identify with 6 bytes, not 3.")},
+        {QStringLiteral("fault"),
+         QStringLiteral("Controller error with fault <code> (mode 26): at once, or with "
+                        "--fault-after once a program has run that long."),
+         QStringLiteral("code")},
+        {QStringLiteral("fault-after"),
+         QStringLiteral("Raise --fault after <seconds> of simulated program time."),
+         QStringLiteral("seconds")},
+        {QStringLiteral("delay"), QStringLiteral("Delay every reply by <ms> milliseconds."),
+         QStringLiteral("ms")},
+        {QStringLiteral("refuse-transfer"),
+         QStringLiteral("Refuse library transfers (acknowledge with 0).")},
+        {QStringLiteral("transfer-ack"),
+         QStringLiteral("Acknowledge library transfers with <byte> (85 = accept)."),
+         QStringLiteral("byte")},
+        {QStringLiteral("reper-temp"),
+         QStringLiteral("Temperature (°C) at which the reference sensor operates (default 662)."),
+         QStringLiteral("celsius")},
+    });
+    parser.process(app); // handles --help and unknown options (exits)
+
+    if (!parser.positionalArguments().isEmpty()) {
+        *error = QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments()[0]);
+        return false;
+    }
+    o->linkPath = parser.value(QStringLiteral("link"));
+    std::optional<double> speed;
+    if (!doubleOption(parser, QStringLiteral("speed"), 0.0, 100000.0, &speed, error))
+        return false;
+    if (speed)
+        o->speed = *speed;
+
+    SimFaults &f = o->faults;
+    f.noReply = parser.isSet(QStringLiteral("no-reply"));
+    f.badChecksum = parser.isSet(QStringLiteral("bad-checksum"));
+    f.wrongLength = parser.isSet(QStringLiteral("wrong-length"));
+    int model = o->identity.modelId;
+    int ack = parser.isSet(QStringLiteral("refuse-transfer")) ? 0 : f.transferAck;
+    int faultCode = 0;
+    if (!intOption(parser, QStringLiteral("no-reply-every"), 1, 1000000, &f.noReplyEvery, error) ||
+        !intOption(parser, QStringLiteral("bad-checksum-every"), 1, 1000000, &f.badChecksumEvery,
+                   error) ||
+        !intOption(parser, QStringLiteral("wrong-type"), 0, 254, &f.wrongType, error) ||
+        !intOption(parser, QStringLiteral("model"), 0, 255, &model, error) ||
+        !intOption(parser, QStringLiteral("delay"), 0, 60000, &f.replyDelayMs, error) ||
+        !intOption(parser, QStringLiteral("transfer-ack"), 0, 255, &ack, error) ||
+        !intOption(parser, QStringLiteral("fault"), 0, 255, &faultCode, error))
+        return false;
+    o->identity.modelId = quint8(model);
+    f.transferAck = quint8(ack);
+    if (parser.isSet(QStringLiteral("fault")))
+        o->faultCode = faultCode;
+    o->identity.longForm = parser.isSet(QStringLiteral("long-identify"));
+
+    if (parser.isSet(QStringLiteral("firmware"))) {
+        const QStringList parts = parser.value(QStringLiteral("firmware")).split(u'.');
+        bool okMajor = false;
+        bool okMinor = false;
+        const int major = parts.value(0).toInt(&okMajor);
+        const int minor = parts.size() == 2 ? parts[1].toInt(&okMinor) : -1;
+        if (parts.size() != 2 || !okMajor || !okMinor || major < 0 || major > 255 || minor < 0 ||
+            minor > 255) {
+            *error = QStringLiteral("--firmware needs <major.minor>, e.g. 1.05");
+            return false;
+        }
+        o->identity.versionMajor = quint8(major);
+        o->identity.versionMinor = quint8(minor);
+    }
+    if (!doubleOption(parser, QStringLiteral("fault-after"), 0.0, 1e7, &o->faultAfter, error) ||
+        !doubleOption(parser, QStringLiteral("reper-temp"), 0.0, 2000.0, &o->reperTemp, error))
+        return false;
+    if (o->faultAfter && !o->faultCode) {
+        *error = QStringLiteral("--fault-after needs --fault <code>");
+        return false;
+    }
+    return true;
+}
+
+/// Creates `linkPath` as a symbolic link to `target`. An existing symbolic link there is
+/// replaced; any other file is left alone and reported.
+bool createLink(const QString &linkPath, const QString &target, QString *error)
+{
+    const QFileInfo info(linkPath);
+    if (info.isSymLink()) {
+        QFile::remove(linkPath);
+    } else if (info.exists()) {
+        *error = QStringLiteral("%1 exists and is not a symbolic link").arg(linkPath);
+        return false;
+    }
+    if (::symlink(QFile::encodeName(target).constData(), QFile::encodeName(linkPath).constData()) !=
+        0) {
+        *error = QStringLiteral("cannot create %1: %2")
+                     .arg(linkPath, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    return true;
+}
+
+void removeLink(const QString &linkPath, const QString &target)
+{
+    const QFileInfo info(linkPath);
+    if (info.isSymLink() && info.symLinkTarget() == QFileInfo(target).absoluteFilePath())
+        QFile::remove(linkPath);
+}
+
+void printError(const QString &text)
+{
+    std::fprintf(stderr, "zkv-furnace-sim: %s\n", text.toLocal8Bit().constData());
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // The stop signals are taken through a descriptor, so they must be blocked in every thread.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("zkv-furnace-sim"));
+
+    Options options;
+    QString error;
+    if (!parseOptions(app, &options, &error)) {
+        printError(error);
+        return 2;
+    }
+
+    FurnaceController controller;
+    controller.setSpeed(options.speed);
+    controller.faults() = options.faults;
+    controller.identity() = options.identity;
+    if (options.reperTemp)
+        controller.furnace().setReperOperationTemp(*options.reperTemp);
+    if (options.faultCode) {
+        if (options.faultAfter)
+            controller.furnace().raiseFaultAfter(quint8(*options.faultCode), *options.faultAfter);
+        else
+            controller.furnace().raiseFault(quint8(*options.faultCode));
+    }
+
+    const int signalFd = ::signalfd(-1, &stopSignals, SFD_NONBLOCK | SFD_CLOEXEC);
+    if (signalFd < 0) {
+        printError(
+            QStringLiteral("signalfd: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        return 1;
+    }
+    QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [signalFd] {
+        signalfd_siginfo info{};
+        while (::read(signalFd, &info, sizeof info) == ssize_t(sizeof info)) {
+        }
+        QCoreApplication::quit();
+    });
+
+    PtyServer server(controller);
+    int rc = 1;
+    if (!server.open(&error)) {
+        printError(error);
+    } else if (!options.linkPath.isEmpty() &&
+               !createLink(options.linkPath, server.slavePath(), &error)) {
+        printError(error);
+    } else {
+        std::printf("%s\n", server.slavePath().toLocal8Bit().constData());
+        std::fflush(stdout);
+        rc = app.exec();
+        if (!options.linkPath.isEmpty())
+            removeLink(options.linkPath, server.slavePath());
+    }
+    signalNotifier.setEnabled(false);
+    ::close(signalFd);
+    return rc;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "furnacecontroller.h"
+#include "serialline.h"
+
+#include <QByteArray>
+
+/// The built-in furnace: a serial line whose other end is a simulated controller in this
+/// process.
+///
+/// write() feeds the controller; its replies are queued for readQueued() at once, or after the
+/// controller's injected reply delay (a single-shot timer on this object's thread). Lives and is
+/// used on one thread. The controller is owned by the line and outlives open/close cycles.
+class SimulatorLine : public SerialLine
+{
+    Q_OBJECT
+public:
+    explicit SimulatorLine(QObject *parent = nullptr);
+    ~SimulatorLine() override;
+
+    bool open(QString *error) override;
+    bool isOpen() const override { return m_open; }
+    void close() override;
+    /// Drops what is queued for reading and a partly received request; replies still on their
+    /// way (delayed) arrive later, as they would from a real controller.
+    void purge() override;
+    QByteArray readQueued() override;
+    bool write(const QByteArray &bytes) override;
+
+    FurnaceController &controller() { return m_controller; }
+    const FurnaceController &controller() const { return m_controller; }
+
+    /// Test hook: the line dies like an unplugged adapter (closed, then failed() emitted).
+    void simulateFailure(const QString &reason);
+
+private:
+    FurnaceController m_controller;
+    QByteArray m_queued;
+    bool m_open = false;
+    bool m_failed = false;
+    quint64 m_session = 0; ///< bumped on close, so that late replies of a closed session drop
+};
