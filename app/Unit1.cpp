@@ -601,7 +601,10 @@ void TForm1::FormCreate()
         cmbSelPortChange();
     } else {
         quint8 language = m_console.Language;
-        const std::optional<QString> port = m_dialogs.selectPort(this, language);
+        PortWindowHooks hooks;
+        hooks.listPorts = [this] { return portList(); };
+        hooks.droppedDown = [this] { lblMassSel->setText(QStringLiteral("click")); };
+        const std::optional<QString> port = m_dialogs.selectPort(this, language, hooks);
         if (language != m_console.Language)
             setLanguage(language);
         if (port) {

@@ -30,12 +30,15 @@ class QToolButton;
 
 /// How the console was started and where its serial lines come from.
 struct ConsoleOptions {
-    /// Device to open at start instead of asking (`--port`).
+    /// Port to open at start instead of asking (`--port DEVICE`, or the simulator).
     std::optional<QString> port;
-    /// Makes the line for a port name (the real serial port, or a stand-in).
+    /// Makes the line for a port name; by default the serial device or the built-in simulator.
     std::function<std::unique_ptr<SerialLine>(const QString &name)> lineFactory;
-    /// The port names the port lists offer; by default the machine's openable serial ports.
+    /// The port names the port lists offer; by default the machine's openable serial ports,
+    /// then the simulator.
     std::function<QStringList()> portLister;
+    /// Speed of the built-in simulator: simulated seconds per real second.
+    double simulatorSpeed = 1.0;
 };
 
 /// The main window: the mass library editor, the parameter fields, the firing curve, the run
@@ -104,6 +107,7 @@ private:
         return pair.text(m_console.Language);
     }
     void onPortFailed(const QString &reason);
+    QStringList portList() const;
     /// Writes what a decoded reply shows at once (buttons, labels, status-bar panels 0..3).
     void onReplyDecoded(const DecodeResult &result);
     void setPanel(int i, const QString &text, int width = -1);

@@ -2,6 +2,7 @@
 
 #include "Unit1.h"
 
+#include "consolelines.h"
 #include "furnacedisplay.h"
 #include "glyphlist.h"
 #include "link.h"
@@ -24,13 +25,15 @@ void TForm1::SelPortClick()
     lblMassSel->setText(QStringLiteral("click"));
     const QString current = cmbSelPort->currentText();
     cmbSelPort->clear();
-    const QStringList ports = m_options.portLister
-                                  ? m_options.portLister()
-                                  : OpenablePorts(SystemPortNames(), &SerialPortLine::canOpen);
-    cmbSelPort->addItems(ports);
+    cmbSelPort->addItems(portList());
     const int keep = cmbSelPort->findText(current);
     if (keep >= 0)
         cmbSelPort->setCurrentIndex(keep);
+}
+
+QStringList TForm1::portList() const
+{
+    return m_options.portLister ? m_options.portLister() : ConsolePortList();
 }
 
 void TForm1::cmbSelPortClick()
@@ -45,7 +48,7 @@ void TForm1::cmbSelPortChange()
         return;
     std::unique_ptr<SerialLine> line = m_options.lineFactory
                                            ? m_options.lineFactory(name)
-                                           : std::make_unique<SerialPortLine>(name);
+                                           : MakeConsoleLine(name, m_options.simulatorSpeed);
     QString error;
     if (!line || !m_link->open(std::move(line), &error)) {
         log(tx(Texts::LogPortError) + name + tx(Texts::LogPortCantOpen));

@@ -1,5 +1,6 @@
 #include "Unit1.h"
 #include "consoleapplication.h"
+#include "consolelines.h"
 #include "widgetdialogs.h"
 
 #include <QCommandLineParser>
@@ -19,11 +20,27 @@ int main(int argc, char **argv)
                                         QStringLiteral("Open DEVICE at start instead of asking."),
                                         QStringLiteral("DEVICE"));
     parser.addOption(portOption);
+    const QCommandLineOption simulatorOption(
+        QStringLiteral("simulator"), QStringLiteral("Connect to the built-in furnace simulator."));
+    parser.addOption(simulatorOption);
+    const QCommandLineOption speedOption(
+        QStringLiteral("sim-speed"),
+        QStringLiteral("Simulated seconds per real second of the built-in simulator (default 1)."),
+        QStringLiteral("FACTOR"), QStringLiteral("1"));
+    parser.addOption(speedOption);
     parser.process(app);
 
     ConsoleOptions options;
     if (parser.isSet(portOption))
         options.port = parser.value(portOption);
+    else if (parser.isSet(simulatorOption))
+        options.port = SimulatorPortName;
+    bool speedOk = false;
+    options.simulatorSpeed = parser.value(speedOption).toDouble(&speedOk);
+    if (!speedOk || options.simulatorSpeed < 0 || options.simulatorSpeed > 10000) {
+        qCritical("zkv-console: --sim-speed takes a factor between 0 and 10000");
+        return 2;
+    }
 
     WidgetDialogs dialogs;
     app.setDialogs(&dialogs);

@@ -1,5 +1,8 @@
 #include "widgetdialogs.h"
 
+#include "Unit2.h"
+#include "Unit6_selport.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -39,7 +42,10 @@ QString runFileDialog(QWidget *parent, QFileDialog::AcceptMode mode, const QStri
 
 } // namespace
 
+/// The dialogs created on first use and kept until the program ends.
 struct WidgetDialogs::Windows {
+    std::unique_ptr<TAddMass> nameDialog;
+    std::unique_ptr<TfSelPort> portWindow;
 };
 
 WidgetDialogs::WidgetDialogs()
@@ -90,11 +96,23 @@ QString WidgetDialogs::saveFileName(QWidget *parent, const QString &title, const
 std::optional<QString> WidgetDialogs::askName(QWidget *parent, const NameRequest &request)
 {
     Q_UNUSED(parent);
-    Q_UNUSED(request);
-    return std::nullopt;
+    if (!m_windows->nameDialog)
+        m_windows->nameDialog = std::make_unique<TAddMass>(*this);
+    m_windows->nameDialog->setLanguage(request.language);
+    return m_windows->nameDialog->ask(request, request.validate);
 }
 
-std::optional<QString> WidgetDialogs::selectPort(QWidget *parent, quint8 &language)
+std::optional<QString> WidgetDialogs::selectPort(QWidget *parent, quint8 &language,
+                                                 const PortWindowHooks &hooks)
 {
-    return Dialogs::selectPort(parent, language);
+    Q_UNUSED(parent);
+    if (!m_windows->portWindow)
+        m_windows->portWindow = std::make_unique<TfSelPort>();
+    TfSelPort &window = *m_windows->portWindow;
+    window.prepare(language, hooks);
+    const bool chosen = window.exec() == QDialog::Accepted;
+    language = window.language();
+    if (!chosen || window.portName().isEmpty())
+        return std::nullopt;
+    return window.portName();
 }

@@ -3,6 +3,7 @@
 #include "dialogs.h"
 
 #include <functional>
+#include <memory>
 
 /// The real dialogs: Qt message boxes and file dialogs, the name dialog and the port window.
 class WidgetDialogs : public Dialogs
@@ -20,7 +21,8 @@ public:
     QString saveFileName(QWidget *parent, const QString &title, const QString &filter,
                          const QString &defaultSuffix) override;
     std::optional<QString> askName(QWidget *parent, const NameRequest &request) override;
-    std::optional<QString> selectPort(QWidget *parent, quint8 &language) override;
+    std::optional<QString> selectPort(QWidget *parent, quint8 &language,
+                                      const PortWindowHooks &hooks) override;
 
 private:
     struct Windows;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -15,6 +16,17 @@ struct NameRequest {
     QString note;
     bool numeric = false;
     std::optional<QString> preset;
+    /// Refuses an entered text with a message (the dialog stays open); empty text accepts.
+    std::function<QString(const QString &)> validate;
+    /// Language of the dialog's own messages (0 Russian, 1 English).
+    quint8 language = 1;
+};
+
+/// What the port window needs from its caller: the ports to offer when its list drops down,
+/// and a hook run at that moment.
+struct PortWindowHooks {
+    std::function<QStringList()> listPorts;
+    std::function<void()> droppedDown;
 };
 
 /// Every modal interaction of the console (message boxes, questions, file dialogs, the name
@@ -46,10 +58,12 @@ public:
     virtual std::optional<QString> askName(QWidget *parent, const NameRequest &request) = 0;
     /// The port selection window at start-up. It may switch `language`; it returns the chosen
     /// port, or nothing when closed without a choice.
-    virtual std::optional<QString> selectPort(QWidget *parent, quint8 &language)
+    virtual std::optional<QString> selectPort(QWidget *parent, quint8 &language,
+                                              const PortWindowHooks &hooks)
     {
         Q_UNUSED(parent);
         Q_UNUSED(language);
+        Q_UNUSED(hooks);
         return std::nullopt;
     }
 };

@@ -28,6 +28,7 @@ public:
     QList<std::optional<QString>> nameAnswers;
     /// Port window: the answer, and the language the user switched to there (if any).
     QList<std::pair<std::optional<QString>, std::optional<quint8>>> portAnswers;
+    PortWindowHooks lastPortHooks;
     /// Non-blocking boxes still up, with what runs when each is closed.
     QList<std::function<void()>> openBoxes;
     /// Runs while a modal box is up (a test may look at the windows then).
@@ -81,9 +82,11 @@ public:
         }
         return nameAnswers.takeFirst();
     }
-    std::optional<QString> selectPort(QWidget *, quint8 &language) override
+    std::optional<QString> selectPort(QWidget *, quint8 &language,
+                                      const PortWindowHooks &hooks) override
     {
         record({QStringLiteral("port"), Icon::Information, {}, {}});
+        lastPortHooks = hooks;
         if (portAnswers.isEmpty()) {
             unexpected << QStringLiteral("port window");
             return std::nullopt;

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "serialline.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+/// The port name under which the built-in furnace simulator is offered.
+inline const QString SimulatorPortName = QStringLiteral("Simulator");
+
+/// The ports the console offers: the machine's serial ports that can be opened right now, in
+/// natural order, then the simulator.
+QStringList ConsolePortList();
+
+/// The line for a chosen port: the in-process simulator (running at `simulatorSpeed` simulated
+/// seconds per real second) or the serial device of that name.
+std::unique_ptr<SerialLine> MakeConsoleLine(const QString &name, double simulatorSpeed = 1.0);
