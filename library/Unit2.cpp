@@ -64,6 +64,8 @@ TAddMass::TAddMass(Dialogs &dialogs, QWidget *parent)
 
 void TAddMass::prepare(const NameRequest &request)
 {
+    m_language = request.language;
+    m_validator = request.validate;
     setWindowTitle(request.caption);
     lblName->setText(request.prompt);
     lblNote->setText(request.note);
@@ -77,7 +79,8 @@ void TAddMass::prepare(const NameRequest &request)
 std::optional<QString> TAddMass::ask(const NameRequest &request, Validator validator)
 {
     prepare(request);
-    setValidator(std::move(validator));
+    if (validator)
+        setValidator(std::move(validator));
     const int result = exec();
     setValidator({});
     if (result != QDialog::Accepted)

@@ -25,13 +25,16 @@ public:
 
     explicit TAddMass(Dialogs &dialogs, QWidget *parent = nullptr);
 
-    /// Language of the dialog's own message (0 Russian, 1 English).
-    void setLanguage(quint8 language) { m_language = language; }
-    /// Sets caption, prompt, note, numeric mode and (when given) the preset text.
+    /// Sets caption, prompt, note, numeric mode, the preset text (when given), the language of
+    /// the dialog's own messages and the request's validator.
     void prepare(const NameRequest &request);
+    /// Language of the dialog's own messages (0 Russian, 1 English), after prepare().
+    void setLanguage(quint8 language) { m_language = language; }
+    /// Replaces the validator set by prepare().
     void setValidator(Validator validator) { m_validator = std::move(validator); }
 
     /// prepare(), then shows the dialog modally; the entered text, or nothing when cancelled.
+    /// `validator`, when given, is used instead of the request's.
     std::optional<QString> ask(const NameRequest &request, Validator validator = {});
 
     QString text() const;

@@ -193,9 +193,9 @@ void TestAddMass::emptyTextRefused()
     QFETCH(QString, caption);
     QFETCH(QString, text);
 
-    m_dialog->setLanguage(language);
     NameRequest request = addMassRequest();
     request.preset = QString();
+    request.language = language;
     m_dialog->prepare(request);
     m_dialog->show();
     QTest::keyClick(edit(), Qt::Key_Enter);
@@ -261,11 +261,11 @@ void TestAddMass::nameModeTakesAnyCharacter()
 
 void TestAddMass::validatorRefusesAndStaysOpen()
 {
-    m_dialog->setLanguage(1);
-    m_dialog->prepare(addMassRequest());
-    m_dialog->setValidator([](const QString &text) {
+    NameRequest request = addMassRequest();
+    request.validate = [](const QString &text) {
         return text.contains('=') ? QStringLiteral("no equals") : QString();
-    });
+    };
+    m_dialog->prepare(request);
     m_dialog->show();
     edit()->clear();
     QTest::keyClicks(edit(), QStringLiteral("a=b"));
@@ -306,6 +306,22 @@ void TestAddMass::askReturnsTextOrNothing()
     // The validator of one use does not stay for the next; the text stays from the last use.
     QTimer::singleShot(0, m_dialog, [this] { button()->click(); });
     QCOMPARE(m_dialog->ask(addMassRequest()).value_or("cancelled"), QStringLiteral("7"));
+
+    // The request's own validator and language.
+    NameRequest request = addMassRequest();
+    request.language = 0;
+    request.validate = [](const QString &text) {
+        return text == QStringLiteral("7") ? QStringLiteral("занято") : QString();
+    };
+    QTimer::singleShot(0, m_dialog, [this] {
+        button()->click();
+        edit()->setText(QStringLiteral("8"));
+        button()->click();
+    });
+    QCOMPARE(m_dialog->ask(request).value_or("cancelled"), QStringLiteral("8"));
+    QCOMPARE(m_boxes->boxes.size(), 2);
+    QCOMPARE(m_boxes->boxes[1].caption, QStringLiteral("Внимание"));
+    QCOMPARE(m_boxes->boxes[1].text, QStringLiteral("занято"));
 }
 
 QTEST_MAIN(TestAddMass)
