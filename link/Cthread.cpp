@@ -1,12 +1,10 @@
 #include "Cthread.h"
 
 #include <QMetaObject>
-#include <QPointer>
-#include <QSemaphore>
 
 #include <memory>
 
-ComThread::ComThread(QObject *context, std::function<void()> pass,
+ComThread::ComThread(QObject *context, std::function<bool()> pass,
                      const std::atomic<quint8> &running, QObject *parent)
     : QThread(parent)
     , m_context(context)
@@ -18,23 +16,32 @@ ComThread::ComThread(QObject *context, std::function<void()> pass,
 void ComThread::run()
 {
     // Shared with the queued calls, which may outlive this loop when the thread gives up.
-    auto done = std::make_shared<QSemaphore>();
+    struct Handover {
+        QSemaphore done;
+        std::atomic<bool> busy{false};
+    };
+    auto handover = std::make_shared<Handover>();
     while (m_running.load()) {
         auto pass = m_pass;
         const std::atomic<quint8> *running = &m_running;
         QMetaObject::invokeMethod(
             m_context,
-            [pass, running, done] {
-                if (running->load())
-                    pass();
-                done->release();
+            [pass, running, handover] {
+                handover->busy = running->load() && pass();
+                handover->done.release();
             },
             Qt::QueuedConnection);
-        while (!done->tryAcquire(1, 20)) {
+        while (!handover->done.tryAcquire(1, 20)) {
             if (!m_running.load())
                 return;
         }
         m_passes.fetch_add(1);
-        msleep(1);
+        if (handover->busy) {
+            msleep(1);
+        } else {
+            m_wake.tryAcquire(1, IdleWaitMs);
+            // One pass serves every wake-up that came meanwhile.
+            m_wake.tryAcquire(m_wake.available());
+        }
     }
 }

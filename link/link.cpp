@@ -27,13 +27,16 @@ bool Link::open(std::unique_ptr<SerialLine> line, QString *error)
 
     m_line = std::move(line);
     connect(m_line.get(), &SerialLine::failed, this, &Link::onLineFailed);
+    connect(m_line.get(), &SerialLine::dataArrived, this, &Link::wakeThread);
     m_state.PortFailed = false;
     m_state.LinkRunning = 1;
     m_rx.reset();
     m_line->purge();
-    m_thread = std::make_unique<ComThread>(
-        this, [this] { runPass(); }, m_state.LinkRunning);
-    m_thread->start();
+    if (!m_manualPasses) {
+        m_thread = std::make_unique<ComThread>(
+            this, [this] { return runPass(); }, m_state.LinkRunning);
+        m_thread->start();
+    }
     return true;
 }
 
@@ -45,6 +48,7 @@ void Link::close()
         m_line->close();
     }
     if (m_thread) {
+        m_thread->wake();
         // The thread gives up its hand-over within a few milliseconds once LinkRunning is
         // clear, so this wait is short and never needs the event loop.
         m_thread->wait(QDeadlineTimer(5000));
@@ -76,21 +80,37 @@ void Link::TransmitPacket()
     }
 }
 
-void Link::runPass()
+void Link::request(RequestKind kind)
 {
-    if (!isRunning())
-        return;
-    schedulerStep();
-    receiveStep();
-    dispatchStep();
+    m_requests.Pending.set(kind);
+    wakeThread();
 }
 
-void Link::schedulerStep()
+void Link::wakeThread()
+{
+    if (m_thread)
+        m_thread->wake();
+}
+
+bool Link::runPass()
+{
+    if (!isRunning())
+        return false;
+    const bool sent = schedulerStep();
+    const bool received = receiveStep();
+    const bool dispatched = dispatchStep();
+    return sent || received || dispatched;
+}
+
+bool Link::schedulerStep()
 {
     if (!isRunning() || m_requests.ReplyAwaited || pausing())
-        return;
-    if (const std::optional<Request> next = TakeNextRequest(m_requests, m_image))
-        SendRequest(*next);
+        return false;
+    const std::optional<Request> next = TakeNextRequest(m_requests, m_image);
+    if (!next)
+        return false;
+    SendRequest(*next);
+    return true;
 }
 
 void Link::SendRequest(const Request &request)
@@ -122,13 +142,14 @@ WatchdogResult Link::watchdogTick(bool officesWindowOpen)
     const WatchdogResult result = WatchdogTick(m_requests, officesWindowOpen);
     if (result.timedOut)
         m_rx.reset();
+    wakeThread();
     return result;
 }
 
-void Link::receiveStep()
+bool Link::receiveStep()
 {
     if (!isRunning() || !m_line || m_state.PortFailed)
-        return;
+        return false;
     const QByteArray bytes = m_line->readQueued();
     for (char c : bytes) {
         m_rx.feed(quint8(c));
@@ -137,12 +158,13 @@ void Link::receiveStep()
         if (m_rx.FrameReady)
             break;
     }
+    return !bytes.isEmpty();
 }
 
-void Link::dispatchStep()
+bool Link::dispatchStep()
 {
     if (!isRunning() || !m_rx.FrameReady)
-        return;
+        return false;
     m_rx.FrameReady = false;
     emit frameReceived();
     const DecodeResult result =
@@ -153,6 +175,7 @@ void Link::dispatchStep()
     // Whatever arrived ends the wait.
     m_rx.reset();
     m_requests.ReplyAwaited = false;
+    return true;
 }
 
 void Link::onLineFailed(const QString &reason)

@@ -43,7 +43,7 @@ public:
     FurnaceImage &image() { return m_image; }
     const FurnaceImage &image() const { return m_image; }
     /// Marks a request kind pending: the only way to ask the controller for anything.
-    void request(RequestKind kind) { m_requests.Pending.set(kind); }
+    void request(RequestKind kind);
 
     /// Builds the payloads the link cannot build itself (program 62/63, transfer 6/8/9):
     /// writes them to `payload` and returns their length.
@@ -80,11 +80,12 @@ public:
     WatchdogResult watchdogTick(bool officesWindowOpen);
 
     /// One pass of the link thread: scheduler, receive, dispatch. Does nothing once
-    /// `LinkRunning` is clear.
-    void runPass();
-    void schedulerStep();
-    void receiveStep();
-    void dispatchStep();
+    /// `LinkRunning` is clear. True when the pass sent or received something.
+    bool runPass();
+    /// The steps; each returns true when it did something.
+    bool schedulerStep();
+    bool receiveStep();
+    bool dispatchStep();
 
     /// Passes run by the link thread so far.
     quint64 passes() const;
@@ -101,6 +102,7 @@ signals:
 
 private:
     void onLineFailed(const QString &reason);
+    void wakeThread();
 
     LinkState m_state;
     FrameReceiver m_rx;

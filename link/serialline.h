@@ -28,6 +28,8 @@ public:
     virtual bool write(const QByteArray &bytes) = 0;
 
 signals:
+    /// Bytes arrived and can be read with readQueued().
+    void dataArrived();
     /// The line stopped working (adapter unplugged, peer hung up, writes not taken).
     /// It has been closed; the owner must not use it again.
     void failed(const QString &reason);

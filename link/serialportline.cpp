@@ -6,6 +6,7 @@ SerialPortLine::SerialPortLine(const QString &name, QObject *parent)
     m_port.setPortName(name);
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialPortLine::onError);
     connect(&m_port, &QSerialPort::bytesWritten, this, [this] { m_lastProgress.restart(); });
+    connect(&m_port, &QSerialPort::readyRead, this, &SerialLine::dataArrived);
 }
 
 SerialPortLine::~SerialPortLine()

@@ -55,12 +55,14 @@ bool SimulatorLine::write(const QByteArray &bytes)
     const int delay = m_controller.faults().replyDelayMs;
     if (delay <= 0) {
         m_queued += reply;
+        emit dataArrived();
         return true;
     }
     const quint64 session = m_session;
     QTimer::singleShot(delay, this, [this, session, reply] {
         if (m_open && session == m_session)
             m_queued += reply;
+        emit dataArrived();
     });
     return true;
 }

@@ -1,0 +1,122 @@
+// The console through the real serial-port code against zkv-furnace-sim on a pseudo-terminal.
+
+#include "Unit1.h"
+#include "link.h"
+#include "scripteddialogs.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTest>
+#include <QToolButton>
+
+#include <sys/resource.h>
+
+namespace
+{
+
+double processCpuSeconds()
+{
+    rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    return double(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
+           double(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+}
+
+/// Starts zkv-furnace-sim with `args` and returns the device it serves.
+QString startSimulator(QProcess &sim, const QStringList &args)
+{
+    sim.start(QStringLiteral(ZKV_SIM_PATH), args);
+    if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000))
+        return {};
+    return QString::fromLocal8Bit(sim.readLine()).trimmed();
+}
+
+} // namespace
+
+class TestPtyLink : public QObject
+{
+    Q_OBJECT
+private slots:
+    void pollsAnsweredThenSimulatorKilled();
+    void slowRepliesAroundTheWatchdog_data();
+    void slowRepliesAroundTheWatchdog();
+};
+
+void TestPtyLink::pollsAnsweredThenSimulatorKilled()
+{
+    QProcess sim;
+    const QString device =
+        startSimulator(sim, {QStringLiteral("--firmware"), QStringLiteral("2.07")});
+    QVERIFY2(device.startsWith(QStringLiteral("/dev/")), qPrintable(device));
+
+    ScriptedDialogs dialogs;
+    ConsoleOptions options;
+    options.port = device;
+    TForm1 form(std::move(options), dialogs);
+    auto *log = form.findChild<QPlainTextEdit *>(QStringLiteral("mMessage"));
+    QVERIFY2(log->toPlainText().endsWith(QStringLiteral(" successfully opened.")),
+             qPrintable(log->toPlainText()));
+    QTRY_COMPARE_WITH_TIMEOUT(form.panel(0)->text(), QStringLiteral("ZKV 4.6 v:2.07"), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        form.findChild<QToolButton *>(QStringLiteral("sbTemperature"))->text() != "T=0000°C", 3000);
+    QVERIFY(!form.findChild<QLabel *>(QStringLiteral("lblTime"))->text().startsWith("0:00:00"));
+
+    // The furnace goes away.
+    sim.terminate();
+    QVERIFY(sim.waitForFinished(5000));
+    QTRY_COMPARE_WITH_TIMEOUT(form.panel(0)->text(), QStringLiteral("No furnace"), 4000);
+    const double before = processCpuSeconds();
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 1000)
+        QTest::qWait(20);
+    const double share = (processCpuSeconds() - before) / (double(t.elapsed()) / 1000.0);
+    QVERIFY2(share < 0.25, qPrintable(QString::number(share)));
+    QVERIFY(form.isEnabled());
+}
+
+void TestPtyLink::slowRepliesAroundTheWatchdog_data()
+{
+    QTest::addColumn<int>("delay");
+    QTest::addColumn<bool>("timeouts");
+    QTest::newRow("just under 800 ms") << 720 << false;
+    QTest::newRow("just over 800 ms") << 880 << true;
+}
+
+void TestPtyLink::slowRepliesAroundTheWatchdog()
+{
+    QFETCH(int, delay);
+    QFETCH(bool, timeouts);
+    QProcess sim;
+    const QString device = startSimulator(sim, {QStringLiteral("--delay"), QString::number(delay)});
+    QVERIFY(!device.isEmpty());
+    ScriptedDialogs dialogs;
+    ConsoleOptions options;
+    options.port = device;
+    TForm1 form(std::move(options), dialogs);
+    auto *err = form.findChild<QLabel *>(QStringLiteral("lblPacketErr"));
+    bool sawTimeout = false;
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 4000) {
+        QTest::qWait(50);
+        sawTimeout = sawTimeout || err->text() != QStringLiteral("PacketERR=0");
+    }
+    QCOMPARE(sawTimeout, timeouts);
+    if (!timeouts)
+        QTRY_COMPARE_WITH_TIMEOUT(form.panel(0)->text(), QStringLiteral("ZKV 4.6 v:1.05"), 6000);
+    sim.terminate();
+    sim.waitForFinished(5000);
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    TestPtyLink test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_ptylink.moc"
