@@ -105,6 +105,7 @@ TForm1::TForm1(ConsoleOptions options, Dialogs &dialogs, QWidget *parent)
     setCentralWidget(central);
     buildStatusBar();
 
+    connectLibraryHandlers();
     connect(m_link.get(), &Link::portFailed, this, &TForm1::onPortFailed);
     // Every request sent restarts the watchdog: its tick comes 800 ms after the last send.
     connect(m_link.get(), &Link::requestSent, Timer1, qOverload<>(&QTimer::start));
@@ -590,6 +591,8 @@ void TForm1::FormCreate()
     // 5. Control tables.
     fillControlTables();
     // 6. The parameter fields come alive when a layer is selected.
+    // 7. The layer table.
+    FormCreateLibrary();
     for (QLineEdit *e : m_fields)
         e->setEnabled(false);
     sbFullView->setEnabled(false);
@@ -615,6 +618,8 @@ void TForm1::FormCreate()
             cmbSelPort->setVisible(true);
         }
     }
+    // 9. A masses file to start with.
+    sbOpenFileClick();
     // 10. Captions in the current language.
     ReLanguageForm1();
 }
@@ -629,6 +634,12 @@ void TForm1::closeEvent(QCloseEvent *event)
     if (m_console.ProgramRunning) {
         m_dialogs.message(this, Dialogs::Icon::Error, tx(Texts::Attention),
                           tx(Texts::ProgramInProgress));
+        event->ignore();
+        return;
+    }
+    // Unsaved work is dealt with while the link still runs: a cancelled or failed save keeps
+    // the window, and the furnace link, as they were.
+    if (!offerToSaveBeforeClose()) {
         event->ignore();
         return;
     }

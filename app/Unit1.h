@@ -2,6 +2,8 @@
 
 #include "consolestate.h"
 #include "dialogs.h"
+#include "libraryselection.h"
+#include "masslibrary.h"
 
 #include <QMainWindow>
 
@@ -84,11 +86,36 @@ public:
     // Graph.
     void sbFullViewClick();
 
+    /// The mass library and what is selected in it.
+    MassLibrary &library() { return m_library; }
+    LibrarySelection &selection() { return m_selection; }
+
+    // --- library editing, parameter fields and masses files (Unit1_library.cpp) ---------
+    /// Start-up step: the layer table's columns are fixed by its type; nothing to define.
+    void FormCreateLibrary();
+    void sbOpenFileClick();
+    void sbAddFileClick();
+    void sbSaveFileClick();
+    // --- end library ----------------------------------------------------------------------
+
+    // --- run monitor and run control (Unit1_run.cpp) ----------------------------------------
+    // --- end run --------------------------------------------------------------------------
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
 
 private:
+    // --- library (private) ----------------------------------------------------------------
+    /// Connects the library controls to their handlers (called once by the constructor).
+    void connectLibraryHandlers();
+    /// Closing: asks about unsaved changes and saves when asked to. False keeps the window open.
+    bool offerToSaveBeforeClose();
+    // --- end library (private) ------------------------------------------------------------
+
+    // --- run (private) --------------------------------------------------------------------
+    // --- end run (private) ----------------------------------------------------------------
+
     void buildActions();
     void buildMenus();
     QWidget *buildToolBar();
@@ -192,6 +219,9 @@ private:
     QAction *mmEnglish = nullptr;
     QMenu *mmHelp1 = nullptr;
     QAction *mmAbout1 = nullptr;
+
+    MassLibrary m_library;
+    LibrarySelection m_selection;
 
     // Control tables walked by the language switch, in the text store's order.
     std::vector<QLabel *> m_labelTable;

@@ -39,6 +39,7 @@ struct SimConsole {
             sim = line.get();
             return line;
         };
+        dialogs.openAnswers << QString(); // no masses file at start
         form = std::make_unique<TForm1>(std::move(options), dialogs);
     }
     template<typename T>
@@ -140,6 +141,7 @@ void TestLiveLink::portWindowLanguageAndChoice()
                                           std::optional<quint8>(0));
     ConsoleOptions options;
     options.lineFactory = [](const QString &name) { return MakeConsoleLine(name, 0); };
+    dialogs.openAnswers << QString(); // no masses file at start
     TForm1 form(std::move(options), dialogs);
     QCOMPARE(dialogs.callsOf(QStringLiteral("port")).size(), 1);
     QCOMPARE(form.console().Language, quint8(0));

@@ -39,6 +39,7 @@ struct Console {
         if (askPort && !options.port)
             dialogs.portAnswers << std::make_pair(std::optional<QString>(),
                                                   std::optional<quint8>());
+        dialogs.openAnswers << QString(); // no masses file at start
         form = std::make_unique<TForm1>(std::move(options), dialogs);
     }
     template<typename T>

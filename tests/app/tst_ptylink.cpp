@@ -55,6 +55,7 @@ void TestPtyLink::pollsAnsweredThenSimulatorKilled()
     ScriptedDialogs dialogs;
     ConsoleOptions options;
     options.port = device;
+    dialogs.openAnswers << QString(); // no masses file at start
     TForm1 form(std::move(options), dialogs);
     auto *log = form.findChild<QPlainTextEdit *>(QStringLiteral("mMessage"));
     QVERIFY2(log->toPlainText().endsWith(QStringLiteral(" successfully opened.")),
@@ -96,6 +97,7 @@ void TestPtyLink::slowRepliesAroundTheWatchdog()
     ScriptedDialogs dialogs;
     ConsoleOptions options;
     options.port = device;
+    dialogs.openAnswers << QString(); // no masses file at start
     TForm1 form(std::move(options), dialogs);
     auto *err = form.findChild<QLabel *>(QStringLiteral("lblPacketErr"));
     bool sawTimeout = false;

@@ -1,0 +1,3 @@
+// Main window: run monitor and run control.
+
+#include "Unit1.h"
