@@ -4,6 +4,7 @@
 #include "dialogs.h"
 #include "libraryselection.h"
 #include "masslibrary.h"
+#include "runmonitor.h"
 
 #include <QMainWindow>
 
@@ -16,6 +17,7 @@ class FiringCurveView;
 class Link;
 class SerialLine;
 struct DecodeResult;
+struct Request;
 class QAction;
 class QActionGroup;
 class QComboBox;
@@ -93,12 +95,59 @@ public:
     // --- library editing, parameter fields and masses files (Unit1_library.cpp) ---------
     /// Start-up step: the layer table's columns are fixed by its type; nothing to define.
     void FormCreateLibrary();
+    /// Open: replaces the library by a masses file (asks first about unsaved changes).
     void sbOpenFileClick();
+    /// Add from file: appends a masses file's masses to the library.
     void sbAddFileClick();
+    /// Save: writes the whole library into a fresh masses file.
     void sbSaveFileClick();
+
+    /// Selecting a mass (also the refresh after any change of the library): no layer selected.
+    void lbNamesClick();
+    /// Selecting a layer: its record becomes CurrentParams and is shown in the fields.
+    void lbLayersClick();
+    void lbNamesDblClick();
+    void lbLayersDblClick();
+    void btnAddMassClick();
+    void btnDelMassClick();
+    void btnAddLayerClick();
+    void btnDelLayerClick();
+    void sbUpMassClick();
+    void sbDnMassClick();
+    void mmCopyClick();
+    void mmPasteClick();
+
+    /// Key filter of the twenty fields: the character to insert for `key` typed into `sender`,
+    /// or nothing when the key is dropped.
+    std::optional<QChar> Edit1KeyPress(QLineEdit *sender, QChar key);
+    /// Applies the twenty field texts to CurrentParams (on any change of a field's text).
+    void Edit1Change();
+    /// Leaving a field: focus back to the first field out of range, or, all in range while a
+    /// program runs, the record goes to the furnace again.
+    void Edit1Exit();
+    /// Full check of CurrentParams before a start: true when refused, with ParamErrorField
+    /// (0..19) naming the field. Refused (field 0) when no layer is selected.
+    bool CheckProgParams();
+    /// The field the last refused CheckProgParams() reported.
+    quint8 ParamErrorField = 0;
     // --- end library ----------------------------------------------------------------------
 
     // --- run monitor and run control (Unit1_run.cpp) ----------------------------------------
+    void sbStartPrgClick();
+    void sbStopPrgClick();
+    /// Ends a run on the console side (asks the furnace to stop; unlocks the window).
+    void AbortProgramm();
+    void sbChamberOpenClick();
+    void sbChamberCloseClick();
+    void sbTemperatureClick();
+    void sbPressureClick();
+    void sbRstClick();
+    /// Refresh of the factory window's live values on each answered tick (set by that window).
+    void setOfficesRefresh(std::function<void()> refresh) { m_officesRefresh = std::move(refresh); }
+    /// Step handling of the service procedure running in ConsoleMode `mode` (16, 21, 22, 27,
+    /// 28), called on each answered tick (set by the service windows).
+    void setServiceProgress(std::function<void(quint8 mode)> step) { m_serviceProgress = std::move(step); }
+    const IdleCycle &idleCycle() const { return m_idleCycle; }
     // --- end run --------------------------------------------------------------------------
 
 protected:
@@ -111,9 +160,42 @@ private:
     void connectLibraryHandlers();
     /// Closing: asks about unsaved changes and saves when asked to. False keeps the window open.
     bool offerToSaveBeforeClose();
+    /// Asks for a file and saves the library; false when cancelled, refused or failed.
+    bool saveLibrary();
+    /// The masses file to open or add, from OpenDialog1 with `title`; empty when cancelled.
+    QString askMassesFile(const QString &title);
+    /// The name dialog with `check` as its validator; the accepted name, or nothing.
+    std::optional<QString> askLibraryName(const QString &caption, std::optional<QString> preset,
+                                          std::function<QString(const QString &)> check);
+    /// Rebuilds lbNames from the library; the current row follows the selected mass.
+    void fillMassList();
+    /// Rebuilds lbLayers from the selected mass's rows; each item carries its row.
+    void fillLayerList();
+    /// Fields, sbFullView and sbStartPrg: enabled while a layer is selected.
+    void enableLayerControls(bool layerSelected);
+    /// Shows CurrentParams in the fields (not taken as editing), then the graph in full view.
+    void showRecord();
+    /// Move hints and Edit20's mode hint in the current language (also after a language switch).
+    void ReLanguageLibrary();
+    void setVacOffForm(bool byTime);
+    /// Guards Edit1Exit against the focus changes it makes itself.
+    bool m_inFieldExit = false;
     // --- end library (private) ------------------------------------------------------------
 
     // --- run (private) --------------------------------------------------------------------
+    void connectRunHandlers();
+    /// Run monitor steps 4 to 7 of an answered tick.
+    void monitorAnsweredTick();
+    /// Run monitor step 8: the running program's display; appends to the title.
+    void showRunningProgram(QString &title);
+    /// Locks (running) or unlocks the controls a run must not touch.
+    void setRunLocks(bool running);
+    /// Payloads of the program requests 62 and 63 from the current record.
+    int programPayload(const Request &request, quint8 *payload);
+
+    IdleCycle m_idleCycle;
+    std::function<void()> m_officesRefresh;
+    std::function<void(quint8)> m_serviceProgress;
     // --- end run (private) ----------------------------------------------------------------
 
     void buildActions();

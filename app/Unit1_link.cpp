@@ -142,7 +142,11 @@ void TForm1::Timer1Timer()
         setPanel(0, tx(Texts::NoFurnace), 70);
     } else {
         lblPacketErr->setText(QStringLiteral("PacketERR=0"));
+        // 4-7. Factory window, fault report, idle chamber cycle, service procedures.
+        monitorAnsweredTick();
     }
+    // 8. The running program, also while the furnace is silent.
+    showRunningProgram(title);
     // 9. The application title.
     QGuiApplication::setApplicationDisplayName(title);
 }
