@@ -43,6 +43,7 @@ private slots:
     void bytesTravelBothWays();
     void peerHangUpFailsOnceWithoutSpinning();
     void closingRunningLinkEndsPromptly();
+    void dataTheDeviceDoesNotTakeFailsTheLine();
     void canOpenTellsFreeFromMissing();
 };
 
@@ -117,6 +118,29 @@ void TestSerialPort::closingRunningLinkEndsPromptly()
     QVERIFY(!link.isRunning());
     // The device is free again.
     QVERIFY(SerialPortLine::canOpen(pty.slavePath));
+}
+
+void TestSerialPort::dataTheDeviceDoesNotTakeFailsTheLine()
+{
+    // Nobody reads the other end: once the terminal's buffers are full the device takes no
+    // more, and the line gives up instead of queueing without end.
+    TestPty pty;
+    SerialPortLine line(pty.slavePath);
+    QVERIFY(line.open(nullptr));
+    QSignalSpy failed(&line, &SerialLine::failed);
+    const QByteArray chunk(1024, 'x');
+    bool refused = false;
+    QElapsedTimer t;
+    t.start();
+    while (!refused && t.elapsed() < 10000) {
+        refused = !line.write(chunk);
+        QCoreApplication::processEvents();
+    }
+    QVERIFY(refused);
+    QCOMPARE(failed.size(), 1);
+    QVERIFY(!line.isOpen());
+    QVERIFY(!line.write(chunk));
+    QCOMPARE(failed.size(), 1);
 }
 
 void TestSerialPort::canOpenTellsFreeFromMissing()
