@@ -2,18 +2,19 @@
 
 #include "le.h"
 
-namespace {
+namespace
+{
 
 using Member = quint16 ProgParam::*;
 
 constexpr std::array<Member, ProgParam::FieldCount> kFields = {
-    &ProgParam::PreDryTemp,   &ProgParam::PreDryHold,       &ProgParam::DryLevel,
-    &ProgParam::DryCloseTime, &ProgParam::DryTemp,          &ProgParam::DryHold,
-    &ProgParam::PreHeatLevel, &ProgParam::PreHeatCloseTime, &ProgParam::PreHeatTemp,
-    &ProgParam::PreHeatHold,  &ProgParam::HeatTemp,         &ProgParam::HeatRate,
-    &ProgParam::FiringTime,   &ProgParam::CoolTemp,         &ProgParam::CoolTime,
-    &ProgParam::TemperingTime, &ProgParam::OpenTemp,        &ProgParam::OpenTime,
-    &ProgParam::VacOnTemp,    &ProgParam::VacOff,
+    &ProgParam::PreDryTemp,    &ProgParam::PreDryHold,       &ProgParam::DryLevel,
+    &ProgParam::DryCloseTime,  &ProgParam::DryTemp,          &ProgParam::DryHold,
+    &ProgParam::PreHeatLevel,  &ProgParam::PreHeatCloseTime, &ProgParam::PreHeatTemp,
+    &ProgParam::PreHeatHold,   &ProgParam::HeatTemp,         &ProgParam::HeatRate,
+    &ProgParam::FiringTime,    &ProgParam::CoolTemp,         &ProgParam::CoolTime,
+    &ProgParam::TemperingTime, &ProgParam::OpenTemp,         &ProgParam::OpenTime,
+    &ProgParam::VacOnTemp,     &ProgParam::VacOff,
 };
 
 } // namespace
