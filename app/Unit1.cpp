@@ -481,8 +481,8 @@ QWidget *TForm1::buildParameterGroups()
     col[1]->addStretch(1);
     columns->addLayout(col[0], 1);
     columns->addLayout(col[1], 1);
-    lblFiringDimension = findChild<QLabel *>(QStringLiteral("lblFiringDimension"));
-    lblVacDimension = findChild<QLabel *>(QStringLiteral("lblVacDimension"));
+    lblFiringDimension = area->findChild<QLabel *>(QStringLiteral("lblFiringDimension"));
+    lblVacDimension = area->findChild<QLabel *>(QStringLiteral("lblVacDimension"));
     return area;
 }
 
