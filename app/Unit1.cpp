@@ -719,6 +719,7 @@ void TForm1::ReLanguageForm1()
     }
     for (size_t i = 0; i < m_hintTable.size(); ++i)
         setHint(m_hintTable[i], Texts::ToolHints[i].text.text(lang));
+    ReLanguageLibrary();
 }
 
 void TForm1::sbFullViewClick()

@@ -177,9 +177,16 @@ private:
     void showRecord();
     /// Move hints and Edit20's mode hint in the current language (also after a language switch).
     void ReLanguageLibrary();
+    /// lblVacDimension and Edit20's hint for a vacuum-off point given as a time or a temperature.
     void setVacOffForm(bool byTime);
+    /// The lists and fields after a move: the moved layer, or the moved mass, stays selected.
+    void showMoved(bool layerMoved);
     /// Guards Edit1Exit against the focus changes it makes itself.
     bool m_inFieldExit = false;
+    /// The fields' key filter and leave check. Owned here, not by the widget tree, so that it
+    /// is gone before the fields are destroyed (their last focus-out must not reach handlers
+    /// whose state is already destroyed).
+    std::unique_ptr<QObject> m_fieldWatcher;
     // --- end library (private) ------------------------------------------------------------
 
     // --- run (private) --------------------------------------------------------------------
