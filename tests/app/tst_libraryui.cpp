@@ -1,0 +1,1092 @@
+// The library half of the main window offscreen: masses and layers, the parameter fields and
+// the masses-file commands.
+
+#include "Unit1.h"
+#include "consolelines.h"
+#include "curveviewstate.h"
+#include "firingcurveview.h"
+#include "furnacecontroller.h"
+#include "link.h"
+#include "massesfile.h"
+#include "scripteddialogs.h"
+#include "simulatorline.h"
+#include "texts.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace
+{
+
+const QString DemoFile = QStringLiteral(ZKV_SOURCE_DIR "/examples/demo.zkv");
+const QString Unwritable = QStringLiteral("/nonexistent-zkv-dir/masses.zkv");
+
+/// Scripted dialogs that also keep the last name request, to check its preset and validator.
+class LibraryDialogs : public ScriptedDialogs
+{
+public:
+    NameRequest lastName;
+    std::optional<QString> askName(QWidget *parent, const NameRequest &request) override
+    {
+        lastName = request;
+        return ScriptedDialogs::askName(parent, request);
+    }
+};
+
+/// A shown console started with a masses file (the demo library by default) and no port.
+/// The demo holds Opaque (rows 0-1), Dentine (2-4), Enamel (5-6), Glaze (7-8), Correction (9)
+/// and a sixth mass (10-12).
+struct Console {
+    LibraryDialogs dialogs;
+    std::unique_ptr<TForm1> form;
+
+    explicit Console(const QString &startFile = DemoFile, ConsoleOptions options = {})
+    {
+        if (!options.port)
+            dialogs.portAnswers << decltype(dialogs.portAnswers)::value_type{}; // no port
+        dialogs.openAnswers << startFile;
+        form = std::make_unique<TForm1>(std::move(options), dialogs);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    }
+    template<typename T = QWidget>
+    T *get(const char *name) const
+    {
+        return form->findChild<T *>(QString::fromLatin1(name));
+    }
+    QLineEdit *field(int k) const
+    {
+        return form->findChild<QLineEdit *>(QStringLiteral("Edit%1").arg(k + 1));
+    }
+    QListWidget *names() const { return get<QListWidget>("lbNames"); }
+    QListWidget *layers() const { return get<QListWidget>("lbLayers"); }
+    FiringCurveView *graph() const { return get<FiringCurveView>("pbGraph"); }
+    QString text(const char *label) const { return get<QLabel>(label)->text(); }
+    LibrarySelection &sel() const { return form->selection(); }
+    const MassLibrary &lib() const { return form->library(); }
+    const ProgParam &record(int row) const { return *lib().record(row); }
+
+    void selectLayer(int m, int p = -1) const
+    {
+        names()->setCurrentRow(m);
+        if (p >= 0)
+            layers()->setCurrentRow(p);
+    }
+    void click(const char *name) const { get<QAbstractButton>(name)->click(); }
+    void trigger(const char *name) const { get<QAction>(name)->trigger(); }
+    void doubleClick(QListWidget *list, int row) const
+    {
+        // As the system delivers it: a click, then the double click and its release.
+        const QPoint at = list->visualItemRect(list->item(row)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, at);
+    }
+    /// Types `keys` over the whole text of field k (an empty text: Backspace).
+    void type(int k, const QString &keys) const
+    {
+        field(k)->selectAll();
+        if (keys.isEmpty())
+            QTest::keyClick(field(k), Qt::Key_Backspace);
+        else
+            QTest::keyClicks(field(k), keys);
+    }
+    void leaveTo(int k) const { field(k)->setFocus(Qt::TabFocusReason); }
+    bool focused(int k) const { return QApplication::focusWidget() == field(k); }
+    static QStringList items(const QListWidget *list)
+    {
+        QStringList out;
+        for (int i = 0; i < list->count(); ++i)
+            out << list->item(i)->text();
+        return out;
+    }
+    QStringList messages() const
+    {
+        QStringList out;
+        for (const auto &call : dialogs.callsOf(QStringLiteral("message")))
+            out << call.text;
+        return out;
+    }
+    QStringList logLines() const
+    {
+        return get<QPlainTextEdit>("mMessage")
+            ->toPlainText()
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    /// The answer of a save dialog: "file" (path), "fail" (unwritable) or cancelled.
+    void answerSave(const QString &how, const QString &path)
+    {
+        dialogs.saveAnswers << (how == "file" ? path : how == "fail" ? Unwritable : QString());
+    }
+};
+
+/// The library as plain values: mass names, then per row mass, name and record bytes.
+QStringList snapshot(const MassLibrary &library)
+{
+    QStringList out = library.massNames();
+    for (int r = 0; r < library.layerTotal(); ++r) {
+        const ProgParam::Payload bytes = library.record(r)->toPayload();
+        out << QStringLiteral("%1/%2/")
+                       .arg(library.storage().Row(r).mass)
+                       .arg(library.storage().Row(r).name) +
+                   QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(bytes.data()),
+                                                  qsizetype(bytes.size()))
+                                           .toHex());
+    }
+    return out;
+}
+
+bool fullView(const FiringCurveView *graph, const ProgParam &record)
+{
+    CurveViewState expected = graph->viewState();
+    expected.TotalScale(record);
+    const CurveViewState &now = graph->viewState();
+    return now.ViewTempMin == expected.ViewTempMin && now.ViewTempMax == expected.ViewTempMax &&
+           now.ViewTimeStart == expected.ViewTimeStart && now.ViewTimeEnd == expected.ViewTimeEnd;
+}
+
+void zoomIn(FiringCurveView *graph)
+{
+    graph->setZoomMode(ZoomMode::In);
+    graph->pbGraphMouseDown(Qt::LeftButton, {}, 300, 100);
+    graph->setZoomMode(ZoomMode::None);
+}
+
+} // namespace
+
+#define VERIFY_NO_UNEXPECTED(c)                                                                    \
+    QVERIFY2((c).dialogs.unexpected.isEmpty(),                                                     \
+             qPrintable((c).dialogs.unexpected.join(QStringLiteral("; "))))
+
+class TestLibraryUi : public QObject
+{
+    Q_OBJECT
+private slots:
+    void startUpOpensTheOfferedFile();
+    void selectingShowsRecord_data();
+    void selectingShowsRecord();
+    void graphReturnsToFullView();
+    void typedEntry_data();
+    void typedEntry();
+    void wrongTimeFormat_data();
+    void wrongTimeFormat();
+    void pastedNonNumber_data();
+    void pastedNonNumber();
+    void leavingOutOfRangeFieldRefocuses_data();
+    void leavingOutOfRangeFieldRefocuses();
+    void leavingFieldDuringRunUpdatesProgram();
+    void checkProgParams();
+    void startButtonNeedsLinkAndNoRun();
+    void addAndRenameMass();
+    void deleteMass_data();
+    void deleteMass();
+    void addLayerAndLayerLimit();
+    void deleteLayer_data();
+    void deleteLayer();
+    void renameLayer();
+    void moves_data();
+    void moves();
+    void copyPaste();
+    void bufferEmptiedWhenSourceGoes_data();
+    void bufferEmptiedWhenSourceGoes();
+    void languageSwitchRecaptionsLibraryTexts();
+    void structuralEditsMarkChanged_data();
+    void structuralEditsMarkChanged();
+    void closing_data();
+    void closing();
+    void openWithUnsavedChanges_data();
+    void openWithUnsavedChanges();
+    void failedSaveIsReported();
+    void saveRefusesNamesTheFileCannotHold();
+    void unreadableRecordsAreLogged();
+    void unreadableFileKeepsLibrary();
+    void addFromFile();
+    void saveThenReopenGivesSameLibrary();
+};
+
+void TestLibraryUi::startUpOpensTheOfferedFile()
+{
+    Console c;
+    const auto opens = c.dialogs.callsOf(QStringLiteral("open"));
+    QCOMPARE(opens.size(), 1);
+    QCOMPARE(opens[0].caption, QStringLiteral("Masses: opening"));
+    QVERIFY(opens[0].text.contains(QStringLiteral("*.zkv")));
+    QCOMPARE(Console::items(c.names()).mid(0, 3), (QStringList{"Opaque", "Dentine", "Enamel"}));
+    QCOMPARE(c.names()->count(), 6);
+    QCOMPARE(c.names()->currentRow(), -1);
+    QCOMPARE(c.layers()->count(), 0);
+    QVERIFY(!c.field(0)->isEnabled());
+    QVERIFY(!c.get("sbFullView")->isEnabled());
+    QVERIFY(!c.graph()->record());
+    QVERIFY(!c.sel().ParamsChanged);
+    QVERIFY(c.logLines().isEmpty());
+    VERIFY_NO_UNEXPECTED(c);
+
+    Console empty{QString()}; // the dialog cancelled
+    QCOMPARE(empty.names()->count(), 0);
+}
+
+void TestLibraryUi::selectingShowsRecord_data()
+{
+    QTest::addColumn<int>("mass");
+    QTest::addColumn<int>("layer");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QStringList>("shown"); // Edit1, Edit13, Edit20, lblVacDimension
+    QTest::newRow("vacuum off by temperature")
+        << 0 << 0 << 0 << QStringList{"450", "1:00", "959", "°C"};
+    QTest::newRow("vacuum off by time")
+        << 2 << 0 << 5 << QStringList{"450", "0:45", "0:30", "mm:ss"};
+    QTest::newRow("last layer") << 5 << 2 << 12 << QStringList{"450", "0:30", "0:20", "mm:ss"};
+}
+
+void TestLibraryUi::selectingShowsRecord()
+{
+    QFETCH(int, mass);
+    QFETCH(int, layer);
+    QFETCH(int, row);
+    QFETCH(QStringList, shown);
+    Console c;
+    c.selectLayer(mass);
+    QCOMPARE(c.get("sbUpMass")->toolTip(), QStringLiteral("Move Mass Up"));
+    QCOMPARE(c.layers()->item(layer)->data(Qt::UserRole).toInt(), row);
+    c.layers()->setCurrentRow(layer);
+
+    QCOMPARE(c.sel().CurrentRow, row);
+    for (int k = 0; k < 20; ++k)
+        QVERIFY(c.field(k)->isEnabled());
+    QVERIFY(c.get("sbFullView")->isEnabled());
+    QVERIFY(!c.get("sbStartPrg")->isEnabled()); // no furnace link
+    QCOMPARE((QStringList{c.field(0)->text(), c.field(12)->text(), c.field(19)->text(),
+                          c.text("lblVacDimension")}),
+             shown);
+    QCOMPARE(c.text("lblMassSel"), QString::number(row + 1));
+    QCOMPARE(c.get("sbUpMass")->toolTip(), QStringLiteral("Move Layer Up"));
+    QCOMPARE(c.get("sbDnMass")->toolTip(), QStringLiteral("Move Layer Down"));
+    QCOMPARE(c.graph()->record(), c.lib().record(row).get());
+    QVERIFY(!c.sel().ParamsChanged); // filling the fields is not editing
+    QCOMPARE(c.record(row), *c.sel().CurrentParams);
+
+    // Another mass: no layer is selected any more.
+    c.selectLayer(mass == 3 ? 4 : 3);
+    QVERIFY(!c.sel().hasLayer());
+    QCOMPARE(c.layers()->currentRow(), -1);
+    QVERIFY(!c.field(0)->isEnabled());
+    QVERIFY(!c.get("sbFullView")->isEnabled());
+    QVERIFY(!c.graph()->record());
+    QCOMPARE(c.get("sbDnMass")->toolTip(), QStringLiteral("Move Mass Down"));
+}
+
+void TestLibraryUi::graphReturnsToFullView()
+{
+    Console c;
+    c.selectLayer(0, 0);
+    zoomIn(c.graph());
+    QVERIFY(!fullView(c.graph(), c.record(0)));
+    c.selectLayer(0, 1);
+    QVERIFY(fullView(c.graph(), c.record(1)));
+
+    zoomIn(c.graph());
+    c.type(10, QStringLiteral("1100")); // HeatTemp
+    QCOMPARE(c.record(1).HeatTemp, quint16(1100));
+    QCOMPARE(c.graph()->record(), c.lib().record(1).get());
+    QVERIFY(fullView(c.graph(), c.record(1)));
+}
+
+void TestLibraryUi::typedEntry_data()
+{
+    QTest::addColumn<int>("mass");
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<QString>("unit"); // lblFiringDimension / lblVacDimension; empty: unchanged
+    struct Row {
+        const char *name;
+        int mass, field;
+        const char *keys, *shown;
+        int stored;
+        const char *unit;
+    };
+    const Row rows[] = {
+        {"firing time m:ss", 0, 12, "1:30", "1:30", 90, "mm:ss"},
+        {"firing time seconds", 0, 12, "90", "90", 90, "sec"},
+        {"full stop becomes colon", 0, 12, "2.5", "2:5", 125, "mm:ss"},
+        {"seconds only", 0, 12, ":30", ":30", 30, "mm:ss"},
+        {"minutes only", 0, 12, "2:", "2:", 120, "mm:ss"},
+        {"vacuum off by time", 0, 19, "0.30", "0:30", 30, "mm:ss"},
+        {"vacuum off by temperature", 2, 19, "850", "850", 850, "°C"},
+        {"letters and blanks dropped", 0, 0, "4a 5b0", "450", 450, ""},
+        {"full stop dropped elsewhere", 0, 4, "5.50", "550", 550, ""},
+        {"empty heating rate", 0, 11, "", "", 1, ""},
+        {"empty elsewhere", 0, 1, "", "", 0, ""},
+        {"low 16 bits kept", 0, 4, "65537", "65537", 1, ""},
+    };
+    for (const Row &r : rows)
+        QTest::newRow(r.name) << r.mass << r.field << r.keys << QString::fromUtf8(r.shown)
+                              << r.stored << QString::fromUtf8(r.unit);
+}
+
+void TestLibraryUi::typedEntry()
+{
+    QFETCH(int, mass);
+    QFETCH(int, field);
+    QFETCH(QString, keys);
+    QFETCH(QString, shown);
+    QFETCH(int, stored);
+    QFETCH(QString, unit);
+    Console c;
+    c.selectLayer(mass, 0);
+    const int row = c.sel().CurrentRow;
+    const QString firingUnit = c.text("lblFiringDimension");
+    c.type(field, keys);
+    QCOMPARE(c.field(field)->text(), shown);
+    QCOMPARE(int(c.record(row).field(field)), stored);
+    QVERIFY(c.sel().ParamsChanged);
+    if (field == ProgParam::fFiringTime)
+        QCOMPARE(c.text("lblFiringDimension"), unit);
+    else
+        QCOMPARE(c.text("lblFiringDimension"), firingUnit);
+    if (field == ProgParam::fVacOff) {
+        const bool byTime = unit == QStringLiteral("mm:ss");
+        QCOMPARE(c.record(row).VacOffByTime, quint8(byTime));
+        QCOMPARE(c.text("lblVacDimension"), unit);
+        QCOMPARE(c.field(19)->toolTip(),
+                 (byTime ? Texts::VacOffTimeHint : Texts::VacOffTempHint).text(1));
+    }
+    QVERIFY(c.messages().isEmpty());
+    VERIFY_NO_UNEXPECTED(c);
+}
+
+void TestLibraryUi::wrongTimeFormat_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<int>("kept"); // the value of the last right form typed on the way
+    QTest::newRow("seconds 60") << 12 << "1:60" << 66;
+    QTest::newRow("three second digits") << 12 << "1:123" << 72;
+    QTest::newRow("vacuum off") << 19 << "0:75" << 7;
+}
+
+void TestLibraryUi::wrongTimeFormat()
+{
+    QFETCH(int, field);
+    QFETCH(QString, keys);
+    QFETCH(int, kept);
+    Console c;
+    c.selectLayer(0, 0);
+    c.field(field)->setFocus();
+    c.type(field, keys);
+    const auto boxes = c.dialogs.callsOf(QStringLiteral("message"));
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].caption, QStringLiteral("Attention"));
+    QCOMPARE(boxes[0].text, QStringLiteral("Wrong time format \"mm:ss\"!"));
+    QCOMPARE(boxes[0].icon, Dialogs::Icon::Warning);
+    QCOMPARE(int(c.record(0).field(field)), kept);
+    QCOMPARE(c.field(field)->text(), keys);
+
+    // Each further change brings the warning back and the focus to the wrong field; the
+    // other fields are still applied.
+    c.field(1)->setFocus();
+    c.type(1, QStringLiteral("3"));
+    QCOMPARE(c.messages().size(), 2);
+    QCOMPARE(c.record(0).PreDryHold, quint16(3));
+    QVERIFY(c.focused(field));
+
+    c.type(field, QStringLiteral("1:05"));
+    QCOMPARE(c.messages().size(), 2);
+    QCOMPARE(int(c.record(0).field(field)), 65);
+}
+
+void TestLibraryUi::pastedNonNumber_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("letters") << 4 << "4x5"
+                             << "500";
+    QTest::newRow("sign") << 0 << "-20"
+                          << "450";
+    QTest::newRow("bad seconds") << 12 << "1:x5"
+                                 << "1:00";
+    QTest::newRow("too large") << 10 << "99999999999"
+                               << "960";
+}
+
+void TestLibraryUi::pastedNonNumber()
+{
+    QFETCH(int, field);
+    QFETCH(QString, pasted);
+    QFETCH(QString, kept);
+    Console c;
+    c.selectLayer(0, 0);
+    const ProgParam before = c.record(0);
+    c.field(field)->selectAll();
+    c.field(field)->insert(pasted); // what pasting does; the key filter is not involved
+    const auto boxes = c.dialogs.callsOf(QStringLiteral("message"));
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].caption, QStringLiteral("Attention"));
+    QVERIFY2(boxes[0].text.contains(QStringLiteral("Edit%1").arg(field + 1)) &&
+                 boxes[0].text.contains(pasted),
+             qPrintable(boxes[0].text));
+    QCOMPARE(c.record(0), before);
+    QCOMPARE(c.field(field)->text(), kept);
+    // The field shows its value again, so the next edit brings no box.
+    c.type(1, QStringLiteral("4"));
+    QCOMPARE(c.messages().size(), 1);
+    QCOMPARE(c.record(0).PreDryHold, quint16(4));
+}
+
+void TestLibraryUi::leavingOutOfRangeFieldRefocuses_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<int>("leaveTo");
+    QTest::addColumn<QString>("fix");
+    QTest::newRow("below the range") << 0 << "5" << 2 << "300";
+    QTest::newRow("above the range") << 1 << "20" << 6 << "10";
+    QTest::newRow("heating rate") << 11 << "141" << 3 << "140";
+    QTest::newRow("firing time") << 12 << "61:00" << 0 << "60:00";
+}
+
+void TestLibraryUi::leavingOutOfRangeFieldRefocuses()
+{
+    QFETCH(int, field);
+    QFETCH(QString, keys);
+    QFETCH(int, leaveTo);
+    QFETCH(QString, fix);
+    Console c;
+    c.selectLayer(0, 0);
+    c.field(field)->setFocus(Qt::MouseFocusReason);
+    c.type(field, keys);
+    c.leaveTo(leaveTo);
+    QVERIFY(c.focused(field));
+    c.leaveTo(leaveTo);
+    QVERIFY(c.focused(field));
+    QVERIFY(c.messages().isEmpty()); // silently
+
+    c.type(field, fix);
+    c.leaveTo(leaveTo);
+    QVERIFY(c.focused(leaveTo));
+    QVERIFY(!c.form->link().requests().Pending.isSet(RequestKind::ProgramUpdate));
+    VERIFY_NO_UNEXPECTED(c);
+}
+
+void TestLibraryUi::leavingFieldDuringRunUpdatesProgram()
+{
+    Console c;
+    c.selectLayer(0, 0);
+    c.form->console().ProgramRunning = true;
+    c.field(0)->setFocus(Qt::MouseFocusReason);
+    c.type(0, QStringLiteral("5"));
+    c.leaveTo(1);
+    QVERIFY(!c.form->link().requests().Pending.isSet(RequestKind::ProgramUpdate));
+    c.type(0, QStringLiteral("400"));
+    c.leaveTo(1);
+    QVERIFY(c.form->link().requests().Pending.isSet(RequestKind::ProgramUpdate));
+    c.form->console().ProgramRunning = false;
+}
+
+void TestLibraryUi::checkProgParams()
+{
+    Console c;
+    QVERIFY(c.form->CheckProgParams()); // no layer selected
+    QCOMPARE(c.form->ParamErrorField, quint8(0));
+    c.selectLayer(0, 0);
+    QVERIFY(!c.form->CheckProgParams());
+    c.type(8, QStringLiteral("750")); // PreHeatTemp above 700 passes at PreHeatLevel 100 only
+    QVERIFY(!c.form->CheckProgParams());
+    c.type(6, QStringLiteral("99"));
+    QVERIFY(c.form->CheckProgParams());
+    QCOMPARE(c.form->ParamErrorField, quint8(8));
+}
+
+void TestLibraryUi::startButtonNeedsLinkAndNoRun()
+{
+    ConsoleOptions options;
+    options.port = SimulatorPortName;
+    options.lineFactory = [](const QString &) {
+        auto line = std::make_unique<SimulatorLine>();
+        line->controller().setSpeed(0);
+        return line;
+    };
+    Console c(DemoFile, std::move(options));
+    QVERIFY(c.form->link().isRunning());
+    QVERIFY(!c.get("sbStartPrg")->isEnabled());
+    c.selectLayer(0, 0);
+    QVERIFY(c.get("sbStartPrg")->isEnabled());
+    c.selectLayer(1);
+    QVERIFY(!c.get("sbStartPrg")->isEnabled());
+    c.form->console().ProgramRunning = true;
+    c.layers()->setCurrentRow(0);
+    QVERIFY(!c.get("sbStartPrg")->isEnabled());
+    c.form->console().ProgramRunning = false;
+}
+
+void TestLibraryUi::addAndRenameMass()
+{
+    Console c;
+    c.selectLayer(1, 2);
+    c.dialogs.nameAnswers << std::nullopt << QStringLiteral("Frit") << QStringLiteral("dentine");
+    c.click("btnAddMass"); // cancelled
+    QVERIFY(!c.sel().ParamsChanged);
+    c.click("btnAddMass");
+    NameRequest request = c.dialogs.lastName;
+    QCOMPARE(request.caption, QStringLiteral("Add Mass"));
+    QCOMPARE(request.prompt, QStringLiteral("Name:"));
+    QVERIFY(request.note.isEmpty() && !request.numeric);
+    QVERIFY(!request.preset); // the dialog keeps its previous text
+    QCOMPARE(request.language, quint8(1));
+    QVERIFY(request.validate(QStringLiteral("Frit 2")).isEmpty());
+    for (const char *bad : {"opaque", "a=b", "[x", "", "a name of 19 letters"})
+        QVERIFY2(!request.validate(QString::fromUtf8(bad)).isEmpty(), bad);
+    QCOMPARE(Console::items(c.names()), c.lib().massNames());
+    QCOMPARE(c.lib().massNames().last(), QStringLiteral("Frit"));
+    QVERIFY(c.logLines().last().endsWith(QStringLiteral(" Mass added.")));
+    QVERIFY(c.sel().ParamsChanged);
+    QCOMPARE(c.names()->currentRow(), 1); // the selection is as it was
+    QCOMPARE(c.layers()->currentRow(), 2);
+    QCOMPARE(c.sel().CurrentRow, 4);
+
+    // A dialog that let a clashing name through: refused with the reason.
+    c.click("btnAddMass");
+    QCOMPARE(c.lib().massCount(), 7);
+    QCOMPARE(c.messages().size(), 1);
+    QVERIFY2(c.messages()[0].contains(QStringLiteral("already exists")),
+             qPrintable(c.messages()[0]));
+
+    c.dialogs.nameAnswers << QStringLiteral("ENAMEL 2");
+    c.doubleClick(c.names(), 2);
+    request = c.dialogs.lastName;
+    QCOMPARE(request.caption, QStringLiteral("Mass rename"));
+    QCOMPARE(request.preset, std::optional<QString>(QStringLiteral("Enamel")));
+    QVERIFY(request.validate(QStringLiteral("enamel")).isEmpty()); // its own name
+    QVERIFY(!request.validate(QStringLiteral("Glaze")).isEmpty());
+    QCOMPARE(c.lib().massName(2), QStringLiteral("ENAMEL 2"));
+    QCOMPARE(c.names()->item(2)->text(), QStringLiteral("ENAMEL 2"));
+    QCOMPARE(c.names()->currentRow(), 2);
+    VERIFY_NO_UNEXPECTED(c);
+}
+
+void TestLibraryUi::deleteMass_data()
+{
+    QTest::addColumn<bool>("confirm");
+    QTest::newRow("OK") << true;
+    QTest::newRow("Cancel") << false;
+}
+
+void TestLibraryUi::deleteMass()
+{
+    QFETCH(bool, confirm);
+    Console c;
+    const QStringList before = snapshot(c.lib());
+    c.selectLayer(1, 0);
+    c.dialogs.questionAnswers << confirm;
+    c.click("btnDelMass");
+    const auto questions = c.dialogs.callsOf(QStringLiteral("question"));
+    QCOMPARE(questions.size(), 1);
+    QCOMPARE(questions[0].caption, QStringLiteral("Attention"));
+    QCOMPARE(questions[0].text, QStringLiteral("Are you sure to delete the Mass?"));
+    QCOMPARE(c.sel().ParamsChanged, confirm);
+    if (!confirm) {
+        QCOMPARE(snapshot(c.lib()), before);
+        QVERIFY(c.sel().hasLayer());
+        return;
+    }
+    QCOMPARE(Console::items(c.names()), c.lib().massNames());
+    QCOMPARE(c.lib().massNames().mid(0, 2), (QStringList{"Opaque", "Enamel"}));
+    QCOMPARE(c.lib().layerTotal(), 10);
+    QCOMPARE(c.lib().storage().Row(2).mass, 1); // Enamel's first layer, renumbered
+    QCOMPARE(c.names()->currentRow(), -1);
+    QCOMPARE(c.layers()->count(), 0);
+    QVERIFY(!c.field(0)->isEnabled());
+    QVERIFY(!c.graph()->record());
+    QCOMPARE(c.text("lblMassSel"), QStringLiteral("1"));
+    QVERIFY(c.logLines().last().endsWith(QStringLiteral(" Mass deleted.")));
+}
+
+void TestLibraryUi::addLayerAndLayerLimit()
+{
+    Console c;
+    c.click("btnAddLayer");
+    QCOMPARE(c.messages(), QStringList{QStringLiteral("Mass must have been selected!")});
+    QVERIFY(c.dialogs.callsOf(QStringLiteral("name")).isEmpty());
+
+    c.selectLayer(4, 0); // Correction: one layer, row 9
+    c.dialogs.nameAnswers << QStringLiteral("Bake");
+    c.click("btnAddLayer");
+    QCOMPARE(c.dialogs.lastName.caption, QStringLiteral("Add Layer"));
+    QVERIFY(!c.dialogs.lastName.validate(QStringLiteral("x=y")).isEmpty());
+    QCOMPARE(Console::items(c.layers()), (QStringList{"Add-on", "Bake"}));
+    QCOMPARE(c.layers()->item(1)->data(Qt::UserRole).toInt(), 10);
+    QCOMPARE(c.record(10), ProgParam{});
+    QCOMPARE(c.lib().storage().Row(11).mass, 5); // the last mass moved one row on
+    QVERIFY(c.logLines().last().endsWith(QStringLiteral(" Layer added.")));
+    QCOMPARE(c.layers()->currentRow(), 0); // the selected layer stays selected
+    QVERIFY(c.sel().ParamsChanged);
+
+    for (int i = 0; i < 9; ++i) {
+        c.dialogs.nameAnswers << QStringLiteral("L%1").arg(i);
+        c.click("btnAddLayer");
+    }
+    QCOMPARE(c.layers()->count(), 11);
+    const auto nameDialogs = c.dialogs.callsOf(QStringLiteral("name")).size();
+    c.click("btnAddLayer");
+    QCOMPARE(c.dialogs.callsOf(QStringLiteral("name")).size(), nameDialogs); // none asked for
+    QCOMPARE(c.messages().last(), QStringLiteral("A mass can hold at most 11 layers."));
+    QCOMPARE(c.lib().layerCount(4), 11);
+    VERIFY_NO_UNEXPECTED(c);
+}
+
+void TestLibraryUi::deleteLayer_data()
+{
+    QTest::addColumn<bool>("confirm");
+    QTest::newRow("OK") << true;
+    QTest::newRow("Cancel") << false;
+}
+
+void TestLibraryUi::deleteLayer()
+{
+    QFETCH(bool, confirm);
+    Console c;
+    c.selectLayer(1, 1);
+    c.dialogs.questionAnswers << confirm;
+    c.click("btnDelLayer");
+    QCOMPARE(c.dialogs.callsOf(QStringLiteral("question")).value(0).text,
+             QStringLiteral("Are you sure to delete the Layer?"));
+    QStringList kept{"Dentine 1", "Dentine 2", "Dentine correction"};
+    if (confirm)
+        kept.removeAt(1);
+    QCOMPARE(Console::items(c.layers()), kept);
+    QCOMPARE(c.lib().layerTotal(), confirm ? 12 : 13);
+    QCOMPARE(c.sel().ParamsChanged, confirm);
+    QCOMPARE(c.logLines().value(0).endsWith(QStringLiteral(" Layer deleted.")), confirm);
+    // Either way the list is refreshed and no layer stays selected.
+    QCOMPARE(c.layers()->currentRow(), -1);
+    QVERIFY(!c.field(0)->isEnabled());
+    QVERIFY(!c.graph()->record());
+    for (int i = 0; i < c.layers()->count(); ++i)
+        QCOMPARE(c.layers()->item(i)->data(Qt::UserRole).toInt(), 2 + i);
+}
+
+void TestLibraryUi::renameLayer()
+{
+    Console c;
+    c.selectLayer(3);
+    c.dialogs.nameAnswers << QStringLiteral("Stain");
+    c.doubleClick(c.layers(), 1);
+    QCOMPARE(c.dialogs.lastName.caption, QStringLiteral("Layer rename"));
+    QCOMPARE(c.dialogs.lastName.preset, std::optional<QString>(QStringLiteral("Stain and glaze")));
+    QCOMPARE(c.lib().storage().Row(8).name, QStringLiteral("Stain"));
+    QCOMPARE(Console::items(c.layers()), (QStringList{"Glaze", "Stain"}));
+    QCOMPARE(c.layers()->currentRow(), -1);
+    QVERIFY(c.sel().ParamsChanged);
+    VERIFY_NO_UNEXPECTED(c);
+}
+
+void TestLibraryUi::moves_data()
+{
+    QTest::addColumn<int>("mass");
+    QTest::addColumn<int>("layer"); // -1: only the mass is selected
+    QTest::addColumn<bool>("up");
+    QTest::addColumn<QString>("masses"); // initials of the first three masses
+    QTest::addColumn<QStringList>("layers");
+    QTest::addColumn<int>("massRow");
+    QTest::addColumn<int>("layerRow");
+    const QStringList dentine{"Dentine 1", "Dentine 2", "Dentine correction"};
+    QTest::newRow("mass up") << 1 << -1 << true << "DOE" << dentine << 0 << -1;
+    QTest::newRow("mass down") << 1 << -1 << false << "OED" << dentine << 2 << -1;
+    QTest::newRow("first mass up")
+        << 0 << -1 << true << "ODE" << QStringList{"Wash opaque", "Opaque"} << 0 << -1;
+    QTest::newRow("layer down") << 1 << 0 << false << "ODE"
+                                << QStringList{"Dentine 2", "Dentine 1", "Dentine correction"} << 1
+                                << 1;
+    QTest::newRow("layer up") << 1 << 2 << true << "ODE"
+                              << QStringList{"Dentine 1", "Dentine correction", "Dentine 2"} << 1
+                              << 1;
+    QTest::newRow("first layer up") << 1 << 0 << true << "ODE" << dentine << 1 << 0;
+    QTest::newRow("last layer down") << 1 << 2 << false << "ODE" << dentine << 1 << 2;
+}
+
+void TestLibraryUi::moves()
+{
+    QFETCH(int, mass);
+    QFETCH(int, layer);
+    QFETCH(bool, up);
+    QFETCH(QString, masses);
+    QFETCH(QStringList, layers);
+    QFETCH(int, massRow);
+    QFETCH(int, layerRow);
+    Console c;
+    c.selectLayer(mass, layer);
+    const QStringList before = snapshot(c.lib());
+    const ProgParam *selected = c.sel().CurrentParams.get();
+    c.click(up ? "sbUpMass" : "sbDnMass");
+    QString initials;
+    for (int i = 0; i < 3; ++i)
+        initials += c.names()->item(i)->text().front();
+    QCOMPARE(initials, masses);
+    QCOMPARE(Console::items(c.layers()), layers);
+    QCOMPARE(c.names()->currentRow(), massRow);
+    QCOMPARE(c.layers()->currentRow(), layerRow);
+    QCOMPARE(c.sel().ParamsChanged, snapshot(c.lib()) != before);
+    if (layer >= 0) {
+        // The moved layer stays selected and shown.
+        QCOMPARE(c.sel().CurrentParams.get(), selected);
+        QCOMPARE(c.graph()->record(), selected);
+        QCOMPARE(c.text("lblMassSel"), QString::number(c.sel().CurrentRow + 1));
+        QVERIFY(c.field(0)->isEnabled());
+    }
+    for (int i = 0; i < c.layers()->count(); ++i)
+        QCOMPARE(c.lib().storage().Row(c.layers()->item(i)->data(Qt::UserRole).toInt()).name,
+                 layers[i]);
+}
+
+void TestLibraryUi::copyPaste()
+{
+    Console c;
+    c.trigger("mmCopy");
+    c.trigger("mmPaste");
+    QCOMPARE(c.messages(), (QStringList{"Program must have been selected!", "Buffer is empty!"}));
+    for (const auto &box : c.dialogs.callsOf(QStringLiteral("message")))
+        QVERIFY(box.caption == QStringLiteral("Attention") && box.icon == Dialogs::Icon::Error);
+
+    // Copy remembers the layer: an edit made after Copy is pasted too.
+    c.selectLayer(2, 0); // row 5, vacuum off by time
+    c.trigger("mmCopy");
+    c.type(0, QStringLiteral("400"));
+    c.sel().ParamsChanged = false;
+    c.selectLayer(0, 0);
+    c.trigger("mmPaste");
+    QCOMPARE(c.record(0).toPayload(), c.record(5).toPayload());
+    QCOMPARE(c.record(0).ProgNumber, quint8(6));
+    QCOMPARE(c.field(0)->text(), QStringLiteral("400"));
+    QCOMPARE(c.field(19)->text(), QStringLiteral("0:30"));
+    QCOMPARE(c.text("lblVacDimension"), QStringLiteral("mm:ss"));
+    QVERIFY(c.sel().ParamsChanged);
+
+    c.selectLayer(1); // no layer to paste into
+    c.trigger("mmPaste");
+    QCOMPARE(c.messages().size(), 3);
+    QCOMPARE(c.messages().last(), QStringLiteral("Program must have been selected!"));
+}
+
+void TestLibraryUi::bufferEmptiedWhenSourceGoes_data()
+{
+    QTest::addColumn<bool>("byOpen");
+    QTest::newRow("layer deleted") << false;
+    QTest::newRow("library replaced") << true;
+}
+
+void TestLibraryUi::bufferEmptiedWhenSourceGoes()
+{
+    QFETCH(bool, byOpen);
+    Console c;
+    c.selectLayer(2, 0);
+    c.trigger("mmCopy");
+    if (byOpen) {
+        c.dialogs.openAnswers << DemoFile;
+        c.trigger("mmOpen");
+    } else {
+        c.dialogs.questionAnswers << true;
+        c.click("btnDelLayer");
+    }
+    c.selectLayer(0, 0);
+    const ProgParam before = c.record(0);
+    c.trigger("mmPaste");
+    QCOMPARE(c.messages(), QStringList{QStringLiteral("Buffer is empty!")});
+    QCOMPARE(c.record(0), before);
+    VERIFY_NO_UNEXPECTED(c);
+}
+
+void TestLibraryUi::languageSwitchRecaptionsLibraryTexts()
+{
+    Console c;
+    c.selectLayer(2, 0);
+    c.trigger("mmRussian");
+    QCOMPARE(c.get("sbUpMass")->toolTip(), QStringLiteral("Перемещение слоя вверх"));
+    QCOMPARE(c.field(19)->toolTip(), Texts::VacOffTimeHint.text(0));
+    QCOMPARE(c.text("lblVacDimension"), QStringLiteral("мм:сс"));
+    c.selectLayer(0);
+    QCOMPARE(c.get("sbDnMass")->toolTip(), QStringLiteral("Перемещение массы вниз"));
+    c.dialogs.nameAnswers << std::nullopt;
+    c.click("btnAddMass");
+    QCOMPARE(c.dialogs.lastName.caption, QStringLiteral("Добавить массу"));
+    QCOMPARE(c.dialogs.lastName.prompt, QStringLiteral("Название:"));
+    QCOMPARE(c.dialogs.lastName.language, quint8(0));
+}
+
+void TestLibraryUi::structuralEditsMarkChanged_data()
+{
+    QTest::addColumn<QString>("edit");
+    for (const char *edit : {"add mass", "delete mass", "rename mass", "add layer", "delete layer",
+                             "rename layer", "move mass", "move layer", "paste", "add from file"})
+        QTest::newRow(edit) << QString::fromLatin1(edit);
+}
+
+void TestLibraryUi::structuralEditsMarkChanged()
+{
+    QFETCH(QString, edit);
+    Console c;
+    c.selectLayer(1, 1);
+    auto &d = c.dialogs;
+    d.nameAnswers << QStringLiteral("New");
+    d.questionAnswers << true;
+    d.openAnswers << DemoFile;
+    if (edit == "add mass")
+        c.click("btnAddMass");
+    else if (edit == "delete mass")
+        c.click("btnDelMass");
+    else if (edit == "rename mass")
+        c.form->lbNamesDblClick();
+    else if (edit == "add layer")
+        c.click("btnAddLayer");
+    else if (edit == "delete layer")
+        c.click("btnDelLayer");
+    else if (edit == "rename layer")
+        c.form->lbLayersDblClick();
+    else if (edit == "move mass") {
+        c.selectLayer(1);
+        c.click("sbUpMass");
+    } else if (edit == "move layer") {
+        c.click("sbUpMass");
+    } else if (edit == "paste") {
+        c.trigger("mmCopy");
+        c.selectLayer(0, 0);
+        c.trigger("mmPaste");
+    } else if (edit == "add from file")
+        c.trigger("mmAdd");
+    QVERIFY(c.sel().ParamsChanged);
+    d.questionAnswers = {false}; // closing: do not save
+    QVERIFY(c.form->close());
+    QCOMPARE(d.callsOf(QStringLiteral("question")).last().text,
+             QStringLiteral("Save changed parameters?"));
+    VERIFY_NO_UNEXPECTED(c);
+}
+
+void TestLibraryUi::closing_data()
+{
+    QTest::addColumn<bool>("changed");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QString>("save"); // "file", "fail" or cancelled
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("nothing changed") << false << false << "" << true;
+    QTest::newRow("changes discarded") << true << false << "" << true;
+    QTest::newRow("changes saved") << true << true << "file" << true;
+    QTest::newRow("save dialog cancelled") << true << true << "" << false;
+    QTest::newRow("save failed") << true << true << "fail" << false;
+}
+
+void TestLibraryUi::closing()
+{
+    QFETCH(bool, changed);
+    QFETCH(bool, answer);
+    QFETCH(QString, save);
+    QFETCH(bool, closes);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("closing.zkv"));
+    Console c;
+    c.selectLayer(0, 0);
+    if (changed) {
+        c.type(0, QStringLiteral("400"));
+        c.dialogs.questionAnswers << answer;
+        if (answer)
+            c.answerSave(save, path);
+    }
+    QCOMPARE(c.form->close(), closes);
+    QCOMPARE(c.dialogs.callsOf(QStringLiteral("question")).size(), changed ? 1 : 0);
+    QCOMPARE(c.dialogs.callsOf(QStringLiteral("save")).size(), answer ? 1 : 0);
+    QCOMPARE(QFile::exists(path), save == "file");
+    if (save == "file")
+        QCOMPARE(MassesFile::ReadFile(path).records[0].PreDryTemp, quint16(400));
+    if (!closes) { // nothing lost
+        QVERIFY(c.form->isVisible());
+        QVERIFY(c.sel().ParamsChanged);
+        QCOMPARE(c.record(0).PreDryTemp, quint16(400));
+    }
+    QCOMPARE(c.messages().size(), save == "fail" ? 1 : 0);
+    VERIFY_NO_UNEXPECTED(c);
+}
+
+void TestLibraryUi::openWithUnsavedChanges_data()
+{
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QString>("save");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("discard") << false << "" << true;
+    QTest::newRow("save first") << true << "file" << true;
+    QTest::newRow("save dialog cancelled") << true << "" << false;
+    QTest::newRow("save failed") << true << "fail" << false;
+}
+
+void TestLibraryUi::openWithUnsavedChanges()
+{
+    QFETCH(bool, answer);
+    QFETCH(QString, save);
+    QFETCH(bool, opens);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("before-open.zkv"));
+    Console c;
+    c.selectLayer(0, 0);
+    c.type(0, QStringLiteral("400"));
+    c.dialogs.questionAnswers << answer;
+    if (answer)
+        c.answerSave(save, path);
+    if (opens)
+        c.dialogs.openAnswers << DemoFile;
+    c.click("sbOpenFile");
+
+    const auto questions = c.dialogs.callsOf(QStringLiteral("question"));
+    QCOMPARE(questions.size(), 1);
+    QCOMPARE(questions[0].caption, QStringLiteral("Attention"));
+    QCOMPARE(questions[0].text, QStringLiteral("Save changed parameters?"));
+    QCOMPARE(c.dialogs.callsOf(QStringLiteral("open")).size(), opens ? 2 : 1);
+    QCOMPARE(c.record(0).PreDryTemp, quint16(opens ? 450 : 400));
+    QCOMPARE(c.sel().ParamsChanged, !opens);
+    if (save == "file")
+        QCOMPARE(MassesFile::ReadFile(path).records[0].PreDryTemp, quint16(400));
+    if (opens) { // a fresh library: nothing selected
+        QCOMPARE(c.names()->currentRow(), -1);
+        QVERIFY(!c.sel().hasLayer());
+        QVERIFY(!c.field(0)->isEnabled());
+        QVERIFY(!c.graph()->record());
+    }
+    VERIFY_NO_UNEXPECTED(c);
+}
+
+void TestLibraryUi::failedSaveIsReported()
+{
+    QTemporaryDir dir;
+    Console c;
+    c.selectLayer(0, 0);
+    c.type(0, QStringLiteral("400"));
+    c.dialogs.saveAnswers << Unwritable << dir.filePath(QStringLiteral("ok.zkv"));
+    c.click("sbSaveFile");
+    QVERIFY(c.dialogs.callsOf(QStringLiteral("save"))[0].caption.isEmpty()); // standard title
+    const auto boxes = c.dialogs.callsOf(QStringLiteral("message"));
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].caption, QStringLiteral("Error"));
+    QCOMPARE(boxes[0].icon, Dialogs::Icon::Error);
+    const QStringList lines = boxes[0].text.split(QLatin1Char('\n'));
+    QVERIFY2(lines.size() == 2 && lines[0].contains(Unwritable) && !lines[1].trimmed().isEmpty(),
+             qPrintable(boxes[0].text)); // the file, then the reason
+    QVERIFY(c.sel().ParamsChanged);
+
+    c.trigger("mmSave"); // the same library, to a writable place
+    QVERIFY(!c.sel().ParamsChanged);
+    QCOMPARE(c.messages().size(), 1);
+}
+
+void TestLibraryUi::saveRefusesNamesTheFileCannotHold()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("twice.zkv"));
+    Console c;
+    c.dialogs.openAnswers << DemoFile; // the same masses again
+    c.click("sbAddFile");
+    c.dialogs.saveAnswers << path;
+    c.click("sbSaveFile");
+    QVERIFY(c.dialogs.callsOf(QStringLiteral("save")).isEmpty());
+    QCOMPARE(c.messages().size(), 1);
+    for (const QString &name : c.lib().massNames())
+        QVERIFY2(c.messages()[0].contains(name), qPrintable(c.messages()[0]));
+    QVERIFY(!QFile::exists(path));
+    QVERIFY(c.sel().ParamsChanged);
+}
+
+void TestLibraryUi::unreadableRecordsAreLogged()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("damaged.zkv"));
+    const QByteArray good = MassesFile::EncodeRecord(ProgParam{});
+    QByteArray badSum = good;
+    badSum.back() = '1';
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Mass]\r\nA=x\x01y\x01z\r\n[Parameter]\r\n0=" + good + "\r\n1=" + badSum + "\r\n");
+    file.close();
+
+    Console c(path);
+    QCOMPARE(c.lib().layerTotal(), 3);
+    const QStringList lines = c.logLines();
+    QCOMPARE(lines.size(), 2); // one line per damaged layer
+    using MassesFile::BadRecordLogText, MassesFile::RecordFault;
+    QVERIFY(lines[0].endsWith(BadRecordLogText({1, "A", "y", RecordFault::BadChecksum}, 1)));
+    QVERIFY(lines[1].endsWith(BadRecordLogText({2, "A", "z", RecordFault::MissingKey}, 1)));
+    ProgParam zero;
+    zero.ProgNumber = 3;
+    QCOMPARE(c.record(2), zero);
+    QVERIFY(c.messages().isEmpty());
+}
+
+void TestLibraryUi::unreadableFileKeepsLibrary()
+{
+    Console c;
+    const QStringList before = snapshot(c.lib());
+    const QString missing = QStringLiteral("/nonexistent-zkv-dir/missing.zkv");
+    c.dialogs.openAnswers << missing;
+    c.trigger("mmOpen");
+    QCOMPARE(c.dialogs.callsOf(QStringLiteral("message")).value(0).caption,
+             QStringLiteral("Error"));
+    QVERIFY(c.messages()[0].contains(missing));
+    QCOMPARE(snapshot(c.lib()), before);
+    QCOMPARE(c.names()->count(), 6);
+}
+
+void TestLibraryUi::addFromFile()
+{
+    Console c;
+    c.selectLayer(1, 0);
+    c.dialogs.openAnswers << DemoFile;
+    c.trigger("mmAdd");
+    QCOMPARE(c.dialogs.callsOf(QStringLiteral("open")).last().caption,
+             QStringLiteral("Masses: adding"));
+    QCOMPARE(Console::items(c.names()), c.lib().massNames());
+    QCOMPARE(c.names()->count(), 12);
+    QCOMPARE(c.lib().layerTotal(), 26);
+    QCOMPARE(c.record(13).ProgNumber, quint8(14));
+    QCOMPARE(c.names()->currentRow(), 1); // what was selected still is
+    QCOMPARE(c.layers()->currentRow(), 0);
+    QCOMPARE(c.sel().CurrentRow, 2);
+    QVERIFY(c.sel().ParamsChanged);
+}
+
+void TestLibraryUi::saveThenReopenGivesSameLibrary()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("round.zkv"));
+    Console c;
+    c.selectLayer(5, 1);
+    c.type(0, QStringLiteral("300"));
+    c.type(19, QStringLiteral("1:10"));
+    c.type(12, QStringLiteral("95"));
+    c.dialogs.nameAnswers << QStringLiteral("Пустая") << QStringLiteral("Wash");
+    c.click("btnAddMass");
+    c.selectLayer(0);
+    c.form->lbNamesDblClick();
+    const QStringList before = snapshot(c.lib());
+
+    c.dialogs.saveAnswers << path;
+    c.click("sbSaveFile");
+    QVERIFY(!c.sel().ParamsChanged);
+    c.dialogs.openAnswers << path;
+    c.click("sbOpenFile");
+    QCOMPARE(snapshot(c.lib()), before);
+    QCOMPARE(Console::items(c.names()), c.lib().massNames());
+    c.selectLayer(5, 1);
+    QCOMPARE(c.field(19)->text(), QStringLiteral("1:10"));
+    QCOMPARE(c.field(12)->text(), QStringLiteral("1:35"));
+    QVERIFY(c.messages().isEmpty());
+    VERIFY_NO_UNEXPECTED(c);
+}
+
+QTEST_MAIN(TestLibraryUi)
+
+#include "tst_libraryui.moc"
