@@ -146,7 +146,10 @@ public:
     void setOfficesRefresh(std::function<void()> refresh) { m_officesRefresh = std::move(refresh); }
     /// Step handling of the service procedure running in ConsoleMode `mode` (16, 21, 22, 27,
     /// 28), called on each answered tick (set by the service windows).
-    void setServiceProgress(std::function<void(quint8 mode)> step) { m_serviceProgress = std::move(step); }
+    void setServiceProgress(std::function<void(quint8 mode)> step)
+    {
+        m_serviceProgress = std::move(step);
+    }
     const IdleCycle &idleCycle() const { return m_idleCycle; }
     // --- end run --------------------------------------------------------------------------
 

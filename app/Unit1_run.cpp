@@ -4,7 +4,6 @@
 
 #include "firingcurveview.h"
 #include "link.h"
-#include "paramentry.h"
 #include "programencoding.h"
 #include "texts.h"
 
@@ -40,9 +39,8 @@ void TForm1::sbStartPrgClick()
 {
     if (m_console.ProgramRunning || !m_selection.CurrentParams)
         return;
-    const ParamCheck check = ::CheckProgParams(*m_selection.CurrentParams);
-    if (check.refused) {
-        const int field = check.ParamErrorField;
+    if (CheckProgParams()) {
+        const int field = ParamErrorField;
         m_dialogs.message(this, Dialogs::Icon::Error, tx(Texts::ParameterError),
                           Texts::ParameterErrorText(field, m_console.Language));
         m_fields[size_t(field)]->setFocus(Qt::OtherFocusReason);

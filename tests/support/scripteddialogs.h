@@ -107,6 +107,13 @@ public:
             closed();
         return true;
     }
+    /// Message boxes and questions shown so far (file dialogs and the port window not counted).
+    int boxCount() const
+    {
+        return int(callsOf(QStringLiteral("message")).size() +
+                   callsOf(QStringLiteral("question")).size() +
+                   callsOf(QStringLiteral("later")).size());
+    }
     QList<Call> callsOf(const QString &kind) const
     {
         QList<Call> out;
