@@ -5,7 +5,7 @@ BUILD_DIR  ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_ARGS ?=
-RUN_ARGS   ?= --simulator --sim-speed 10
+RUN_ARGS   ?= --simulator --sim-speed 10 --open examples/demo.zkv
 
 PACKAGES := cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev libqt6svg6 \
             libgl-dev fonts-dejavu-core

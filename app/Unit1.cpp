@@ -2,7 +2,8 @@
 
 #include "Unit1.h"
 
-#include "filedialogspec.h"
+#include "dropdowncombobox.h"
+#include "filedialogsettings.h"
 #include "firingcurveview.h"
 #include "glyphlist.h"
 #include "link.h"
@@ -39,21 +40,7 @@ static void initConsoleResources()
 namespace
 {
 
-const QString AppTitle = QStringLiteral("ZKV4.6 CONSOLE");
-
-/// A drop-down that tells when it is about to open, so its list can be filled then.
-class PortComboBox : public QComboBox
-{
-public:
-    std::function<void()> aboutToShow;
-    using QComboBox::QComboBox;
-    void showPopup() override
-    {
-        if (aboutToShow)
-            aboutToShow();
-        QComboBox::showPopup();
-    }
-};
+const QString AppTitle = QString::fromLatin1(Texts::ProgramTitle);
 
 } // namespace
 
@@ -71,12 +58,12 @@ TForm1::TForm1(ConsoleOptions options, Dialogs &dialogs, QWidget *parent)
     font.setPointSize(8);
     setFont(font);
 
-    OpenDialog1 = new FileDialogSpec(QStringLiteral("OpenDialog1"),
-                                     QStringLiteral("ZKV4.6 masses (*.zkv);;All files (*)"),
-                                     QStringLiteral("zkv"), this);
-    SaveDialog1 = new FileDialogSpec(QStringLiteral("SaveDialog1"),
-                                     QStringLiteral("Массы для ZKV4.6 (*.zkv);;All files (*)"),
-                                     QStringLiteral("zkv"), this);
+    OpenDialog1 = new FileDialogSettings(QStringLiteral("OpenDialog1"),
+                                         QStringLiteral("ZKV4.6 masses (*.zkv);;All files (*)"),
+                                         QStringLiteral("zkv"), this);
+    SaveDialog1 = new FileDialogSettings(QStringLiteral("SaveDialog1"),
+                                         QStringLiteral("Массы для ZKV4.6 (*.zkv);;All files (*)"),
+                                         QStringLiteral("zkv"), this);
     ImageList1 = new GlyphList(this);
     ImageList1->setObjectName(QStringLiteral("ImageList1"));
 
@@ -344,7 +331,7 @@ QWidget *TForm1::buildLeftColumn()
     top->addWidget(sbDnMass);
     v->addLayout(top);
 
-    auto *combo = new PortComboBox;
+    auto *combo = new DropDownComboBox;
     combo->aboutToShow = [this] { SelPortClick(); };
     cmbSelPort = combo;
     cmbSelPort->setObjectName(QStringLiteral("cmbSelPort"));
@@ -620,7 +607,10 @@ void TForm1::FormCreate()
         }
     }
     // 9. A masses file to start with.
-    sbOpenFileClick();
+    if (m_options.massesFile)
+        openMassesFile(*m_options.massesFile);
+    else
+        sbOpenFileClick();
     // 10. Captions in the current language.
     ReLanguageForm1();
 }

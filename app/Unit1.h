@@ -41,6 +41,8 @@ struct ConsoleOptions {
     /// The port names the port lists offer; by default the machine's openable serial ports,
     /// then the simulator.
     std::function<QStringList()> portLister;
+    /// Masses file to open at start instead of offering the file dialog (`--open`).
+    std::optional<QString> massesFile;
     /// Speed of the built-in simulator: simulated seconds per real second.
     double simulatorSpeed = 1.0;
 };
@@ -163,6 +165,9 @@ private:
     void connectLibraryHandlers();
     /// Closing: asks about unsaved changes and saves when asked to. False keeps the window open.
     bool offerToSaveBeforeClose();
+    /// Replaces the library by the masses file at `path` (a file that cannot be read is
+    /// reported and leaves the library as it was).
+    void openMassesFile(const QString &path);
     /// Asks for a file and saves the library; false when cancelled, refused or failed.
     bool saveLibrary();
     /// The masses file to open or add, from OpenDialog1 with `title`; empty when cancelled.

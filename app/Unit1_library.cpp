@@ -2,7 +2,7 @@
 
 #include "Unit1.h"
 
-#include "filedialogspec.h"
+#include "filedialogsettings.h"
 #include "firingcurveview.h"
 #include "link.h"
 #include "massesfile.h"
@@ -487,7 +487,7 @@ bool TForm1::CheckProgParams()
 
 QString TForm1::askMassesFile(const QString &title)
 {
-    auto *dialog = static_cast<FileDialogSpec *>(OpenDialog1);
+    auto *dialog = static_cast<FileDialogSettings *>(OpenDialog1);
     dialog->title = title;
     return m_dialogs.openFileName(this, dialog->title, dialog->filter, dialog->defaultSuffix);
 }
@@ -500,8 +500,12 @@ void TForm1::sbOpenFileClick()
         !saveLibrary())
         return;
     const QString path = askMassesFile(tx(Texts::OpenMassesTitle));
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        openMassesFile(path);
+}
+
+void TForm1::openMassesFile(const QString &path)
+{
     const auto contents = readMasses(m_dialogs, this, m_console.Language, path);
     if (!contents)
         return;
@@ -545,7 +549,7 @@ bool TForm1::saveLibrary()
                           namesNotSavedText(problems, language));
         return false;
     }
-    auto *dialog = static_cast<FileDialogSpec *>(SaveDialog1);
+    auto *dialog = static_cast<FileDialogSettings *>(SaveDialog1);
     const QString path =
         m_dialogs.saveFileName(this, dialog->title, dialog->filter, dialog->defaultSuffix);
     if (path.isEmpty())

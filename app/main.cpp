@@ -28,6 +28,10 @@ int main(int argc, char **argv)
         QStringLiteral("Simulated seconds per real second of the built-in simulator (default 1)."),
         QStringLiteral("FACTOR"), QStringLiteral("1"));
     parser.addOption(speedOption);
+    const QCommandLineOption openOption(
+        QStringLiteral("open"), QStringLiteral("Open the masses FILE at start instead of asking."),
+        QStringLiteral("FILE"));
+    parser.addOption(openOption);
     parser.process(app);
 
     ConsoleOptions options;
@@ -35,6 +39,8 @@ int main(int argc, char **argv)
         options.port = parser.value(portOption);
     else if (parser.isSet(simulatorOption))
         options.port = SimulatorPortName;
+    if (parser.isSet(openOption))
+        options.massesFile = parser.value(openOption);
     bool speedOk = false;
     options.simulatorSpeed = parser.value(speedOption).toDouble(&speedOk);
     if (!speedOk || options.simulatorSpeed < 0 || options.simulatorSpeed > 10000) {

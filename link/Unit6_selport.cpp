@@ -1,5 +1,6 @@
 #include "Unit6_selport.h"
 
+#include "dropdowncombobox.h"
 #include "textpair.h"
 
 #include <QAction>
@@ -16,20 +17,6 @@ namespace
 constexpr TextPair Caption{"Выбор порта", "COM-port sets"};
 constexpr TextPair Prompt{"Выбрать порт, к которому подключена печь",
                           "Set COM-port which have furnace connected"};
-
-/// A drop-down that fills its list just before it opens.
-class DropDownCombo : public QComboBox
-{
-public:
-    std::function<void()> aboutToShow;
-    using QComboBox::QComboBox;
-    void showPopup() override
-    {
-        if (aboutToShow)
-            aboutToShow();
-        QComboBox::showPopup();
-    }
-};
 
 } // namespace
 
@@ -67,7 +54,7 @@ TfSelPort::TfSelPort(QWidget *parent)
     Label1->setWordWrap(true);
     Label1->setFixedWidth(157);
     layout->addWidget(Label1);
-    auto *combo = new DropDownCombo;
+    auto *combo = new DropDownComboBox;
     combo->aboutToShow = [this] { cmbSelPortDropDown(); };
     cmbSelPort = combo;
     cmbSelPort->setObjectName(QStringLiteral("cmbSelPort"));

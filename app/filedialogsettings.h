@@ -5,12 +5,12 @@
 
 /// Settings of one file dialog of the main window (title, filter, default extension); the
 /// dialog itself is shown through the Dialogs interface.
-class FileDialogSpec : public QObject
+class FileDialogSettings : public QObject
 {
     Q_OBJECT
 public:
-    FileDialogSpec(const QString &name, const QString &filter, const QString &defaultSuffix,
-                   QObject *parent)
+    FileDialogSettings(const QString &name, const QString &filter, const QString &defaultSuffix,
+                       QObject *parent)
         : QObject(parent)
         , filter(filter)
         , defaultSuffix(defaultSuffix)
