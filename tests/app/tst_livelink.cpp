@@ -100,7 +100,7 @@ void TestLiveLink::silentFurnaceThenRecovery()
     c.sim->controller().faults().noReply = true;
     // Three silent ticks: the counter shows 3 and the type of the request that went unanswered.
     QTRY_VERIFY_WITH_TIMEOUT(c.text("lblPacketErr").startsWith(QStringLiteral("PacketERR=3,")),
-                             4000);
+                             8000);
     const int lastType = c.text("lblPacketErr").section(QLatin1Char(','), 1).toInt();
     // Each silent tick leaves the request unrepeated; the next pending poll goes out instead.
     QVERIFY2((QList<int>{15, 1, 56, 72, 4, 99, 3}).contains(lastType),
@@ -109,8 +109,8 @@ void TestLiveLink::silentFurnaceThenRecovery()
     QCOMPARE(c.form->panel(0)->width(), 70);
     // The furnace answers again: everything comes back by itself.
     c.sim->controller().faults().noReply = false;
-    QTRY_COMPARE_WITH_TIMEOUT(c.text("lblPacketErr"), QStringLiteral("PacketERR=0"), 3000);
-    QTRY_COMPARE_WITH_TIMEOUT(c.form->panel(0)->text(), QStringLiteral("ZKV 4.6 v:1.05"), 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(c.text("lblPacketErr"), QStringLiteral("PacketERR=0"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(c.form->panel(0)->text(), QStringLiteral("ZKV 4.6 v:1.05"), 5000);
 }
 
 void TestLiveLink::unknownModelBoxOnceWithTimerStopped()

@@ -1,6 +1,7 @@
 // The console through the real serial-port code against zkv-furnace-sim on a pseudo-terminal.
 
 #include "Unit1.h"
+#include "cputime.h"
 #include "link.h"
 #include "scripteddialogs.h"
 
@@ -12,18 +13,8 @@
 #include <QTest>
 #include <QToolButton>
 
-#include <sys/resource.h>
-
 namespace
 {
-
-double processCpuSeconds()
-{
-    rusage ru{};
-    getrusage(RUSAGE_SELF, &ru);
-    return double(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
-           double(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
-}
 
 /// Starts zkv-furnace-sim with `args` and returns the device it serves.
 QString startSimulator(QProcess &sim, const QStringList &args)
@@ -69,12 +60,7 @@ void TestPtyLink::pollsAnsweredThenSimulatorKilled()
     sim.terminate();
     QVERIFY(sim.waitForFinished(5000));
     QTRY_COMPARE_WITH_TIMEOUT(form.panel(0)->text(), QStringLiteral("No furnace"), 4000);
-    const double before = processCpuSeconds();
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 1000)
-        QTest::qWait(20);
-    const double share = (processCpuSeconds() - before) / (double(t.elapsed()) / 1000.0);
+    const double share = cpuShareWhileIdle(1000);
     QVERIFY2(share < 0.25, qPrintable(QString::number(share)));
     QVERIFY(form.isEnabled());
 }

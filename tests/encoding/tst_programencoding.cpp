@@ -1,4 +1,5 @@
 #include "programencoding.h"
+#include "samplefiring.h"
 
 #include <QTest>
 
@@ -6,34 +7,6 @@
 
 namespace
 {
-
-// A plausible glaze firing: every value inside the editor's ranges.
-ProgParam realisticRecord()
-{
-    ProgParam p;
-    p.PreDryTemp = 400;
-    p.PreDryHold = 2;
-    p.DryLevel = 30;
-    p.DryCloseTime = 2;
-    p.DryTemp = 500;
-    p.DryHold = 3;
-    p.PreHeatLevel = 100;
-    p.PreHeatCloseTime = 1;
-    p.PreHeatTemp = 650;
-    p.PreHeatHold = 2;
-    p.HeatTemp = 930;
-    p.HeatRate = 55;
-    p.FiringTime = 60;
-    p.CoolTemp = 700;
-    p.CoolTime = 2;
-    p.TemperingTime = 1;
-    p.OpenTemp = 600;
-    p.OpenTime = 3;
-    p.VacOnTemp = 650;
-    p.VacOff = 920;
-    p.VacOffByTime = 0;
-    return p;
-}
 
 quint16 commandOf(const std::array<quint16, ProgramWordCount> &w, int step)
 {
@@ -131,7 +104,7 @@ void TestProgramEncoding::vacuumOnStep()
     QFETCH(int, vacOnTemp);
     QFETCH(int, expected);
 
-    ProgParam p = realisticRecord();
+    ProgParam p = SampleFiring();
     p.PreHeatLevel = quint16(preHeatLevel);
     p.PreHeatTemp = quint16(preHeatTemp);
     p.HeatTemp = quint16(heatTemp);
@@ -159,7 +132,7 @@ void TestProgramEncoding::vacuumOffStep()
     QFETCH(int, byTime);
     QFETCH(int, expected);
 
-    ProgParam p = realisticRecord();
+    ProgParam p = SampleFiring();
     p.VacOff = quint16(vacOff);
     p.VacOffByTime = quint8(byTime);
     const auto w = BuildProgramWords(p);
@@ -195,14 +168,14 @@ void TestProgramEncoding::wholePayload()
     QCOMPARE(expected.size(), size_t(88));
 
     std::vector<quint8> payload(88, 0xEE);
-    QCOMPARE(BuildProgramPayload(realisticRecord(), payload.data()), 88);
+    QCOMPARE(BuildProgramPayload(SampleFiring(), payload.data()), 88);
     QCOMPARE(payload, expected);
 }
 
 void TestProgramEncoding::payloadWritesExactly88Bytes()
 {
     std::vector<quint8> buffer(96, 0xA5);
-    ProgParam p = realisticRecord();
+    ProgParam p = SampleFiring();
     p.PreDryTemp = 0xFFFF;
     p.OpenTime = 0xFFFF;
     QCOMPARE(BuildProgramPayload(p, buffer.data()), 88);

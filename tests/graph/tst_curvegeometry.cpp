@@ -1,6 +1,6 @@
 #include "curveframe.h"
 #include "curveviewstate.h"
-#include "samplerecord.h"
+#include "samplefiring.h"
 
 #include <QRandomGenerator>
 #include <QTest>

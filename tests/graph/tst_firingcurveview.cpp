@@ -1,5 +1,5 @@
 #include "firingcurveview.h"
-#include "samplerecord.h"
+#include "samplefiring.h"
 
 #include <QApplication>
 #include <QImage>

@@ -1,4 +1,5 @@
 #include "paramentry.h"
+#include "samplefiring.h"
 
 #include <QTest>
 
@@ -10,29 +11,8 @@ using Texts = std::array<QString, ProgParam::FieldCount>;
 /// A record that passes every check, with distinct temperatures so each check can be broken.
 ProgParam validRecord()
 {
-    ProgParam p;
-    p.PreDryTemp = 400;
-    p.PreDryHold = 2;
-    p.DryLevel = 30;
-    p.DryCloseTime = 3;
-    p.DryTemp = 450;
-    p.DryHold = 4;
-    p.PreHeatLevel = 100;
-    p.PreHeatCloseTime = 1;
-    p.PreHeatTemp = 600;
-    p.PreHeatHold = 1;
-    p.HeatTemp = 930;
-    p.HeatRate = 55;
-    p.FiringTime = 60;
-    p.CoolTemp = 700;
-    p.CoolTime = 2;
-    p.TemperingTime = 1;
-    p.OpenTemp = 650;
-    p.OpenTime = 2;
-    p.VacOnTemp = 600;
-    p.VacOff = 929;
-    p.VacOffByTime = 0;
-    return p;
+    return RecordOf(
+        {400, 2, 30, 3, 450, 4, 100, 1, 600, 1, 930, 55, 60, 700, 2, 1, 650, 2, 600, 929});
 }
 
 } // namespace

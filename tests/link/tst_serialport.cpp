@@ -1,5 +1,6 @@
 // The real serial line on a pseudo-terminal: opening, data both ways, a vanished peer.
 
+#include "cputime.h"
 #include "link.h"
 #include "serialportline.h"
 #include "testpty.h"
@@ -7,32 +8,6 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
-
-#include <sys/resource.h>
-
-namespace
-{
-
-double processCpuSeconds()
-{
-    rusage ru{};
-    getrusage(RUSAGE_SELF, &ru);
-    return double(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
-           double(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
-}
-
-/// CPU time the process uses while its event loop runs for `ms`.
-double cpuShareWhileIdle(int ms)
-{
-    const double before = processCpuSeconds();
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QTest::qWait(20);
-    return (processCpuSeconds() - before) / (double(t.elapsed()) / 1000.0);
-}
-
-} // namespace
 
 class TestSerialPort : public QObject
 {

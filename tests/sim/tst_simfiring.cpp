@@ -1,6 +1,7 @@
 #include "furnacecontroller.h"
 #include "progparam.h"
 #include "programencoding.h"
+#include "samplefiring.h"
 #include "simwire.h"
 
 #include <QMap>
@@ -18,28 +19,8 @@ namespace
 
 ProgParam sampleRecord()
 {
-    ProgParam p;
-    p.PreDryTemp = 450;
-    p.PreDryHold = 2;
-    p.DryLevel = 50;
-    p.DryCloseTime = 1;
-    p.DryTemp = 500;
-    p.DryHold = 1;
-    p.PreHeatLevel = 100;
-    p.PreHeatCloseTime = 1;
-    p.PreHeatTemp = 600;
-    p.PreHeatHold = 1;
-    p.HeatTemp = 930;
-    p.HeatRate = 55;
-    p.FiringTime = 60;
-    p.CoolTemp = 800;
-    p.CoolTime = 2;
-    p.TemperingTime = 1;
-    p.OpenTemp = 600;
-    p.OpenTime = 1;
-    p.VacOnTemp = 650;
-    p.VacOff = 900;
-    p.VacOffByTime = 0;
+    ProgParam p = RecordOf(
+        {450, 2, 50, 1, 500, 1, 100, 1, 600, 1, 930, 55, 60, 800, 2, 1, 600, 1, 650, 900}, 0);
     p.ProgNumber = 1;
     return p;
 }
