@@ -35,6 +35,20 @@ double processCpuSeconds()
            double(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
 }
 
+/// Elapsed seconds and process CPU seconds over `seconds` of event loop.
+struct Span {
+    double elapsed = 0;
+    double cpu = 0;
+};
+Span measure(int seconds)
+{
+    const double cpu0 = processCpuSeconds();
+    QElapsedTimer t;
+    t.start();
+    runFor(seconds * 1000);
+    return {double(t.elapsed()) / 1000.0, processCpuSeconds() - cpu0};
+}
+
 /// Dialogs that answer nothing: the benchmark has no user.
 class SilentDialogs : public WidgetDialogs
 {
@@ -62,12 +76,7 @@ void exchangesPerSecond(QTextStream &out, int seconds)
         link.request(RequestKind::Status);
     });
     link.request(RequestKind::Status);
-    const double cpu0 = processCpuSeconds();
-    QElapsedTimer t;
-    t.start();
-    runFor(seconds * 1000);
-    const double elapsed = double(t.elapsed()) / 1000.0;
-    const double cpu = processCpuSeconds() - cpu0;
+    const auto [elapsed, cpu] = measure(seconds);
     out << "exchanges per second (status request + 5-byte reply, furnace answering at once): "
         << qRound(double(replies) / elapsed) << "\n";
     out << "link passes per second: " << qRound(double(link.passes()) / elapsed) << "\n";
@@ -88,12 +97,7 @@ void idleShare(QTextStream &out, int seconds)
     // Let start-up settle, then measure.
     runFor(1500);
     const quint64 passes0 = form.link().passes();
-    const double cpu0 = processCpuSeconds();
-    QElapsedTimer t;
-    t.start();
-    runFor(seconds * 1000);
-    const double elapsed = double(t.elapsed()) / 1000.0;
-    const double cpu = processCpuSeconds() - cpu0;
+    const auto [elapsed, cpu] = measure(seconds);
     out << "linked and idle (main window, built-in simulator, polling every 800 ms): "
         << QString::number(100.0 * cpu / elapsed, 'f', 2) << " % of one core, "
         << qRound(double(form.link().passes() - passes0) / elapsed) << " link passes/s\n";
