@@ -13,9 +13,9 @@ namespace
 /// Options of Qt's application object that take a value, and those that take none. They are
 /// accepted here and left to the application object.
 constexpr const char *QtValueOptions[] = {
-    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
-    "qwindowicon", "qwindowtitle", "session", "display", "geometry", "style", "stylesheet",
-    "qmljsdebugger"};
+    "platform",    "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry",
+    "qwindowicon", "qwindowtitle",       "session",       "display", "geometry",
+    "style",       "stylesheet",         "qmljsdebugger"};
 constexpr const char *QtFlagOptions[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
 
 void print(FILE *stream, const QString &text)
