@@ -5,8 +5,19 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_LINUX
+#include <linux/capability.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#endif
 
 using namespace MassesFile;
 
@@ -75,6 +86,50 @@ void checkContentsConsistent(const FileContents &contents)
     }
 }
 
+#ifdef Q_OS_LINUX
+/// While alive, file permissions bind this thread even when it runs as root: the capabilities
+/// that override them are dropped from its effective set, and given back at the end.
+class PermissionsEnforced
+{
+public:
+    PermissionsEnforced()
+    {
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        if (syscall(SYS_capget, &header, m_saved) != 0)
+            return;
+        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
+        reduced[0].effective &=
+            ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
+        m_dropped = syscall(SYS_capset, &header, reduced) == 0;
+    }
+    ~PermissionsEnforced()
+    {
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        if (m_dropped)
+            syscall(SYS_capset, &header, m_saved);
+    }
+    PermissionsEnforced(const PermissionsEnforced &) = delete;
+    PermissionsEnforced &operator=(const PermissionsEnforced &) = delete;
+
+private:
+    __user_cap_data_struct m_saved[2]{};
+    bool m_dropped = false;
+};
+#endif
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
 QByteArray randomBytes(QRandomGenerator &rng, int size, bool textLike)
 {
     static const char alphabet[] = "[]=;\r\n\x01 0123456789ABCDEFabcdefMassParameter";
@@ -109,12 +164,18 @@ private slots:
     void missingFile();
     void tooManyLayers();
     void tooLarge();
+    void layerNamesTheFormatHolds();
+    void freeMassName_data();
+    void freeMassName();
+    void addRenamesTakenNames();
 
     void saveThenOpenSameLibrary_data();
     void saveThenOpenSameLibrary();
     void saveReplacesWholeFile();
     void saveRefusesBadNames();
     void saveReportsWriteFailure();
+    void saveInPlaceWhereNoFileCanBeCreated();
+    void saveReportsWhyAWriteStoppedShort();
     void emptyLibrary();
 
     void fuzzRandomBytes_data();
@@ -342,6 +403,9 @@ void TestMassesFile::lenientReading_data()
     QTest::newRow("names taken whole, blanks around dropped")
         << QByteArray("[Mass]\r\n A long name of thirty characters =\r\n")
         << QStringList{"A long name of thirty characters"} << QStringList{} << 0;
+    QTest::newRow("blanks around name and value")
+        << QByteArray("[Mass]\r\n  Spaced  =  lead\x01trail  \r\n") << QStringList{"Spaced"}
+        << QStringList{"lead", "trail"} << 2;
     QTest::newRow("entries before any section")
         << QByteArray("A=x\r\n[Mass]\r\nB=\r\n") << QStringList{"B"} << QStringList{} << 0;
 }
@@ -437,6 +501,80 @@ void TestMassesFile::tooLarge()
     file.write(bytes);
     file.close();
     QCOMPARE(ReadFile(file.fileName()).error, ReadError::TooLarge);
+}
+
+void TestMassesFile::layerNamesTheFormatHolds()
+{
+    // Layer names that only keys could not hold, and empty names before the last.
+    QByteArray bytes = "[Mass]\r\nM=a=b\x01[x\x01\x01;z\r\nN=\x01 mid \x01"
+                       "end\r\n[Parameter]\r\n";
+    for (int r = 0; r < 7; ++r) {
+        ProgParam record;
+        record.HeatTemp = quint16(100 * r);
+        record.ProgNumber = quint8(r + 1);
+        bytes += QByteArray::number(r) + '=' + EncodeRecord(record) + "\r\n";
+    }
+    MassLibrary lib;
+    QVERIFY(Open(lib, Decode(bytes)).badRecords.isEmpty());
+    QCOMPARE(lib.layerNames(0), QStringList({"a=b", "[x", "", ";z"}));
+    QCOMPARE(lib.layerNames(1), QStringList({"", " mid ", "end"}));
+    QCOMPARE(CheckLibraryNames(lib), QList<NameProblem>{});
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("held.zkv"));
+    const SaveResult saved = Save(lib, path);
+    QVERIFY2(saved.saved, qPrintable(saved.error));
+    QCOMPARE(readAll(path), bytes);
+}
+
+void TestMassesFile::freeMassName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("taken");
+    QTest::addColumn<QString>("free");
+    QTest::newRow("first suffix") << "Opaque" << QStringList{"opaque"} << "Opaque (2)";
+    QTest::newRow("next free") << "Opaque" << QStringList{"opaque", "opaque (2)"} << "Opaque (3)";
+    QTest::newRow("Cyrillic, any case") << "Дентин" << QStringList{"дентин"} << "Дентин (2)";
+    QTest::newRow("shortened to 18")
+        << "ABCDEFGHIJKLMNOPQR" << QStringList{"abcdefghijklmnopqr"} << "ABCDEFGHIJKLMN (2)";
+    QTest::newRow("no blank before the suffix")
+        << "ABCDEFGHIJKLM NOPQ" << QStringList{"abcdefghijklm nopq"} << "ABCDEFGHIJKLM (2)";
+    QTest::newRow("long name from a file")
+        << "A name much longer than eighteen" << QStringList{"a name much longer than eighteen"}
+        << "A name much lo (2)";
+    QTest::newRow("two-digit suffix")
+        << "X"
+        << QStringList{"x", "x (2)", "x (3)", "x (4)", "x (5)", "x (6)", "x (7)", "x (8)", "x (9)"}
+        << "X (10)";
+}
+
+void TestMassesFile::freeMassName()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, taken);
+    QFETCH(QString, free);
+    QCOMPARE(FreeMassName(name, QSet<QString>(taken.begin(), taken.end())), free);
+    QVERIFY(free.size() <= MaxNameLength);
+}
+
+void TestMassesFile::addRenamesTakenNames()
+{
+    MassLibrary lib;
+    lib.addMass(QStringLiteral("Opaque"));
+    // Taken by the library, by a mass added before it, or free.
+    const LoadReport report =
+        Add(lib, Decode("[Mass]\r\nOPAQUE=x\r\nOpaque (2)=\r\nopaque=\r\nGlaze=\r\n"));
+    QCOMPARE(lib.massNames(),
+             QStringList({"Opaque", "OPAQUE (2)", "Opaque (2) (2)", "opaque (3)", "Glaze"}));
+    QCOMPARE(report.renamed.size(), 3);
+    QCOMPARE(report.renamed[1], (RenamedMass{2, "Opaque (2)", "Opaque (2) (2)"}));
+    QCOMPARE(lib.layerNames(1), QStringList{"x"});
+    QCOMPARE(CheckLibraryNames(lib), QList<NameProblem>{});
+    for (quint8 language : {quint8(0), quint8(1)}) {
+        const QString line = RenamedMassesLogText(report.renamed, language);
+        QVERIFY2(line.startsWith(' ') && line.contains("OPAQUE (2)") && line.contains("opaque (3)"),
+                 qPrintable(line));
+    }
+    QVERIFY(RenamedMassesLogText({}, 1).isEmpty());
 }
 
 void TestMassesFile::saveThenOpenSameLibrary_data()
@@ -535,6 +673,64 @@ void TestMassesFile::saveReportsWriteFailure()
     QVERIFY(!result.saved);
     QVERIFY(result.nameProblems.isEmpty());
     QVERIFY(!result.error.isEmpty());
+}
+
+void TestMassesFile::saveInPlaceWhereNoFileCanBeCreated()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("makes the folder read-only the Linux way");
+#else
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("lib.zkv"));
+    writeFile(path, "previous");
+    const auto writable = QFile::permissions(dir.path());
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+    const auto restore = qScopeGuard([&] { QFile::setPermissions(dir.path(), writable); });
+    SaveResult result;
+    {
+        const PermissionsEnforced enforced;
+        if (QFile(dir.filePath(QStringLiteral("probe"))).open(QIODevice::WriteOnly))
+            QSKIP("file permissions are not enforced here");
+        result = Save(libraryAB(), path);
+    }
+    QVERIFY2(result.saved, qPrintable(result.error));
+    QCOMPARE(readAll(path), fileAB());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"lib.zkv"});
+#endif
+}
+
+void TestMassesFile::saveReportsWhyAWriteStoppedShort()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("limits the file size the Linux way");
+#else
+    // A device that takes nothing: the system's own reason.
+    QFile full(QStringLiteral("/dev/full"));
+    if (full.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        QCOMPARE(WriteAll(full, "data"), qt_error_string(ENOSPC));
+
+    // A file that takes part of the bytes, then no more (as a disk that fills up).
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("lib.zkv"));
+    writeFile(path, "previous");
+    MassLibrary big;
+    for (int m = 0; m < 200; ++m)
+        big.addLayer(big.addMass(QStringLiteral("Mass %1").arg(m)), QStringLiteral("Layer"));
+    QVERIFY(Encode(big).size() > 8192);
+    rlimit limits{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &limits), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = limits;
+    small.rlim_cur = 4096;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const SaveResult result = Save(big, path);
+    setrlimit(RLIMIT_FSIZE, &limits);
+    std::signal(SIGXFSZ, oldHandler);
+    QVERIFY(!result.saved);
+    QCOMPARE(result.error, qt_error_string(EFBIG));
+    QCOMPARE(readAll(path), QByteArray("previous"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"lib.zkv"});
+#endif
 }
 
 void TestMassesFile::emptyLibrary()
