@@ -19,7 +19,6 @@ void TestCommandLine::withoutDisplay_data()
     QTest::addColumn<QStringList>("says");
     const QStringList usage{"Usage:", "--port <DEVICE>", "--open <FILE>"};
     QTest::newRow("--help") << QStringList{"--help"} << 0 << true << usage;
-    QTest::newRow("-h") << QStringList{"-h"} << 0 << true << usage;
     QTest::newRow("--version") << QStringList{"--version"} << 0 << true
                                << QStringList{"zkv-console " ZKV_VERSION};
     QTest::newRow("Qt's own options pass")

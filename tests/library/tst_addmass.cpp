@@ -340,8 +340,6 @@ void TestAddMass::presetAndBlanks_data()
                                           << "  Frit 2 " << true << "Frit 2";
     QTest::newRow("typing stops at 18")
         << longName << "ABCDEFGHIJKLMNOPQRSTU" << true << "ABCDEFGHIJKLMNOPQR";
-    QTest::newRow("blanks kept without trimming") << "-"
-                                                  << " 7 " << false << " 7 ";
 }
 
 void TestAddMass::presetAndBlanks()

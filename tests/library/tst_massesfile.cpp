@@ -165,9 +165,6 @@ private slots:
     void tooManyLayers();
     void tooLarge();
     void layerNamesTheFormatHolds();
-    void freeMassName_data();
-    void freeMassName();
-    void addRenamesTakenNames();
 
     void saveThenOpenSameLibrary_data();
     void saveThenOpenSameLibrary();
@@ -312,6 +309,10 @@ void TestMassesFile::addFromFileAppends()
     QCOMPARE(lib.layerCount(3), 0);
     // The first records keep their numbers.
     QCOMPARE(lib.record(1)->ProgNumber, quint8(2));
+    // Taken by a mass added before it; shortened to 18 characters without a blank before " (n)".
+    Add(lib, Decode("[Mass]\r\nC=\r\nc=\r\nA=\r\n"));
+    QCOMPARE(lib.massNames().mid(4), QStringList({"C", "c (2)", "A (3)"}));
+    QCOMPARE(FreeMassName("ABCDEFGHIJKLM NOPQ", {"abcdefghijklm nopq"}), "ABCDEFGHIJKLM (2)");
 }
 
 void TestMassesFile::unreadableRecords_data()
@@ -524,57 +525,6 @@ void TestMassesFile::layerNamesTheFormatHolds()
     const SaveResult saved = Save(lib, path);
     QVERIFY2(saved.saved, qPrintable(saved.error));
     QCOMPARE(readAll(path), bytes);
-}
-
-void TestMassesFile::freeMassName_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QStringList>("taken");
-    QTest::addColumn<QString>("free");
-    QTest::newRow("first suffix") << "Opaque" << QStringList{"opaque"} << "Opaque (2)";
-    QTest::newRow("next free") << "Opaque" << QStringList{"opaque", "opaque (2)"} << "Opaque (3)";
-    QTest::newRow("Cyrillic, any case") << "Дентин" << QStringList{"дентин"} << "Дентин (2)";
-    QTest::newRow("shortened to 18")
-        << "ABCDEFGHIJKLMNOPQR" << QStringList{"abcdefghijklmnopqr"} << "ABCDEFGHIJKLMN (2)";
-    QTest::newRow("no blank before the suffix")
-        << "ABCDEFGHIJKLM NOPQ" << QStringList{"abcdefghijklm nopq"} << "ABCDEFGHIJKLM (2)";
-    QTest::newRow("long name from a file")
-        << "A name much longer than eighteen" << QStringList{"a name much longer than eighteen"}
-        << "A name much lo (2)";
-    QTest::newRow("two-digit suffix")
-        << "X"
-        << QStringList{"x", "x (2)", "x (3)", "x (4)", "x (5)", "x (6)", "x (7)", "x (8)", "x (9)"}
-        << "X (10)";
-}
-
-void TestMassesFile::freeMassName()
-{
-    QFETCH(QString, name);
-    QFETCH(QStringList, taken);
-    QFETCH(QString, free);
-    QCOMPARE(FreeMassName(name, QSet<QString>(taken.begin(), taken.end())), free);
-    QVERIFY(free.size() <= MaxNameLength);
-}
-
-void TestMassesFile::addRenamesTakenNames()
-{
-    MassLibrary lib;
-    lib.addMass(QStringLiteral("Opaque"));
-    // Taken by the library, by a mass added before it, or free.
-    const LoadReport report =
-        Add(lib, Decode("[Mass]\r\nOPAQUE=x\r\nOpaque (2)=\r\nopaque=\r\nGlaze=\r\n"));
-    QCOMPARE(lib.massNames(),
-             QStringList({"Opaque", "OPAQUE (2)", "Opaque (2) (2)", "opaque (3)", "Glaze"}));
-    QCOMPARE(report.renamed.size(), 3);
-    QCOMPARE(report.renamed[1], (RenamedMass{2, "Opaque (2)", "Opaque (2) (2)"}));
-    QCOMPARE(lib.layerNames(1), QStringList{"x"});
-    QCOMPARE(CheckLibraryNames(lib), QList<NameProblem>{});
-    for (quint8 language : {quint8(0), quint8(1)}) {
-        const QString line = RenamedMassesLogText(report.renamed, language);
-        QVERIFY2(line.startsWith(' ') && line.contains("OPAQUE (2)") && line.contains("opaque (3)"),
-                 qPrintable(line));
-    }
-    QVERIFY(RenamedMassesLogText({}, 1).isEmpty());
 }
 
 void TestMassesFile::saveThenOpenSameLibrary_data()

@@ -42,8 +42,6 @@ private slots:
 
     void firstFieldOutOfRange_data();
     void firstFieldOutOfRange();
-    void fieldOutOfRangeByText_data();
-    void fieldOutOfRangeByText();
     void checkProgParams_data();
     void checkProgParams();
     void equalTemperaturesPass();
@@ -361,40 +359,6 @@ void TestParamEntry::firstFieldOutOfRange()
         p.VacOnTemp = 5;
         QCOMPARE(FirstFieldOutOfRange(p), expected);
     }
-}
-
-void TestParamEntry::fieldOutOfRangeByText_data()
-{
-    QTest::addColumn<int>("field");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("stored"); // after applying the text to the valid record
-    QTest::addColumn<bool>("outOfRange");
-    QTest::addColumn<QString>("range");
-    QTest::newRow("in range") << 0 << "450" << 450 << false << "20…700";
-    QTest::newRow("below") << 0 << "5" << 5 << true << "20…700";
-    QTest::newRow("65802 in Edit9") << 8 << "65802" << 600 << true << "20…1150";
-    QTest::newRow("65535 is stored") << 8 << "65535" << 65535 << true << "20…1150";
-    QTest::newRow("1100:00 in Edit13") << 12 << "1100:00" << 60 << true << "0:00…60:00";
-    QTest::newRow("60:00") << 12 << "60:00" << 3600 << false << "0:00…60:00";
-    QTest::newRow("vacuum off time") << 19 << "99999:00" << 929 << true << "0…3600";
-    QTest::newRow("pasted letters") << 4 << "4x5" << 450 << false << "20…1150";
-}
-
-void TestParamEntry::fieldOutOfRangeByText()
-{
-    QFETCH(int, field);
-    QFETCH(QString, text);
-    QFETCH(int, stored);
-    QFETCH(bool, outOfRange);
-    QFETCH(QString, range);
-    ProgParam p = validRecord();
-    Texts texts = RecordTexts(p);
-    texts[size_t(field)] = text;
-    ApplyFieldTexts(p, texts);
-    QCOMPARE(int(p.field(field)), stored);
-    QCOMPARE(FieldOutOfRange(p, field, text), outOfRange);
-    QCOMPARE(FirstFieldOutOfRange(p, texts), outOfRange ? field : -1);
-    QCOMPARE(FieldRangeText(p, field), range);
 }
 
 void TestParamEntry::checkProgParams_data()
