@@ -33,7 +33,8 @@ void TForm1::markFieldRanges()
             hint += QLatin1Char('\n') + range;
         if (field->toolTip() != hint)
             setHint(field, hint);
-        field->setAccessibleDescription(range);
+        if (field->accessibleDescription() != range)
+            field->setAccessibleDescription(range);
         if (field->property(OutOfRangeProperty).toBool() != out) {
             field->setProperty(OutOfRangeProperty, out);
             field->setStyleSheet(out ? QString::fromLatin1(OutOfRangeStyle) : QString());
