@@ -10,7 +10,7 @@ RUN_ARGS   ?= --simulator --sim-speed 10 --open examples/demo.zkv
 PACKAGES := cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev libqt6svg6 \
             libgl-dev fonts-dejavu-core
 
-.PHONY: all deps configure build run test clean format
+.PHONY: all deps configure build run test clean format bench
 
 all: build
 
@@ -43,6 +43,12 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# Benchmarks: every program built under $(BUILD_DIR)/bench, run one after the other. They print
+# figures and never fail the build.
+bench: build
+	@find $(BUILD_DIR)/bench -path '*/CMakeFiles' -prune -o -type f -perm -u+x -print | sort | \
+	while read -r b; do echo "== $$b"; "$$b" || echo "($$b ended with status $$?)"; done; true
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -191,6 +191,11 @@ private:
     void showMoved(bool layerMoved);
     /// Guards Edit1Exit against the focus changes it makes itself.
     bool m_inFieldExit = false;
+    /// Marks each parameter field out of range (a red frame, the range in its hint) while it
+    /// is; no field is marked while no layer is selected (Unit1_fields.cpp).
+    void markFieldRanges();
+    /// The masses file last opened or saved: what the save dialog proposes.
+    QString m_lastMassesFile;
     /// The fields' key filter and leave check. Owned here, not by the widget tree, so that it
     /// is gone before the fields are destroyed (their last focus-out must not reach handlers
     /// whose state is already destroyed).

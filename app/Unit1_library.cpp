@@ -4,6 +4,7 @@
 
 #include "filedialogsettings.h"
 #include "firingcurveview.h"
+#include "librarylists.h"
 #include "link.h"
 #include "massesfile.h"
 #include "namerules.h"
@@ -12,6 +13,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -132,6 +134,12 @@ void TForm1::connectLibraryHandlers()
     connect(lbLayers, &QListWidget::currentRowChanged, this, &TForm1::lbLayersClick);
     connect(lbNames, &QListWidget::itemDoubleClicked, this, &TForm1::lbNamesDblClick);
     connect(lbLayers, &QListWidget::itemDoubleClicked, this, &TForm1::lbLayersDblClick);
+    // Items are one line each: the lists need not measure every one (files may hold many).
+    lbNames->setUniformItemSizes(true);
+    lbLayers->setUniformItemSizes(true);
+    // Every click runs the handler, also one on the item already selected.
+    LibraryLists::OnReclick(lbNames, [this] { lbNamesClick(); });
+    LibraryLists::OnReclick(lbLayers, [this] { lbLayersClick(); });
     connect(btnAddMass, &QPushButton::clicked, this, &TForm1::btnAddMassClick);
     connect(btnDelMass, &QPushButton::clicked, this, &TForm1::btnDelMassClick);
     connect(btnAddLayer, &QPushButton::clicked, this, &TForm1::btnAddLayerClick);
@@ -162,6 +170,7 @@ void TForm1::ReLanguageLibrary()
     setHint(sbDnMass, tx(layer ? Texts::MoveLayerDown : Texts::MoveMassDown));
     if (layer)
         setVacOffForm(m_selection.CurrentParams->VacOffByTime == 1);
+    markFieldRanges();
 }
 
 void TForm1::setVacOffForm(bool byTime)
@@ -177,7 +186,8 @@ void TForm1::fillMassList()
 {
     const QSignalBlocker blocker(lbNames);
     lbNames->clear();
-    lbNames->addItems(m_library.massNames());
+    for (const QString &name : m_library.massNames())
+        LibraryLists::SetItemName(new QListWidgetItem(lbNames), name);
     lbNames->setCurrentRow(m_selection.CurrentMass);
 }
 
@@ -186,7 +196,8 @@ void TForm1::fillLayerList()
     const QSignalBlocker blocker(lbLayers);
     lbLayers->clear();
     for (int row : m_library.layerRows(m_selection.CurrentMass)) {
-        auto *item = new QListWidgetItem(m_library.storage().Row(row).name, lbLayers);
+        auto *item = new QListWidgetItem(lbLayers);
+        LibraryLists::SetItemName(item, m_library.storage().Row(row).name);
         item->setData(Qt::UserRole, row);
     }
     lbLayers->setCurrentRow(m_selection.CurrentLayer);
@@ -239,6 +250,7 @@ void TForm1::showRecord()
     }
     pbGraph->setRecord(&record);
     pbGraph->TotalScale();
+    markFieldRanges();
 }
 
 // --- Masses and layers ---------------------------------------------------------------------
@@ -246,17 +258,25 @@ void TForm1::showRecord()
 std::optional<QString> TForm1::askLibraryName(const QString &caption, std::optional<QString> preset,
                                               std::function<QString(const QString &)> check)
 {
+    // A name left as it was changes nothing, whatever it holds (names read from files are
+    // taken whole); a typed one obeys the rules, without blanks at its ends.
+    const auto validate = [check = std::move(check), preset](const QString &text) {
+        return text == preset ? QString() : check(text);
+    };
     NameRequest request;
     request.caption = caption;
     request.prompt = tx(Texts::NamePrompt);
-    request.preset = std::move(preset);
-    request.validate = check;
+    request.preset = preset;
+    request.validate = validate;
     request.language = m_console.Language;
-    const std::optional<QString> name = m_dialogs.askName(this, request);
+    request.trimBlanks = true;
+    std::optional<QString> name = m_dialogs.askName(this, request);
     if (!name)
         return std::nullopt;
     // Whichever dialog answered, the library takes only names its file can hold.
-    const QString refusal = check(*name);
+    if (*name != preset)
+        *name = name->trimmed();
+    const QString refusal = validate(*name);
     if (!refusal.isEmpty()) {
         m_dialogs.message(this, Dialogs::Icon::Warning, tx(Texts::Attention), refusal);
         return std::nullopt;
@@ -447,6 +467,9 @@ void TForm1::Edit1Change()
                               tx(Texts::WrongTimeFormat));
             continue;
         }
+        // A value too large to store is out of range: marked, and silent like any other.
+        if (issue.kind == FieldIssue::TooLarge)
+            continue;
         // A pasted text that is no number gives way to the value the field kept.
         {
             const QScopedValueRollback tracking(m_selection.ChangeTracking, false);
@@ -456,13 +479,17 @@ void TForm1::Edit1Change()
         m_dialogs.message(this, Dialogs::Icon::Warning, tx(Texts::Attention),
                           NotANumberMessage(issue, m_console.Language));
     }
+    markFieldRanges();
 }
 
 void TForm1::Edit1Exit()
 {
     if (m_inFieldExit || !m_selection.hasLayer())
         return;
-    const int field = FirstFieldOutOfRange(*m_selection.CurrentParams);
+    std::array<QString, ProgParam::FieldCount> texts;
+    for (size_t k = 0; k < texts.size(); ++k)
+        texts[k] = m_fields[k]->text();
+    const int field = FirstFieldOutOfRange(*m_selection.CurrentParams, texts);
     if (field >= 0) {
         const QScopedValueRollback guard(m_inFieldExit, true);
         m_fields[size_t(field)]->setFocus(Qt::OtherFocusReason);
@@ -511,6 +538,7 @@ void TForm1::openMassesFile(const QString &path)
         return;
     pbGraph->setRecord(nullptr);
     const MassesFile::LoadReport report = MassesFile::Open(m_library, *contents);
+    m_lastMassesFile = QFileInfo(path).absoluteFilePath();
     ResetAfterOpen(m_selection);
     fillMassList();
     lbNamesClick();
@@ -530,6 +558,8 @@ void TForm1::sbAddFileClick()
     if (report.massCount > 0)
         m_selection.ParamsChanged = true;
     fillMassList();
+    if (!report.renamed.isEmpty())
+        log(MassesFile::RenamedMassesLogText(report.renamed, m_console.Language));
     for (const MassesFile::BadRecord &bad : report.badRecords)
         log(MassesFile::BadRecordLogText(bad, m_console.Language));
 }
@@ -550,8 +580,8 @@ bool TForm1::saveLibrary()
         return false;
     }
     auto *dialog = static_cast<FileDialogSettings *>(SaveDialog1);
-    const QString path =
-        m_dialogs.saveFileName(this, dialog->title, dialog->filter, dialog->defaultSuffix);
+    const QString path = m_dialogs.saveFileNameProposing(this, dialog->title, dialog->filter,
+                                                         dialog->defaultSuffix, m_lastMassesFile);
     if (path.isEmpty())
         return false;
     const MassesFile::SaveResult result = MassesFile::Save(m_library, path);
@@ -564,6 +594,7 @@ bool TForm1::saveLibrary()
         return false;
     }
     m_selection.ParamsChanged = false;
+    m_lastMassesFile = QFileInfo(path).absoluteFilePath();
     return true;
 }
 

@@ -26,9 +26,12 @@ QMessageBox::Icon boxIcon(Dialogs::Icon icon)
 }
 
 QString runFileDialog(QWidget *parent, QFileDialog::AcceptMode mode, const QString &title,
-                      const QString &filter, const QString &defaultSuffix)
+                      const QString &filter, const QString &defaultSuffix,
+                      const QString &proposed = QString())
 {
     QFileDialog dialog(parent, title, QString(), filter);
+    if (!proposed.isEmpty())
+        dialog.selectFile(proposed);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
@@ -91,6 +94,13 @@ QString WidgetDialogs::saveFileName(QWidget *parent, const QString &title, const
                                     const QString &defaultSuffix)
 {
     return runFileDialog(parent, QFileDialog::AcceptSave, title, filter, defaultSuffix);
+}
+
+QString WidgetDialogs::saveFileNameProposing(QWidget *parent, const QString &title,
+                                             const QString &filter, const QString &defaultSuffix,
+                                             const QString &proposed)
+{
+    return runFileDialog(parent, QFileDialog::AcceptSave, title, filter, defaultSuffix, proposed);
 }
 
 std::optional<QString> WidgetDialogs::askName(QWidget *parent, const NameRequest &request)

@@ -20,6 +20,8 @@ public:
                          const QString &defaultSuffix) override;
     QString saveFileName(QWidget *parent, const QString &title, const QString &filter,
                          const QString &defaultSuffix) override;
+    QString saveFileNameProposing(QWidget *parent, const QString &title, const QString &filter,
+                                  const QString &defaultSuffix, const QString &proposed) override;
     std::optional<QString> askName(QWidget *parent, const NameRequest &request) override;
     std::optional<QString> selectPort(QWidget *parent, quint8 &language,
                                       const PortWindowHooks &hooks) override;

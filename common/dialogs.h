@@ -20,6 +20,9 @@ struct NameRequest {
     std::function<QString(const QString &)> validate;
     /// Language of the dialog's own messages (0 Russian, 1 English).
     quint8 language = 1;
+    /// Names: blanks typed at either end are dropped (the preset, left unchanged, is kept as
+    /// it is). A preset longer than the typing limit is shown whole.
+    bool trimBlanks = false;
 };
 
 /// What the port window needs from its caller: the ports to offer when its list drops down,
@@ -54,6 +57,15 @@ public:
     /// File to save into; empty when cancelled. The standard title is used when `title` is empty.
     virtual QString saveFileName(QWidget *parent, const QString &title, const QString &filter,
                                  const QString &defaultSuffix) = 0;
+    /// File to save into, proposing `proposed` (folder and name; empty: none). By default the
+    /// dialog above, without a proposal.
+    virtual QString saveFileNameProposing(QWidget *parent, const QString &title,
+                                          const QString &filter, const QString &defaultSuffix,
+                                          const QString &proposed)
+    {
+        Q_UNUSED(proposed);
+        return saveFileName(parent, title, filter, defaultSuffix);
+    }
     /// The name dialog; the entered text, or nothing when cancelled.
     virtual std::optional<QString> askName(QWidget *parent, const NameRequest &request) = 0;
     /// The port selection window at start-up. It may switch `language`; it returns the chosen

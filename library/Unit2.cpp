@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace
 {
 
@@ -60,6 +62,10 @@ TAddMass::TAddMass(Dialogs &dialogs, QWidget *parent)
 
     connect(btnMass, &QPushButton::clicked, this, &TAddMass::btnMassClick);
     connect(edtMass, &QLineEdit::textEdited, this, &TAddMass::keepDigitsOnly);
+    // Typing never makes the text longer than the limit, nor a longer preset longer still.
+    connect(edtMass, &QLineEdit::textEdited, this, [this](const QString &text) {
+        edtMass->setMaxLength(std::max(MaxTextLength, int(text.size())));
+    });
 }
 
 void TAddMass::prepare(const NameRequest &request)
@@ -70,6 +76,11 @@ void TAddMass::prepare(const NameRequest &request)
     lblName->setText(request.prompt);
     lblNote->setText(request.note);
     m_numeric = request.numeric;
+    m_trimBlanks = request.trimBlanks;
+    m_preset = request.preset;
+    // The limit is for typing: a longer preset (a name read from a file) is shown whole.
+    edtMass->setMaxLength(
+        std::max(MaxTextLength, request.preset ? int(request.preset->size()) : 0));
     if (request.preset)
         edtMass->setText(*request.preset);
     if (m_numeric)
@@ -100,6 +111,11 @@ void TAddMass::FormShow()
 
 void TAddMass::btnMassClick()
 {
+    if (m_trimBlanks && edtMass->text() != m_preset) {
+        const QString trimmed = edtMass->text().trimmed();
+        if (trimmed != edtMass->text())
+            edtMass->setText(trimmed);
+    }
     if (edtMass->text().isEmpty()) {
         m_dialogs.message(this, Dialogs::Icon::Error, Attention.text(m_language),
                           FieldMustBeFilled.text(m_language));

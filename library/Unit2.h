@@ -56,6 +56,9 @@ private:
     Dialogs &m_dialogs;
     quint8 m_language = 1;
     bool m_numeric = false;
+    /// Blanks at the ends of an entered name are dropped, unless it is the untouched preset.
+    bool m_trimBlanks = false;
+    std::optional<QString> m_preset;
     Validator m_validator;
 
     QLabel *lblName = nullptr;

@@ -60,6 +60,16 @@ void LStorage::DeleteRow(int r)
     m_rows.erase(m_rows.begin() + r);
 }
 
+void LStorage::DeleteRows(int first, int last)
+{
+    if (first < 0 || first > last || last > Count())
+        throw LStorageError(QStringLiteral("LStorage::DeleteRows\n%1, %2 with Count = %3")
+                                .arg(first)
+                                .arg(last)
+                                .arg(Count()));
+    m_rows.erase(m_rows.begin() + first, m_rows.begin() + last);
+}
+
 void LStorage::SwapRows(int a, int b)
 {
     checkRow("SwapRows", a, Count());

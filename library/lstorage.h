@@ -65,6 +65,8 @@ public:
     int AppendRow(LayerRow row);
     /// Removes row r; later rows move up by one position. The record goes with the row.
     void DeleteRow(int r);
+    /// Removes the rows [first, last) at once; later rows move up by last - first positions.
+    void DeleteRows(int first, int last);
     /// Exchanges rows a and b whole (mass index, name and record).
     void SwapRows(int a, int b);
     /// Moves the rows [first, last) so that [middle, last) comes before [first, middle).

@@ -1,6 +1,7 @@
 #include "massesfile.h"
 
 #include "cp1251.h"
+#include "filesync.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -13,6 +14,11 @@ namespace
 
 constexpr char kLayerSeparator = '\x01';
 constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+/// Masses named one by one in a log line; the rest are counted.
+constexpr qsizetype ListedRenames = 10;
+/// Names in a log line are cut to this length.
+constexpr int LogNameLength = 60;
 
 bool isBlank(char c)
 {
@@ -129,14 +135,29 @@ TextPair recordFaultText(RecordFault fault)
     return {"", ""};
 }
 
-LoadReport append(MassLibrary &library, const FileContents &contents)
+/// Appends the file's masses; with `renameTaken`, a mass whose name is taken gets a free one.
+LoadReport append(MassLibrary &library, const FileContents &contents, bool renameTaken)
 {
     LoadReport report;
     report.firstMass = library.massCount();
     report.firstRow = library.layerTotal();
+    QSet<QString> taken;
+    if (renameTaken) {
+        taken.reserve(library.massCount() + contents.masses.size());
+        for (const QString &name : library.massNames())
+            taken.insert(name.toCaseFolded());
+    }
     size_t j = 0;
     for (const FileMass &mass : contents.masses) {
-        library.addMass(mass.name);
+        QString name = mass.name;
+        if (renameTaken) {
+            if (taken.contains(name.toCaseFolded())) {
+                name = FreeMassName(mass.name, taken);
+                report.renamed.append({library.massCount(), mass.name, name});
+            }
+            taken.insert(name.toCaseFolded());
+        }
+        library.addMass(name);
         for (const QString &layer : mass.layers) {
             ProgParam record = j < contents.records.size() ? contents.records[j] : ProgParam{};
             record.ProgNumber = quint8((report.firstRow + int(j) + 1) & 0xFF);
@@ -155,6 +176,21 @@ LoadReport append(MassLibrary &library, const FileContents &contents)
 }
 
 } // namespace
+
+QString WriteAll(QFileDevice &file, QByteArrayView bytes)
+{
+    while (!bytes.isEmpty()) {
+        // A write that stops short (a full disk) sets no error; the next attempt fails with
+        // the system's reason.
+        const qint64 written = file.write(bytes.data(), bytes.size());
+        if (written < 0 || (written == 0 && file.error() != QFileDevice::NoError))
+            return file.errorString();
+        if (written == 0)
+            return QStringLiteral("The file takes no more data");
+        bytes = bytes.sliced(written);
+    }
+    return {};
+}
 
 QByteArray EncodeRecord(const ProgParam &record)
 {
@@ -199,16 +235,20 @@ std::optional<RecordFault> DecodeRecord(QByteArrayView value, ProgParam &record)
 QByteArray Encode(const MassLibrary &library)
 {
     QByteArray out;
+    const LStorage &rows = library.storage();
+    out.reserve(qsizetype(rows.Count()) * (RecordTextLength + 12));
     if (library.massCount() > 0) {
         out.append("[Mass]\r\n");
+        // Rows are grouped by mass in mass order: one walk over them gives every list.
+        int r = 0;
         for (int i = 0; i < library.massCount(); ++i) {
             out.append(Cp1251::fromUnicode(library.massName(i)));
             out.append('=');
-            const QStringList layers = library.layerNames(i);
-            for (qsizetype k = 0; k < layers.size(); ++k) {
-                if (k > 0)
+            for (bool firstLayer = true; r < rows.Count() && rows.Row(r).mass == i; ++r) {
+                if (!firstLayer)
                     out.append(kLayerSeparator);
-                out.append(Cp1251::fromUnicode(layers.at(k)));
+                out.append(Cp1251::fromUnicode(rows.Row(r).name));
+                firstLayer = false;
             }
             out.append("\r\n");
         }
@@ -247,8 +287,8 @@ FileContents Decode(QByteArrayView bytes)
     for (QByteArrayView line : sections.massLines) {
         FileMass mass;
         const qsizetype equals = line.indexOf('=');
-        mass.name = Cp1251::toUnicode(equals < 0 ? line : line.first(equals));
-        QByteArrayView value = equals < 0 ? QByteArrayView() : line.sliced(equals + 1);
+        mass.name = Cp1251::toUnicode(trimBlanks(equals < 0 ? line : line.first(equals)));
+        QByteArrayView value = equals < 0 ? QByteArrayView() : trimBlanks(line.sliced(equals + 1));
         // An empty value, or an empty piece after a final separator, is no layer.
         while (!value.isEmpty()) {
             if (++layerTotal > MaxEntries)
@@ -333,12 +373,43 @@ QString ReadErrorText(const FileContents &contents, quint8 language)
 LoadReport Open(MassLibrary &library, const FileContents &contents)
 {
     library.clear();
-    return append(library, contents);
+    return append(library, contents, false);
 }
 
 LoadReport Add(MassLibrary &library, const FileContents &contents)
 {
-    return append(library, contents);
+    return append(library, contents, true);
+}
+
+QString FreeMassName(const QString &name, const QSet<QString> &takenKeys)
+{
+    for (int n = 2;; ++n) {
+        const QString suffix = QStringLiteral(" (%1)").arg(n);
+        QString base = name.left(std::max<qsizetype>(MaxNameLength - suffix.size(), 0));
+        while (!base.isEmpty() && IsNameBlank(base.back()))
+            base.chop(1);
+        const QString candidate = base.isEmpty() ? suffix.mid(1) : base + suffix;
+        if (!takenKeys.contains(candidate.toCaseFolded()))
+            return candidate;
+    }
+}
+
+QString RenamedMassesLogText(const QList<RenamedMass> &renamed, quint8 language)
+{
+    if (renamed.isEmpty())
+        return {};
+    QStringList pairs;
+    for (qsizetype i = 0; i < renamed.size() && i < ListedRenames; ++i) {
+        pairs << TextPair{"«%1» → «%2»", "\"%1\" → \"%2\""}.text(language).arg(
+            ElideName(renamed[i].fileName, LogNameLength), renamed[i].newName);
+    }
+    if (renamed.size() > ListedRenames)
+        pairs << TextPair{"и ещё %1", "and %1 more"}.text(language).arg(renamed.size() -
+                                                                        ListedRenames);
+    return TextPair{" Добавленные массы переименованы (такие названия уже есть): %1.",
+                    " Added masses renamed (their names were taken): %1."}
+        .text(language)
+        .arg(pairs.join(QStringLiteral(", ")));
 }
 
 QString BadRecordLogText(const BadRecord &bad, quint8 language)
@@ -347,7 +418,8 @@ QString BadRecordLogText(const BadRecord &bad, quint8 language)
                     " The parameters of layer \"%1\" of mass \"%2\" could not be read (%3); the "
                     "layer's parameters are zero."}
         .text(language)
-        .arg(bad.layerName, bad.massName, recordFaultText(bad.fault).text(language));
+        .arg(ElideName(bad.layerName, LogNameLength), ElideName(bad.massName, LogNameLength),
+             recordFaultText(bad.fault).text(language));
 }
 
 SaveResult Save(const MassLibrary &library, const QString &path)
@@ -358,12 +430,15 @@ SaveResult Save(const MassLibrary &library, const QString &path)
         return result;
     const QByteArray bytes = Encode(library);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // A folder may let the existing file be written but no new file be created beside it.
+    file.setDirectWriteFallback(true);
+    // Unbuffered, so that every write reports what reached the file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         result.error = file.errorString();
         return result;
     }
-    if (file.write(bytes) != bytes.size()) {
-        result.error = file.errorString();
+    if (const QString error = WriteAll(file, bytes); !error.isEmpty()) {
+        result.error = error;
         file.cancelWriting();
         return result;
     }
@@ -371,6 +446,7 @@ SaveResult Save(const MassLibrary &library, const QString &path)
         result.error = file.errorString();
         return result;
     }
+    FileSync::SyncDirectoryOf(path);
     result.saved = true;
     return result;
 }

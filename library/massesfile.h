@@ -5,7 +5,9 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QFileDevice>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -21,10 +23,10 @@
 //                          modulo 256 as 2 hex digits>
 //
 // A section appears only when it has a line. On reading, section names and keys match without
-// regard to letter case, blanks around keys and record values and lines starting with ";" are
-// ignored, the first occurrence of a section or a record key counts, and the whole "Mass"
-// section is read. A reader never trusts the file: every size is checked, and what it keeps is
-// bounded by the file's size and the limits below.
+// regard to letter case, blanks around keys and around whole values (a mass's list of layer
+// names, a record) and lines starting with ";" are ignored, the first occurrence of a section
+// or a record key counts, and the whole "Mass" section is read. A reader never trusts the file:
+// every size is checked, and what it keeps is bounded by the file's size and the limits below.
 namespace MassesFile
 {
 
@@ -94,6 +96,15 @@ struct BadRecord {
     bool operator==(const BadRecord &) const = default;
 };
 
+/// A mass that Add renamed because its name was taken.
+struct RenamedMass {
+    int mass = -1; ///< its index in the library
+    QString fileName;
+    QString newName;
+
+    bool operator==(const RenamedMass &) const = default;
+};
+
 /// What Open or Add put into the library.
 struct LoadReport {
     int firstMass = 0;  ///< index of the first mass read
@@ -101,17 +112,33 @@ struct LoadReport {
     int firstRow = 0;   ///< row of the first layer read
     int layerCount = 0; ///< layers read
     QList<BadRecord> badRecords;
+    /// Add: masses whose names were taken, in order.
+    QList<RenamedMass> renamed;
 };
 
 /// Open: the library is replaced by the file's masses; every layer's ProgNumber becomes its
 /// row + 1. An unreadable file leaves an empty library.
 LoadReport Open(MassLibrary &library, const FileContents &contents);
-/// Add from file: the file's masses and layers are appended (names not compared); layer j of
-/// the file goes to row (previous row count + j) and gets ProgNumber = that row + 1 (low byte).
+/// Add from file: the file's masses and layers are appended; layer j of the file goes to row
+/// (previous row count + j) and gets ProgNumber = that row + 1 (low byte). A mass whose name
+/// equals, ignoring letter case, a mass already in the library or one added before it is
+/// renamed to FreeMassName().
 LoadReport Add(MassLibrary &library, const FileContents &contents);
+
+/// `name` with the first suffix " (2)", " (3)", ... whose result is not in `takenKeys` (names
+/// folded with QString::toCaseFolded()); the name is shortened so that the result holds at
+/// most MaxNameLength characters.
+QString FreeMassName(const QString &name, const QSet<QString> &takenKeys);
+
+/// Log line text (beginning with a blank) for the masses Add renamed; empty when none.
+QString RenamedMassesLogText(const QList<RenamedMass> &renamed, quint8 language);
 
 /// Log line text (beginning with a blank) for a layer whose record could not be read.
 QString BadRecordLogText(const BadRecord &bad, quint8 language);
+
+/// Writes all of `bytes` to an open file, write by write; the system's reason when it could not
+/// (empty when all was written). For an unbuffered device, every byte counted reached the file.
+QString WriteAll(QFileDevice &file, QByteArrayView bytes);
 
 /// Outcome of Save: either saved, or refused for names (nothing written), or failed writing.
 struct SaveResult {
@@ -120,8 +147,11 @@ struct SaveResult {
     QString error; ///< the system's reason when writing failed
 };
 
-/// Writes `library` as a fresh file at `path`, atomically (a failure leaves any previous file
-/// as it was). Refused without writing when a name cannot be held by the file.
+/// Writes `library` as a fresh file at `path`, atomically: a new file is written, synced and
+/// renamed over the old one, and the folder is synced after the rename. In a folder where no
+/// new file can be created, an existing file there is rewritten in place instead. A failure
+/// reports the system's reason and leaves a previous file as it was (except one that was being
+/// rewritten in place). Refused without writing when a name cannot be held by the file.
 SaveResult Save(const MassLibrary &library, const QString &path);
 
 } // namespace MassesFile

@@ -81,9 +81,9 @@ bool MassLibrary::deleteMass(int i)
 {
     if (!validMass(i))
         return false;
-    for (int r = firstRow(i); r >= 0; r = firstRow(i))
-        m_storage.DeleteRow(r);
-    for (int r = 0; r < m_storage.Count(); ++r) {
+    const auto [first, last] = rowRange(i);
+    m_storage.DeleteRows(first, last);
+    for (int r = first; r < m_storage.Count(); ++r) {
         if (m_storage.Row(r).mass > i)
             m_storage.SetMass(r, m_storage.Row(r).mass - 1);
     }

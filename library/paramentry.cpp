@@ -1,15 +1,16 @@
 #include "paramentry.h"
 
-#include <limits>
-
 namespace
 {
 
 constexpr int FiringTimeField = ProgParam::fFiringTime;
 constexpr int VacOffField = ProgParam::fVacOff;
 
-/// A decimal number of ASCII digits only, within the signed 32-bit range (the largest number
-/// a field text may hold); otherwise the reason it is not one.
+/// Largest value a field holds (unsigned 16 bits); a larger entry is out of range, not stored.
+constexpr qint64 MaxFieldValue = 0xFFFF;
+
+/// A decimal number of ASCII digits only, at most MaxFieldValue; otherwise the reason it is not
+/// one.
 struct Decimal {
     qint64 value = 0;
     std::optional<FieldIssue::Kind> fault;
@@ -26,12 +27,79 @@ Decimal parseDecimal(const QString &text)
             return {0, FieldIssue::NotANumber};
         if (!tooLarge) {
             value = value * 10 + (c.unicode() - '0');
-            tooLarge = value > std::numeric_limits<qint32>::max();
+            tooLarge = value > MaxFieldValue;
         }
     }
     if (tooLarge)
         return {0, FieldIssue::TooLarge};
     return {value, std::nullopt};
+}
+
+/// Applies the text of field k to `record`, adding what the window must show to `result`.
+void applyFieldText(ProgParam &record, int k, const QString &text, ApplyResult &result)
+{
+    if (text.isEmpty()) {
+        record.setField(k, k == ProgParam::fHeatRate ? 1 : 0);
+        return;
+    }
+
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
+    if (colon < 0) {
+        const Decimal number = parseDecimal(text);
+        if (number.fault) {
+            result.issues.append({k, *number.fault, text});
+            return;
+        }
+        record.setField(k, quint16(number.value));
+        if (k == FiringTimeField)
+            result.firingForm = EntryForm::Plain;
+        if (k == VacOffField) {
+            record.VacOffByTime = 0;
+            result.vacOffForm = EntryForm::Plain;
+        }
+        return;
+    }
+
+    const QString minutes = text.left(colon);
+    const QString seconds = text.mid(colon + 1);
+    qint64 total = 0;
+    if (!minutes.isEmpty()) {
+        const Decimal m = parseDecimal(minutes);
+        if (m.fault) {
+            result.issues.append({k, *m.fault, text});
+            return;
+        }
+        total = m.value * 60;
+    }
+    if (!seconds.isEmpty()) {
+        bool wrongForm = seconds.size() > 2;
+        if (!wrongForm) {
+            const Decimal s = parseDecimal(seconds);
+            if (s.fault) {
+                result.issues.append({k, *s.fault, text});
+                return;
+            }
+            wrongForm = s.value >= 60;
+            total += s.value;
+        }
+        if (wrongForm) {
+            result.issues.append({k, FieldIssue::WrongTimeFormat, text});
+            if (IsTimeField(k))
+                result.focusField = k;
+            return;
+        }
+    }
+    if (total > MaxFieldValue) {
+        result.issues.append({k, FieldIssue::TooLarge, text});
+        return;
+    }
+    if (k == FiringTimeField)
+        result.firingForm = EntryForm::MinutesSeconds;
+    if (k == VacOffField) {
+        record.VacOffByTime = 1;
+        result.vacOffForm = EntryForm::MinutesSeconds;
+    }
+    record.setField(k, quint16(total));
 }
 
 } // namespace
@@ -77,67 +145,8 @@ ApplyResult ApplyFieldTexts(ProgParam &record,
                             const std::array<QString, ProgParam::FieldCount> &texts)
 {
     ApplyResult result;
-    for (int k = 0; k < ProgParam::FieldCount; ++k) {
-        const QString &text = texts[size_t(k)];
-        if (text.isEmpty()) {
-            record.setField(k, k == ProgParam::fHeatRate ? 1 : 0);
-            continue;
-        }
-
-        const qsizetype colon = text.indexOf(QLatin1Char(':'));
-        if (colon < 0) {
-            const Decimal number = parseDecimal(text);
-            if (number.fault) {
-                result.issues.append({k, *number.fault, text});
-                continue;
-            }
-            record.setField(k, quint16(number.value & 0xFFFF));
-            if (k == FiringTimeField)
-                result.firingForm = EntryForm::Plain;
-            if (k == VacOffField) {
-                record.VacOffByTime = 0;
-                result.vacOffForm = EntryForm::Plain;
-            }
-            continue;
-        }
-
-        const QString minutes = text.left(colon);
-        const QString seconds = text.mid(colon + 1);
-        qint64 total = 0;
-        if (!minutes.isEmpty()) {
-            const Decimal m = parseDecimal(minutes);
-            if (m.fault) {
-                result.issues.append({k, *m.fault, text});
-                continue;
-            }
-            total = m.value * 60;
-        }
-        if (!seconds.isEmpty()) {
-            bool wrongForm = seconds.size() > 2;
-            if (!wrongForm) {
-                const Decimal s = parseDecimal(seconds);
-                if (s.fault) {
-                    result.issues.append({k, *s.fault, text});
-                    continue;
-                }
-                wrongForm = s.value >= 60;
-                total += s.value;
-            }
-            if (wrongForm) {
-                result.issues.append({k, FieldIssue::WrongTimeFormat, text});
-                if (IsTimeField(k))
-                    result.focusField = k;
-                continue;
-            }
-        }
-        if (k == FiringTimeField)
-            result.firingForm = EntryForm::MinutesSeconds;
-        if (k == VacOffField) {
-            record.VacOffByTime = 1;
-            result.vacOffForm = EntryForm::MinutesSeconds;
-        }
-        record.setField(k, quint16(total & 0xFFFF));
-    }
+    for (int k = 0; k < ProgParam::FieldCount; ++k)
+        applyFieldText(record, k, texts[size_t(k)], result);
     return result;
 }
 
@@ -162,6 +171,37 @@ QString NotANumberMessage(const FieldIssue &issue, quint8 language)
     const TextPair text = {"%1: «%2» не является числом; поле сохраняет прежнее значение.",
                            "%1: \"%2\" is not a number; the field keeps its previous value."};
     return text.text(language).arg(edit, issue.text);
+}
+
+bool FieldOutOfRange(const ProgParam &record, int k, const QString &text)
+{
+    const quint16 value = record.field(k);
+    if (value < ParamMin[size_t(k)] || value > ParamMax[size_t(k)])
+        return true;
+    // An entry too large to store is judged by its text: the record kept its old value.
+    ProgParam scratch = record;
+    ApplyResult result;
+    applyFieldText(scratch, k, text, result);
+    return !result.issues.isEmpty() && result.issues.front().kind == FieldIssue::TooLarge;
+}
+
+int FirstFieldOutOfRange(const ProgParam &record,
+                         const std::array<QString, ProgParam::FieldCount> &texts)
+{
+    for (int k = 0; k < ProgParam::FieldCount; ++k) {
+        if (FieldOutOfRange(record, k, texts[size_t(k)]))
+            return k;
+    }
+    return -1;
+}
+
+QString FieldRangeText(const ProgParam &record, int k)
+{
+    const quint16 low = ParamMin[size_t(k)];
+    const quint16 high = ParamMax[size_t(k)];
+    if (k == FiringTimeField || (k == VacOffField && record.VacOffByTime == 1))
+        return MinutesSecondsText(low) + QChar(0x2026) + MinutesSecondsText(high);
+    return QString::number(low) + QChar(0x2026) + QString::number(high);
 }
 
 int FirstFieldOutOfRange(const ProgParam &record)

@@ -43,7 +43,7 @@ struct FieldIssue {
     enum Kind {
         WrongTimeFormat, ///< minutes:seconds with more than two second digits or seconds >= 60
         NotANumber,      ///< not a decimal number (only pasting can bring such text)
-        TooLarge,        ///< a decimal number beyond the signed 32-bit range
+        TooLarge,        ///< a value above 65535: out of range, like any value out of bounds
     };
     int field = 0;
     Kind kind = NotANumber;
@@ -62,7 +62,8 @@ enum class EntryForm {
 /// What the window does after the twenty texts were applied.
 struct ApplyResult {
     /// In field order. Show the time-format warning for each WrongTimeFormat and a message
-    /// (NotANumberMessage) for the others.
+    /// (NotANumberMessage) for each NotANumber; a TooLarge field is out of range, which shows
+    /// no message (FieldOutOfRange marks it).
     QList<FieldIssue> issues;
     /// Field whose edit field takes the focus (12 or 19 after a wrong time form), or -1.
     int focusField = -1;
@@ -75,9 +76,9 @@ struct ApplyResult {
 
 /// Applies the twenty texts to `record` in field order (Edit1Change): empty → 1 for HeatRate
 /// and 0 otherwise; "m:ss" (M empty → 0 minutes; more than two second digits or seconds >= 60
-/// is a wrong form); a decimal number; the low 16 bits are kept. Field 19's form sets
-/// VacOffByTime. A text that cannot be applied leaves its field unchanged and is reported;
-/// later fields are still applied.
+/// is a wrong form); a decimal number. Field 19's form sets VacOffByTime. A text that cannot be
+/// applied (a wrong form, no number, a value above 65535) leaves its field unchanged and is
+/// reported; later fields are still applied.
 ApplyResult ApplyFieldTexts(ProgParam &record,
                             const std::array<QString, ProgParam::FieldCount> &texts);
 
@@ -97,6 +98,15 @@ inline constexpr TextPair WrongTimeFormatText = {"Неверный формат 
 
 /// First field (Edit1Exit's order, 0..19) whose value lies outside ParamMin..ParamMax, or -1.
 int FirstFieldOutOfRange(const ProgParam &record);
+
+/// True when field k is out of range while its edit field shows `text`: the stored value lies
+/// outside ParamMin..ParamMax, or the text holds a value above 65535 (which was not stored).
+bool FieldOutOfRange(const ProgParam &record, int k, const QString &text);
+/// First field (0..19) out of range with the edit fields showing `texts`, or -1 (Edit1Exit).
+int FirstFieldOutOfRange(const ProgParam &record,
+                         const std::array<QString, ProgParam::FieldCount> &texts);
+/// Field k's bounds as they are entered, e.g. "20…700", "0:00…60:00".
+QString FieldRangeText(const ProgParam &record, int k);
 
 /// Result of the full check before a program start.
 struct ParamCheck {

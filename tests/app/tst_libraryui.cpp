@@ -8,6 +8,7 @@
 #include "furnacecontroller.h"
 #include "link.h"
 #include "massesfile.h"
+#include "namerules.h"
 #include "scripteddialogs.h"
 #include "simulatorline.h"
 #include "texts.h"
@@ -16,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -81,6 +83,11 @@ struct Console {
             layers()->setCurrentRow(p);
     }
     void click(const char *name) const { get<QAbstractButton>(name)->click(); }
+    static void clickItem(QListWidget *list, int row)
+    {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(row)).center());
+    }
     void trigger(const char *name) const { get<QAction>(name)->trigger(); }
     void doubleClick(QListWidget *list, int row) const
     {
@@ -127,6 +134,16 @@ struct Console {
         dialogs.saveAnswers << (how == "file" ? path : how == "fail" ? Unwritable : QString());
     }
 };
+
+/// A masses file in `dir` whose "Mass" section holds `lines` (records missing: all zero).
+QString massesFile(const QTemporaryDir &dir, const QByteArray &lines)
+{
+    const QString path = dir.filePath(QStringLiteral("masses.zkv"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write("[Mass]\r\n" + lines) < 0)
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
 
 /// The library as plain values: mass names, then per row mass, name and record bytes.
 QStringList snapshot(const MassLibrary &library)
@@ -210,6 +227,14 @@ private slots:
     void unreadableFileKeepsLibrary();
     void addFromFile();
     void saveThenReopenGivesSameLibrary();
+    void reclickingTheSelectedItem_data();
+    void reclickingTheSelectedItem();
+    void renameKeepsAnUntouchedName_data();
+    void renameKeepsAnUntouchedName();
+    void outOfRangeFieldsAreMarked_data();
+    void outOfRangeFieldsAreMarked();
+    void saveProposesTheLastFile();
+    void longNamesShownCut();
 };
 
 void TestLibraryUi::startUpOpensTheOfferedFile()
@@ -327,7 +352,8 @@ void TestLibraryUi::typedEntry_data()
         {"full stop dropped elsewhere", 0, 4, "5.50", "550", 550, ""},
         {"empty heating rate", 0, 11, "", "", 1, ""},
         {"empty elsewhere", 0, 1, "", "", 0, ""},
-        {"low 16 bits kept", 0, 4, "65537", "65537", 1, ""},
+        // Typed key by key: the last value on the way that a field holds is kept.
+        {"above 65535 not stored", 0, 4, "65537", "65537", 6553, ""},
     };
     for (const Row &r : rows)
         QTest::newRow(r.name) << r.mass << r.field << r.keys << QString::fromUtf8(r.shown)
@@ -416,8 +442,6 @@ void TestLibraryUi::pastedNonNumber_data()
                           << "450";
     QTest::newRow("bad seconds") << 12 << "1:x5"
                                  << "1:00";
-    QTest::newRow("too large") << 10 << "99999999999"
-                               << "960";
 }
 
 void TestLibraryUi::pastedNonNumber()
@@ -623,7 +647,8 @@ void TestLibraryUi::addLayerAndLayerLimit()
     c.dialogs.nameAnswers << QStringLiteral("Bake");
     c.click("btnAddLayer");
     QCOMPARE(c.dialogs.lastName.caption, QStringLiteral("Add Layer"));
-    QVERIFY(!c.dialogs.lastName.validate(QStringLiteral("x=y")).isEmpty());
+    QVERIFY(c.dialogs.lastName.validate(QStringLiteral("x=y")).isEmpty()); // layers may
+    QVERIFY(!c.dialogs.lastName.validate(QStringLiteral("x\ty")).isEmpty());
     QCOMPARE(Console::items(c.layers()), (QStringList{"Add-on", "Bake"}));
     QCOMPARE(c.layers()->item(1)->data(Qt::UserRole).toInt(), 10);
     QCOMPARE(c.record(10), ProgParam{});
@@ -987,16 +1012,15 @@ void TestLibraryUi::failedSaveIsReported()
 void TestLibraryUi::saveRefusesNamesTheFileCannotHold()
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("twice.zkv"));
-    Console c;
-    c.dialogs.openAnswers << DemoFile; // the same masses again
-    c.click("sbAddFile");
+    const QString path = dir.filePath(QStringLiteral("saved.zkv"));
+    Console c(massesFile(dir, "Opaque=\r\nOPAQUE=\r\n")); // one key twice: Open takes both
+    c.dialogs.nameAnswers << QStringLiteral("New");
+    c.click("btnAddMass");
     c.dialogs.saveAnswers << path;
     c.click("sbSaveFile");
     QVERIFY(c.dialogs.callsOf(QStringLiteral("save")).isEmpty());
     QCOMPARE(c.messages().size(), 1);
-    for (const QString &name : c.lib().massNames())
-        QVERIFY2(c.messages()[0].contains(name), qPrintable(c.messages()[0]));
+    QVERIFY2(c.messages()[0].contains(QStringLiteral("OPAQUE")), qPrintable(c.messages()[0]));
     QVERIFY(!QFile::exists(path));
     QVERIFY(c.sel().ParamsChanged);
 }
@@ -1056,6 +1080,12 @@ void TestLibraryUi::addFromFile()
     QCOMPARE(c.layers()->currentRow(), 0);
     QCOMPARE(c.sel().CurrentRow, 2);
     QVERIFY(c.sel().ParamsChanged);
+    // Every added name was taken: each gets a free one, and one log line says so.
+    QCOMPARE(c.lib().massName(6), QStringLiteral("Opaque (2)"));
+    QCOMPARE(c.logLines().size(), 1);
+    QVERIFY2(c.logLines()[0].contains(QStringLiteral("\"Dentine\" → \"Dentine (2)\"")),
+             qPrintable(c.logLines()[0]));
+    QVERIFY(CheckLibraryNames(c.lib()).isEmpty());
 }
 
 void TestLibraryUi::saveThenReopenGivesSameLibrary()
@@ -1085,6 +1115,149 @@ void TestLibraryUi::saveThenReopenGivesSameLibrary()
     QCOMPARE(c.field(12)->text(), QStringLiteral("1:35"));
     QVERIFY(c.messages().isEmpty());
     VERIFY_NO_UNEXPECTED(c);
+}
+
+void TestLibraryUi::reclickingTheSelectedItem_data()
+{
+    QTest::addColumn<bool>("layer");
+    QTest::newRow("mass: back to moving the mass") << false;
+    QTest::newRow("layer: shown again, in full view") << true;
+}
+
+void TestLibraryUi::reclickingTheSelectedItem()
+{
+    QFETCH(bool, layer);
+    Console c;
+    c.selectLayer(1, 1);
+    zoomIn(c.graph());
+    Console::clickItem(layer ? c.layers() : c.names(), 1);
+    QCOMPARE(c.sel().hasLayer(), layer);
+    QCOMPARE(c.get("sbUpMass")->toolTip(),
+             QString::fromLatin1(layer ? "Move Layer Up" : "Move Mass Up"));
+    QCOMPARE(c.layers()->currentRow(), layer ? 1 : -1);
+    QCOMPARE(c.field(0)->isEnabled(), layer);
+    if (layer)
+        QVERIFY(fullView(c.graph(), c.record(3)));
+
+    // The keyboard still selects.
+    c.names()->setFocus();
+    QTest::keyClick(c.names(), Qt::Key_Down);
+    QCOMPARE(c.sel().CurrentMass, 2);
+    QCOMPARE(Console::items(c.layers()), c.lib().layerNames(2));
+}
+
+void TestLibraryUi::renameKeepsAnUntouchedName_data()
+{
+    QTest::addColumn<bool>("layer");
+    QTest::addColumn<QString>("answer"); // "=": the preset as it was
+    QTest::addColumn<QString>("name");   // afterwards; "=": the name read from the file
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("mass kept") << false << "="
+                               << "=" << false;
+    QTest::newRow("mass edited, too long") << false << "=x"
+                                           << "=" << true;
+    QTest::newRow("layer typed with blanks") << true << " Bake  "
+                                             << "Bake" << false;
+}
+
+void TestLibraryUi::renameKeepsAnUntouchedName()
+{
+    QFETCH(bool, layer);
+    QFETCH(QString, answer);
+    QFETCH(QString, name);
+    QFETCH(bool, refused);
+    const QString massName = QStringLiteral("A mass name of 25 chars!!");
+    const QString layerName = QStringLiteral("A layer name of 26 chars!!");
+    QTemporaryDir dir;
+    Console c(massesFile(dir, massName.toLatin1() + '=' + layerName.toLatin1() + "\r\n"));
+    c.selectLayer(0, 0);
+    const QString old = layer ? layerName : massName;
+    c.dialogs.nameAnswers << QString(answer).replace(QLatin1Char('='), old);
+    if (layer)
+        c.form->lbLayersDblClick();
+    else
+        c.form->lbNamesDblClick();
+    QCOMPARE(c.dialogs.lastName.preset, std::optional<QString>(old));
+    QVERIFY(c.dialogs.lastName.trimBlanks);
+    const QString now = layer ? c.lib().storage().Row(0).name : c.lib().massName(0);
+    QCOMPARE(now, name == "=" ? old : name);
+    QCOMPARE(c.sel().ParamsChanged, name != "=");
+    QCOMPARE(c.messages().size(), refused ? 1 : 0);
+}
+
+void TestLibraryUi::outOfRangeFieldsAreMarked_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("typed"); // else pasted
+    QTest::addColumn<QString>("range");
+    QTest::newRow("65802 pasted in Edit9") << 8 << "65802" << false << "20…1150";
+    QTest::newRow("1100:00 typed in Edit13") << 12 << "1100:00" << true << "0:00…60:00";
+    QTest::newRow("huge number pasted") << 10 << "99999999999" << false << "20…1150";
+    QTest::newRow("below the range") << 0 << "5" << true << "20…700";
+}
+
+void TestLibraryUi::outOfRangeFieldsAreMarked()
+{
+    QFETCH(int, field);
+    QFETCH(QString, text);
+    QFETCH(bool, typed);
+    QFETCH(QString, range);
+    Console c;
+    c.selectLayer(0, 0);
+    QLineEdit *edit = c.field(field);
+    const QString shown = edit->text();
+    const QString hint = edit->toolTip();
+    edit->setFocus(Qt::MouseFocusReason);
+    if (typed) {
+        c.type(field, text);
+    } else {
+        edit->selectAll();
+        edit->insert(text);
+    }
+    QCOMPARE(edit->text(), text);
+    // Marked, with the range in the hint; leaving returns the focus, silently.
+    QVERIFY(edit->property("outOfRange").toBool() && !edit->styleSheet().isEmpty());
+    QCOMPARE(edit->toolTip(), hint + "\nThe value is outside its range: " + range + '.');
+    c.leaveTo(field == 0 ? 1 : 0);
+    QVERIFY(c.focused(field));
+    QVERIFY(c.messages().isEmpty());
+
+    c.type(field, shown);
+    QVERIFY(!edit->property("outOfRange").toBool() && edit->styleSheet().isEmpty());
+    QCOMPARE(edit->toolTip(), hint);
+    c.leaveTo(field == 0 ? 1 : 0);
+    QVERIFY(!c.focused(field));
+}
+
+void TestLibraryUi::saveProposesTheLastFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("saved.zkv"));
+    Console c;
+    c.dialogs.saveAnswers << path << QString();
+    c.click("sbSaveFile");
+    c.click("sbSaveFile");
+    QCOMPARE(c.dialogs.saveProposals, (QStringList{QFileInfo(DemoFile).absoluteFilePath(),
+                                                   QFileInfo(path).absoluteFilePath()}));
+}
+
+void TestLibraryUi::longNamesShownCut()
+{
+    // Masses files do not limit names: the library keeps them whole, the lists show them cut.
+    QString huge(256 * 1024, QLatin1Char('m'));
+    const QString layer = QStringLiteral("L") + QString(100, QLatin1Char('y'));
+    QTemporaryDir dir;
+    Console c(massesFile(dir, "Short=\r\n" + huge.toLatin1() + '=' + layer.toLatin1() + "\r\n"));
+    QCOMPARE(c.lib().massName(1), huge);
+    QVERIFY(c.names()->item(0)->toolTip().isEmpty()); // "Short": shown whole
+    const QString shown = c.names()->item(1)->text();
+    QVERIFY2(shown.size() <= 80 && shown.endsWith(QChar(0x2026)), qPrintable(shown));
+    const QString tip = c.names()->item(1)->toolTip();
+    QVERIFY(tip.startsWith(huge.left(80) + '\n') && tip.size() < 3000);
+    c.selectLayer(1);
+    QCOMPARE(c.layers()->item(0)->toolTip().remove('\n'), layer);
+    QCOMPARE(c.lib().layerNames(1), QStringList{layer});
 }
 
 QTEST_MAIN(TestLibraryUi)

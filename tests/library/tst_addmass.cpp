@@ -95,6 +95,8 @@ private slots:
     void nameModeTakesAnyCharacter();
     void validatorRefusesAndStaysOpen();
     void askReturnsTextOrNothing();
+    void presetAndBlanks_data();
+    void presetAndBlanks();
 
 private:
     BoxRecorder *m_boxes = nullptr;
@@ -322,6 +324,43 @@ void TestAddMass::askReturnsTextOrNothing()
     QCOMPARE(m_boxes->boxes.size(), 2);
     QCOMPARE(m_boxes->boxes[1].caption, QStringLiteral("Внимание"));
     QCOMPARE(m_boxes->boxes[1].text, QStringLiteral("занято"));
+}
+
+void TestAddMass::presetAndBlanks_data()
+{
+    QTest::addColumn<QString>("preset"); // "-": none
+    QTest::addColumn<QString>("typed");  // "-": left as it is
+    QTest::addColumn<bool>("trim");
+    QTest::addColumn<QString>("result");
+    const QString longName = QStringLiteral("A name of twenty-five chars");
+    QTest::newRow("long preset kept whole") << longName << "-" << true << longName;
+    QTest::newRow("long preset with blanks kept") << " x "
+                                                  << "-" << true << " x ";
+    QTest::newRow("typed blanks dropped") << "-"
+                                          << "  Frit 2 " << true << "Frit 2";
+    QTest::newRow("typing stops at 18")
+        << longName << "ABCDEFGHIJKLMNOPQRSTU" << true << "ABCDEFGHIJKLMNOPQR";
+}
+
+void TestAddMass::presetAndBlanks()
+{
+    QFETCH(QString, preset);
+    QFETCH(QString, typed);
+    QFETCH(bool, trim);
+    QFETCH(QString, result);
+    NameRequest request = addMassRequest();
+    if (preset != QStringLiteral("-"))
+        request.preset = preset;
+    request.trimBlanks = trim;
+    QTimer::singleShot(0, m_dialog, [this, typed] {
+        if (typed != QStringLiteral("-")) {
+            edit()->selectAll();
+            QTest::keyClicks(edit(), typed);
+        }
+        button()->click();
+    });
+    QCOMPARE(m_dialog->ask(request).value_or("cancelled"), result);
+    QVERIFY(m_boxes->boxes.isEmpty());
 }
 
 QTEST_MAIN(TestAddMass)

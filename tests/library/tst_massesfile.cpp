@@ -5,8 +5,19 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_LINUX
+#include <linux/capability.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#endif
 
 using namespace MassesFile;
 
@@ -75,6 +86,50 @@ void checkContentsConsistent(const FileContents &contents)
     }
 }
 
+#ifdef Q_OS_LINUX
+/// While alive, file permissions bind this thread even when it runs as root: the capabilities
+/// that override them are dropped from its effective set, and given back at the end.
+class PermissionsEnforced
+{
+public:
+    PermissionsEnforced()
+    {
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        if (syscall(SYS_capget, &header, m_saved) != 0)
+            return;
+        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
+        reduced[0].effective &=
+            ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
+        m_dropped = syscall(SYS_capset, &header, reduced) == 0;
+    }
+    ~PermissionsEnforced()
+    {
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        if (m_dropped)
+            syscall(SYS_capset, &header, m_saved);
+    }
+    PermissionsEnforced(const PermissionsEnforced &) = delete;
+    PermissionsEnforced &operator=(const PermissionsEnforced &) = delete;
+
+private:
+    __user_cap_data_struct m_saved[2]{};
+    bool m_dropped = false;
+};
+#endif
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
 QByteArray randomBytes(QRandomGenerator &rng, int size, bool textLike)
 {
     static const char alphabet[] = "[]=;\r\n\x01 0123456789ABCDEFabcdefMassParameter";
@@ -109,12 +164,15 @@ private slots:
     void missingFile();
     void tooManyLayers();
     void tooLarge();
+    void layerNamesTheFormatHolds();
 
     void saveThenOpenSameLibrary_data();
     void saveThenOpenSameLibrary();
     void saveReplacesWholeFile();
     void saveRefusesBadNames();
     void saveReportsWriteFailure();
+    void saveInPlaceWhereNoFileCanBeCreated();
+    void saveReportsWhyAWriteStoppedShort();
     void emptyLibrary();
 
     void fuzzRandomBytes_data();
@@ -235,7 +293,11 @@ void TestMassesFile::addFromFileAppends()
     MassLibrary lib;
     Open(lib, Decode(fileAB()));
     const LoadReport report = Add(lib, Decode(fileAB()));
-    QCOMPARE(lib.massNames(), QStringList({"A", "B", "A", "B"}));
+    // The names were taken: the added masses get free ones.
+    QCOMPARE(lib.massNames(), QStringList({"A", "B", "A (2)", "B (2)"}));
+    QCOMPARE(report.renamed,
+             QList<RenamedMass>({{2, QStringLiteral("A"), QStringLiteral("A (2)")},
+                                 {3, QStringLiteral("B"), QStringLiteral("B (2)")}}));
     QCOMPARE(report.firstMass, 2);
     QCOMPARE(report.firstRow, 2);
     QCOMPARE(lib.layerNames(2), QStringList({"x", "y"}));
@@ -247,6 +309,10 @@ void TestMassesFile::addFromFileAppends()
     QCOMPARE(lib.layerCount(3), 0);
     // The first records keep their numbers.
     QCOMPARE(lib.record(1)->ProgNumber, quint8(2));
+    // Taken by a mass added before it; shortened to 18 characters without a blank before " (n)".
+    Add(lib, Decode("[Mass]\r\nC=\r\nc=\r\nA=\r\n"));
+    QCOMPARE(lib.massNames().mid(4), QStringList({"C", "c (2)", "A (3)"}));
+    QCOMPARE(FreeMassName("ABCDEFGHIJKLM NOPQ", {"abcdefghijklm nopq"}), "ABCDEFGHIJKLM (2)");
 }
 
 void TestMassesFile::unreadableRecords_data()
@@ -335,9 +401,12 @@ void TestMassesFile::lenientReading_data()
                                 << QStringList{"A", "B", "C"} << QStringList{"x", "", "y"} << 4;
     QTest::newRow("equals in layer names")
         << QByteArray("[Mass]\r\nA==x=\r\n") << QStringList{"A"} << QStringList{"=x="} << 1;
-    QTest::newRow("names taken whole")
+    QTest::newRow("names taken whole, blanks around dropped")
         << QByteArray("[Mass]\r\n A long name of thirty characters =\r\n")
-        << QStringList{" A long name of thirty characters "} << QStringList{} << 0;
+        << QStringList{"A long name of thirty characters"} << QStringList{} << 0;
+    QTest::newRow("blanks around name and value")
+        << QByteArray("[Mass]\r\n  Spaced  =  lead\x01trail  \r\n") << QStringList{"Spaced"}
+        << QStringList{"lead", "trail"} << 2;
     QTest::newRow("entries before any section")
         << QByteArray("A=x\r\n[Mass]\r\nB=\r\n") << QStringList{"B"} << QStringList{} << 0;
 }
@@ -435,6 +504,29 @@ void TestMassesFile::tooLarge()
     QCOMPARE(ReadFile(file.fileName()).error, ReadError::TooLarge);
 }
 
+void TestMassesFile::layerNamesTheFormatHolds()
+{
+    // Layer names that only keys could not hold, and empty names before the last.
+    QByteArray bytes = "[Mass]\r\nM=a=b\x01[x\x01\x01;z\r\nN=\x01 mid \x01"
+                       "end\r\n[Parameter]\r\n";
+    for (int r = 0; r < 7; ++r) {
+        ProgParam record;
+        record.HeatTemp = quint16(100 * r);
+        record.ProgNumber = quint8(r + 1);
+        bytes += QByteArray::number(r) + '=' + EncodeRecord(record) + "\r\n";
+    }
+    MassLibrary lib;
+    QVERIFY(Open(lib, Decode(bytes)).badRecords.isEmpty());
+    QCOMPARE(lib.layerNames(0), QStringList({"a=b", "[x", "", ";z"}));
+    QCOMPARE(lib.layerNames(1), QStringList({"", " mid ", "end"}));
+    QCOMPARE(CheckLibraryNames(lib), QList<NameProblem>{});
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("held.zkv"));
+    const SaveResult saved = Save(lib, path);
+    QVERIFY2(saved.saved, qPrintable(saved.error));
+    QCOMPARE(readAll(path), bytes);
+}
+
 void TestMassesFile::saveThenOpenSameLibrary_data()
 {
     QTest::addColumn<quint32>("seed");
@@ -452,6 +544,8 @@ void TestMassesFile::saveThenOpenSameLibrary()
         const int extra = int(rng.bounded(12));
         for (int i = 0; i < extra; ++i)
             name.append(letters.at(rng.bounded(int(letters.size()))));
+        if (name.endsWith(QLatin1Char(' '))) // a reader drops it
+            name.append(QLatin1Char('.'));
         return name;
     };
 
@@ -529,6 +623,64 @@ void TestMassesFile::saveReportsWriteFailure()
     QVERIFY(!result.saved);
     QVERIFY(result.nameProblems.isEmpty());
     QVERIFY(!result.error.isEmpty());
+}
+
+void TestMassesFile::saveInPlaceWhereNoFileCanBeCreated()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("makes the folder read-only the Linux way");
+#else
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("lib.zkv"));
+    writeFile(path, "previous");
+    const auto writable = QFile::permissions(dir.path());
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+    const auto restore = qScopeGuard([&] { QFile::setPermissions(dir.path(), writable); });
+    SaveResult result;
+    {
+        const PermissionsEnforced enforced;
+        if (QFile(dir.filePath(QStringLiteral("probe"))).open(QIODevice::WriteOnly))
+            QSKIP("file permissions are not enforced here");
+        result = Save(libraryAB(), path);
+    }
+    QVERIFY2(result.saved, qPrintable(result.error));
+    QCOMPARE(readAll(path), fileAB());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"lib.zkv"});
+#endif
+}
+
+void TestMassesFile::saveReportsWhyAWriteStoppedShort()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("limits the file size the Linux way");
+#else
+    // A device that takes nothing: the system's own reason.
+    QFile full(QStringLiteral("/dev/full"));
+    if (full.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        QCOMPARE(WriteAll(full, "data"), qt_error_string(ENOSPC));
+
+    // A file that takes part of the bytes, then no more (as a disk that fills up).
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("lib.zkv"));
+    writeFile(path, "previous");
+    MassLibrary big;
+    for (int m = 0; m < 200; ++m)
+        big.addLayer(big.addMass(QStringLiteral("Mass %1").arg(m)), QStringLiteral("Layer"));
+    QVERIFY(Encode(big).size() > 8192);
+    rlimit limits{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &limits), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = limits;
+    small.rlim_cur = 4096;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const SaveResult result = Save(big, path);
+    setrlimit(RLIMIT_FSIZE, &limits);
+    std::signal(SIGXFSZ, oldHandler);
+    QVERIFY(!result.saved);
+    QCOMPARE(result.error, qt_error_string(EFBIG));
+    QCOMPARE(readAll(path), QByteArray("previous"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"lib.zkv"});
+#endif
 }
 
 void TestMassesFile::emptyLibrary()

@@ -92,30 +92,42 @@ void TestNameRules::checkName_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("limitLength");
     QTest::addColumn<int>("fault");
+    QTest::addColumn<int>("layerFault"); // the same name entered for a layer
 
-    const auto f = [](NameFault fault) { return int(fault); };
-    QTest::newRow("plain") << "Dentine" << true << f(NameFault::None);
-    QTest::newRow("Cyrillic") << "Дентин Б2" << true << f(NameFault::None);
-    QTest::newRow("18 characters") << "ABCDEFGHIJKLMNOPQR" << true << f(NameFault::None);
-    QTest::newRow("19 characters") << "ABCDEFGHIJKLMNOPQRS" << true << f(NameFault::TooLong);
-    QTest::newRow("19 from a file") << "ABCDEFGHIJKLMNOPQRS" << false << f(NameFault::None);
-    QTest::newRow("empty") << "" << true << f(NameFault::Empty);
-    QTest::newRow("blanks") << "   " << false << f(NameFault::Empty);
-    QTest::newRow("equals") << "A=B" << true << f(NameFault::ContainsEquals);
-    QTest::newRow("bracket first") << "[Mass]" << true << f(NameFault::BadStart);
-    QTest::newRow("semicolon after blank") << "  ;x" << true << f(NameFault::BadStart);
-    QTest::newRow("bracket later") << "x[1]; y" << true << f(NameFault::None);
-    QTest::newRow("separator 0x01") << "a\x01"
-                                       "b"
-                                    << true << f(NameFault::ControlChar);
-    QTest::newRow("line feed") << "a\nb" << false << f(NameFault::ControlChar);
-    QTest::newRow("carriage return") << "a\rb" << false << f(NameFault::ControlChar);
-    QTest::newRow("tab") << "a\tb" << true << f(NameFault::ControlChar);
-    QTest::newRow("undefined byte 0x98")
-        << QString(QChar(0x98)) << false << f(NameFault::ControlChar);
-    QTest::newRow("Chinese") << "瓷" << true << f(NameFault::NotInCodePage);
-    QTest::newRow("umlaut") << "Schmelz ä" << true << f(NameFault::NotInCodePage);
-    QTest::newRow("emoji") << "😀" << true << f(NameFault::NotInCodePage);
+    using F = NameFault;
+    struct Row {
+        const char *tag;
+        QString name;
+        bool limitLength;
+        F fault;
+        F layerFault;
+    };
+    const Row rows[] = {
+        {"plain", "Dentine", true, F::None, F::None},
+        {"Cyrillic", "Дентин Б2", true, F::None, F::None},
+        {"18 characters", "ABCDEFGHIJKLMNOPQR", true, F::None, F::None},
+        {"19 characters", "ABCDEFGHIJKLMNOPQRS", true, F::TooLong, F::TooLong},
+        {"19 from a file", "ABCDEFGHIJKLMNOPQRS", false, F::None, F::TooLong},
+        {"empty", "", true, F::Empty, F::Empty},
+        {"blanks", "   ", false, F::Empty, F::Empty},
+        // Only keys lose these; a layer name sits in the value and keeps them.
+        {"equals", "A=B", true, F::ContainsEquals, F::None},
+        {"bracket first", "[Mass]", true, F::BadStart, F::None},
+        {"semicolon after blank", "  ;x", true, F::BadStart, F::EdgeBlank},
+        {"bracket later", "x[1]; y", true, F::None, F::None},
+        {"trailing blank", "x ", true, F::EdgeBlank, F::EdgeBlank},
+        {"blank inside", "x y", true, F::None, F::None},
+        {"separator 0x01", QStringLiteral("a\x01b"), true, F::ControlChar, F::ControlChar},
+        {"line feed", "a\nb", false, F::ControlChar, F::ControlChar},
+        {"carriage return", "a\rb", false, F::ControlChar, F::ControlChar},
+        {"tab", "a\tb", true, F::ControlChar, F::ControlChar},
+        {"undefined byte 0x98", QString(QChar(0x98)), false, F::ControlChar, F::ControlChar},
+        {"Chinese", "瓷", true, F::NotInCodePage, F::NotInCodePage},
+        {"umlaut", "Schmelz ä", true, F::NotInCodePage, F::NotInCodePage},
+        {"emoji", "😀", true, F::NotInCodePage, F::NotInCodePage},
+    };
+    for (const Row &r : rows)
+        QTest::newRow(r.tag) << r.name << r.limitLength << int(r.fault) << int(r.layerFault);
 }
 
 void TestNameRules::checkName()
@@ -123,9 +135,9 @@ void TestNameRules::checkName()
     QFETCH(QString, name);
     QFETCH(bool, limitLength);
     QFETCH(int, fault);
+    QFETCH(int, layerFault);
     QCOMPARE(int(CheckName(name, limitLength)), fault);
-    if (limitLength)
-        QCOMPARE(int(CheckLayerName(name)), fault);
+    QCOMPARE(int(CheckLayerName(name)), layerFault);
 }
 
 void TestNameRules::massNameDuplicates()
@@ -150,17 +162,21 @@ void TestNameRules::wholeLibrary()
     lib.addMass(QStringLiteral("b"));
     lib.addMass(QStringLiteral("[C"));
     lib.addMass(QStringLiteral("B"));
-    lib.addLayer(1, QStringLiteral("ok"));
-    lib.addLayer(1, QStringLiteral("k=v"));
+    // A layer name loses only what the ends of its mass's value lose, and an empty last name.
+    for (const char *layer : {" lead", "k=v", "", " mid ", "end "})
+        lib.addLayer(1, QString::fromLatin1(layer));
     lib.addLayer(3, QString());
+    lib.addLayer(4, QStringLiteral("a\x01z"));
 
     const QList<NameProblem> problems = CheckLibraryNames(lib);
     QCOMPARE(problems, QList<NameProblem>({
                            {true, 2, QStringLiteral("b"), NameFault::DuplicateMass},
                            {true, 3, QStringLiteral("[C"), NameFault::BadStart},
                            {true, 4, QStringLiteral("B"), NameFault::DuplicateMass},
-                           {false, 1, QStringLiteral("k=v"), NameFault::ContainsEquals},
-                           {false, 2, QString(), NameFault::Empty},
+                           {false, 0, QStringLiteral(" lead"), NameFault::EdgeBlank},
+                           {false, 4, QStringLiteral("end "), NameFault::EdgeBlank},
+                           {false, 5, QString(), NameFault::LostEmpty},
+                           {false, 6, QStringLiteral("a\x01z"), NameFault::ControlChar},
                        }));
 }
 
@@ -168,7 +184,8 @@ void TestNameRules::messagesInBothLanguages()
 {
     for (NameFault fault :
          {NameFault::Empty, NameFault::TooLong, NameFault::ControlChar, NameFault::NotInCodePage,
-          NameFault::ContainsEquals, NameFault::BadStart, NameFault::DuplicateMass}) {
+          NameFault::ContainsEquals, NameFault::BadStart, NameFault::DuplicateMass,
+          NameFault::EdgeBlank, NameFault::LostEmpty}) {
         const TextPair text = NameFaultText(fault);
         QVERIFY(!text.text(0).isEmpty());
         QVERIFY(!text.text(1).isEmpty());

@@ -132,8 +132,10 @@ void TestParamEntry::applyTimeField_data()
     QTest::newRow("1:2x") << "1:2x" << -1 << int(FieldIssue::NotANumber) << same;
     QTest::newRow("x:20") << "x:20" << -1 << int(FieldIssue::NotANumber) << same;
     QTest::newRow("huge minutes") << "99999999999:00" << -1 << int(FieldIssue::TooLarge) << same;
-    // 2000 minutes is 120000 s: the low 16 bits are kept.
-    QTest::newRow("2000:00") << "2000:00" << (120000 & 0xFFFF) << -1 << ms;
+    // 2000 minutes is 120000 s: more than a field holds, so out of range and not stored.
+    QTest::newRow("2000:00") << "2000:00" << -1 << int(FieldIssue::TooLarge) << same;
+    QTest::newRow("1092:15 is 65535 s") << "1092:15" << 65535 << -1 << ms;
+    QTest::newRow("1092:16") << "1092:16" << -1 << int(FieldIssue::TooLarge) << same;
 }
 
 void TestParamEntry::applyTimeField()
@@ -243,14 +245,21 @@ void TestParamEntry::pastedNotNumber()
 
 void TestParamEntry::lowSixteenBits()
 {
+    // Values above 65535 are not cut to their low 16 bits: they are out of range.
     ProgParam p = validRecord();
+    const ProgParam before = p;
     Texts texts = RecordTexts(p);
     texts[10] = "65537";
     texts[11] = "2147483647";
+    const ApplyResult result = ApplyFieldTexts(p, texts);
+    QCOMPARE(p, before);
+    QCOMPARE(result.issues.size(), 2);
+    QCOMPARE(int(result.issues[0].kind), int(FieldIssue::TooLarge));
+    QCOMPARE(FirstFieldOutOfRange(p), -1);
+    QCOMPARE(FirstFieldOutOfRange(p, texts), 10);
+    texts[10] = "65535";
     ApplyFieldTexts(p, texts);
-    QCOMPARE(p.HeatTemp, quint16(1));
-    QCOMPARE(p.HeatRate, quint16(0xFFFF));
-    QCOMPARE(FirstFieldOutOfRange(p), 10);
+    QCOMPARE(p.HeatTemp, quint16(65535));
 }
 
 void TestParamEntry::typedVacOffTimeViaKeyFilter()

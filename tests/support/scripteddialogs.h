@@ -25,6 +25,8 @@ public:
     QList<bool> questionAnswers;
     QList<QString> openAnswers;
     QList<QString> saveAnswers;
+    /// What each save dialog proposed (folder and name), in order.
+    QStringList saveProposals;
     QList<std::optional<QString>> nameAnswers;
     /// Port window: the answer, and the language the user switched to there (if any).
     QList<std::pair<std::optional<QString>, std::optional<quint8>>> portAnswers;
@@ -72,6 +74,12 @@ public:
             return {};
         }
         return saveAnswers.takeFirst();
+    }
+    QString saveFileNameProposing(QWidget *parent, const QString &title, const QString &filter,
+                                  const QString &defaultSuffix, const QString &proposed) override
+    {
+        saveProposals << proposed;
+        return saveFileName(parent, title, filter, defaultSuffix);
     }
     std::optional<QString> askName(QWidget *, const NameRequest &request) override
     {

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "Unit1.h"
+
+#include <optional>
+
+/// The command line, read before the window system starts so that --help, --version and a bad
+/// option work without a display.
+struct CommandLine {
+    ConsoleOptions options;
+    /// Set when the program ends at once with this status (0 after --help or --version, which
+    /// printed their text; 2 after a bad command line, which printed why and the usage).
+    std::optional<int> exitCode;
+};
+
+/// Parses argv (Qt's own window-system options, such as -platform, pass through to the
+/// application object) and prints what --help, --version or an error ask for.
+CommandLine ParseCommandLine(int argc, char **argv);
