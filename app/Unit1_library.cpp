@@ -266,6 +266,8 @@ std::optional<QString> TForm1::askLibraryName(const QString &caption, std::optio
 
 void TForm1::btnAddMassClick()
 {
+    if (refusedDuringTransfer())
+        return;
     const std::optional<QString> name =
         askLibraryName(tx(Texts::AddMassCaption), std::nullopt, [this](const QString &text) {
             return tx(NameFaultText(CheckMassName(m_library, text)));
@@ -280,6 +282,8 @@ void TForm1::btnAddMassClick()
 
 void TForm1::btnDelMassClick()
 {
+    if (refusedDuringTransfer())
+        return;
     const int mass = m_selection.CurrentMass;
     if (mass < 0 || !m_dialogs.question(this, tx(Texts::Attention), tx(Texts::ConfirmDeleteMass)))
         return;
@@ -295,6 +299,8 @@ void TForm1::btnDelMassClick()
 
 void TForm1::btnAddLayerClick()
 {
+    if (refusedDuringTransfer())
+        return;
     const int mass = m_selection.CurrentMass;
     if (mass < 0) {
         m_dialogs.message(this, Dialogs::Icon::Warning, tx(Texts::Attention),
@@ -319,6 +325,8 @@ void TForm1::btnAddLayerClick()
 
 void TForm1::btnDelLayerClick()
 {
+    if (refusedDuringTransfer())
+        return;
     if (m_selection.hasLayer() &&
         m_dialogs.question(this, tx(Texts::Attention), tx(Texts::ConfirmDeleteLayer))) {
         pbGraph->setRecord(nullptr);
@@ -332,6 +340,8 @@ void TForm1::btnDelLayerClick()
 
 void TForm1::lbNamesDblClick()
 {
+    if (refusedDuringTransfer())
+        return;
     const int mass = m_selection.CurrentMass;
     if (mass < 0)
         return;
@@ -348,6 +358,8 @@ void TForm1::lbNamesDblClick()
 
 void TForm1::lbLayersDblClick()
 {
+    if (refusedDuringTransfer())
+        return;
     if (!m_selection.hasLayer())
         return;
     const int row = m_selection.CurrentRow;
@@ -379,6 +391,8 @@ void TForm1::showMoved(bool layerMoved)
 
 void TForm1::sbUpMassClick()
 {
+    if (refusedDuringTransfer())
+        return;
     const MoveOutcome outcome = MoveUp(m_library, m_selection);
     if (outcome.moved)
         showMoved(outcome.layerMoved);
@@ -386,6 +400,8 @@ void TForm1::sbUpMassClick()
 
 void TForm1::sbDnMassClick()
 {
+    if (refusedDuringTransfer())
+        return;
     const MoveOutcome outcome = MoveDown(m_library, m_selection);
     if (outcome.moved)
         showMoved(outcome.layerMoved);
@@ -400,6 +416,8 @@ void TForm1::mmCopyClick()
 
 void TForm1::mmPasteClick()
 {
+    if (refusedDuringTransfer())
+        return;
     switch (PasteLayer(m_library, m_selection)) {
     case PasteOutcome::BufferEmpty:
         m_dialogs.message(this, Dialogs::Icon::Error, tx(Texts::Attention), tx(Texts::BufferEmpty));
@@ -494,6 +512,8 @@ QString TForm1::askMassesFile(const QString &title)
 
 void TForm1::sbOpenFileClick()
 {
+    if (refusedDuringTransfer())
+        return;
     // Unsaved work is offered for saving first; a save that does not happen keeps everything.
     if (m_selection.ParamsChanged &&
         m_dialogs.question(this, tx(Texts::Attention), tx(Texts::SaveChangedParameters)) &&
@@ -520,6 +540,8 @@ void TForm1::openMassesFile(const QString &path)
 
 void TForm1::sbAddFileClick()
 {
+    if (refusedDuringTransfer())
+        return;
     const QString path = askMassesFile(tx(Texts::AddMassesTitle));
     if (path.isEmpty())
         return;
