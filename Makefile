@@ -10,7 +10,7 @@ RUN_ARGS   ?= --simulator --sim-speed 10 --open examples/demo.zkv
 PACKAGES := cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev libqt6svg6 \
             libgl-dev fonts-dejavu-core
 
-.PHONY: all deps configure build run test clean format
+.PHONY: all deps configure build run test clean format bench
 
 all: build
 
@@ -43,6 +43,14 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# Benchmarks: every executable built under $(BUILD_DIR)/bench runs in turn and prints its
+# figures; a benchmark that fails is reported and the target still succeeds.
+bench: build
+	@for b in $$(find $(BUILD_DIR)/bench -type f -perm -u+x -not -path '*/CMakeFiles/*' | sort); do \
+	  echo "== $$b"; \
+	  QT_QPA_PLATFORM=offscreen "$$b" || echo "== $$b ended with status $$?"; \
+	done; true
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -11,10 +11,12 @@ namespace
 
 constexpr TextPair MassTooLong{"Масса «%1»: название длиннее 18 символов.",
                                "Mass \"%1\": the name is longer than 18 characters."};
-constexpr TextPair LayerTooLong{"Слой «%1» массы «%2»: название длиннее 18 символов.",
-                                "Layer \"%1\" of mass \"%2\": the name is longer than 18 characters."};
-constexpr TextPair MassNotInCodePage{"Масса «%1»: название содержит символ, которого нет в пульте.",
-                                     "Mass \"%1\": the name holds a character the CC cannot store."};
+constexpr TextPair LayerTooLong{
+    "Слой «%1» массы «%2»: название длиннее 18 символов.",
+    "Layer \"%1\" of mass \"%2\": the name is longer than 18 characters."};
+constexpr TextPair MassNotInCodePage{
+    "Масса «%1»: название содержит символ, которого нет в пульте.",
+    "Mass \"%1\": the name holds a character the CC cannot store."};
 constexpr TextPair LayerNotInCodePage{
     "Слой «%1» массы «%2»: название содержит символ, которого нет в пульте.",
     "Layer \"%1\" of mass \"%2\": the name holds a character the CC cannot store."};

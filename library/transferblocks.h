@@ -29,13 +29,13 @@ inline constexpr char EndMark = 1;
 
 /// The three parts of one upload, as the link sends them.
 struct TransferBlocks {
-    QByteArray massNames;        ///< name slots of the masses, then 1 when all ten slots go
-    QByteArray layerNames;       ///< one 210-byte area per mass, the last cut after its end mark
+    QByteArray massNames;          ///< name slots of the masses, then 1 when all ten slots go
+    QByteArray layerNames;         ///< one 210-byte area per mass, the last cut after its end mark
     quint16 massNamesAddress = 0;  ///< where the mass-name block goes
     quint16 layerNamesAddress = 0; ///< where the layer-name block goes
-    int recordCount = 0;         ///< records of library rows 0 .. recordCount - 1 go after them
-    int firstSlot = 1;           ///< controller slot (1..10) of the first mass
-    int massCount = 0;           ///< masses sent, from the top of the list
+    int recordCount = 0;           ///< records of library rows 0 .. recordCount - 1 go after them
+    int firstSlot = 1;             ///< controller slot (1..10) of the first mass
+    int massCount = 0;             ///< masses sent, from the top of the list
 };
 
 /// How many masses go when the upload starts at controller slot `firstSlot` (1-based): the
@@ -47,8 +47,8 @@ int TransferMassCount(const MassLibrary &library, int firstSlot);
 struct TransferProblem {
     enum Kind { NameTooLong, NameNotInCodePage, TooManyLayers };
     Kind kind = NameTooLong;
-    int mass = -1; ///< the mass concerned (its own name, or the mass of the layer)
-    int row = -1;  ///< the layer's row, -1 for the mass itself
+    int mass = -1;    ///< the mass concerned (its own name, or the mass of the layer)
+    int row = -1;     ///< the layer's row, -1 for the mass itself
     QString name;     ///< the mass's or the layer's name
     QString massName; ///< the mass's name
     int layers = 0;   ///< TooManyLayers: how many the mass has

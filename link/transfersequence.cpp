@@ -12,7 +12,8 @@ constexpr TextPair MassesDone{" Все массы успешно передан�
                               " Masses are successfully transmitted."};
 constexpr TextPair LayersStart{" Начало передачи слоёв...", " Start Layers tranferring..."};
 constexpr TextPair MassesError{" Ошибка передачи масс.", " Error at the Mass tranfer."};
-constexpr TextPair LayersDone{" Все слои успешно переданы.", " Layers are successfully transmitted."};
+constexpr TextPair LayersDone{" Все слои успешно переданы.",
+                              " Layers are successfully transmitted."};
 constexpr TextPair LayersError{" Ошибка передачи слоя.", " Error at the Layer tranfer."};
 constexpr TextPair RecordStart{" Начало передачи программы №", " Start program tranferring #"};
 constexpr TextPair RecordDone{" Программа №", " Program #"};

@@ -50,7 +50,8 @@ quint8 FurnaceController::transferAck(bool record)
         return m_faults.transferAck;
     const int seen = record ? ++m_recordsSeen : ++m_chunksSeen;
     const int refused = record ? m_faults.refuseRecord : m_faults.refuseChunk;
-    const bool refuse = refused > 0 && (seen == refused || (m_faults.refuseAlways && seen > refused));
+    const bool refuse =
+        refused > 0 && (seen == refused || (m_faults.refuseAlways && seen > refused));
     return refuse ? 0 : TransferAccepted;
 }
 

@@ -123,9 +123,12 @@ void TestTransfer::nothingSent_data()
     QTest::addColumn<QString>("box");    ///< start of the error box's text, if any
     QTest::newRow("slot 0") << "0" << QString();
     QTest::newRow("slot 11") << "11" << QString();
-    QTest::newRow("empty") << "" << "\"\" is not a slot number";
-    QTest::newRow("too large") << "99999999999" << "\"99999999999\" is not a slot number";
-    QTest::newRow("name too long") << "1" << "Nothing was sent to the CC:\nMass \"Nineteen";
+    QTest::newRow("empty") << ""
+                           << "\"\" is not a slot number";
+    QTest::newRow("too large") << "99999999999"
+                               << "\"99999999999\" is not a slot number";
+    QTest::newRow("name too long") << "1"
+                                   << "Nothing was sent to the CC:\nMass \"Nineteen";
     QTest::newRow("no layers") << "-" << QString();
 }
 
@@ -210,13 +213,16 @@ void TestTransfer::throughThePseudoTerminal()
     expected << "[layer names]";
     for (int p = 0; p < lib.massCount(); ++p) {
         for (int k = 0; k < lib.layerCount(p); ++k)
-            expected << QStringLiteral("%1.%2 = %3").arg(p + 1).arg(k + 1).arg(
-                lib.storage().Row(lib.layerRow(p, k)).name);
+            expected << QStringLiteral("%1.%2 = %3")
+                            .arg(p + 1)
+                            .arg(k + 1)
+                            .arg(lib.storage().Row(lib.layerRow(p, k)).name);
     }
     expected << "[programs]";
     for (int r = 0; r < lib.layerTotal(); ++r)
-        expected << QStringLiteral("%1 = %2").arg(lib.record(r)->ProgNumber).arg(
-            QString(payload(*lib.record(r)).toHex(' ').toUpper()));
+        expected << QStringLiteral("%1 = %2")
+                        .arg(lib.record(r)->ProgNumber)
+                        .arg(QString(payload(*lib.record(r)).toHex(' ').toUpper()));
     QFile file(dump);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts), expected);

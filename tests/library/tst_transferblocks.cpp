@@ -51,9 +51,9 @@ void TestTransferBlocks::blocks_data()
         from23 << n;
     QTest::newRow("start 1, layers 2, 0, 11")
         << QList<int>{2, 0, 11} << 1 << 5800 << 57 << 5991 << QList<int>{38, 210, 629} << from23;
-    QTest::newRow("start 9, five masses") << QList<int>{1, 2, 3, 1, 1} << 9 << 5800 + 19 * 8
-                                          << 38 << 5991 + 210 * 8 << QList<int>{19, 248}
-                                          << QList<int>{89, 100, 101};
+    QTest::newRow("start 9, five masses")
+        << QList<int>{1, 2, 3, 1, 1} << 9 << 5800 + 19 * 8 << 38 << 5991 + 210 * 8
+        << QList<int>{19, 248} << QList<int>{89, 100, 101};
     QList<int> twelve(12, 1);
     QList<int> tenMarks, tenNumbers;
     for (int p = 0; p < 10; ++p) {
@@ -129,8 +129,9 @@ void TestTransferBlocks::namesThatDoNotFitRefuseIt()
     lib.renameLayer(lib.layerRow(2, 0), longName + QStringLiteral("!"));
     const QList<TransferProblem> problems = CheckTransfer(lib, 3);
     QCOMPARE(problems.size(), 3);
-    QCOMPARE(TransferProblemText(problems[0], 1),
-             QStringLiteral("Mass \"Nineteen characters\": the name is longer than 18 characters."));
+    QCOMPARE(
+        TransferProblemText(problems[0], 1),
+        QStringLiteral("Mass \"Nineteen characters\": the name is longer than 18 characters."));
     QCOMPARE(TransferProblemText(problems[1], 1),
              QStringLiteral("Mass \"M1\": 12 layers, the CC holds at most 11."));
     QCOMPARE(TransferProblemText(problems[2], 1),

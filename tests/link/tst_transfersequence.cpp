@@ -16,7 +16,8 @@ using Block = TransferSequence::Block;
 struct Wire {
     Link link;
     QStringList log;
-    TransferSequence seq{link, [](int row) -> std::optional<ProgParam> {
+    TransferSequence seq{link,
+                         [](int row) -> std::optional<ProgParam> {
                              ProgParam p;
                              p.ProgNumber = quint8(row + 1);
                              return p;
@@ -123,11 +124,11 @@ void TestTransferSequence::oneRecordLogsEveryLine()
         w.reply(types.last());
     }
     QCOMPARE(types, (QList<int>{9, 8, 6}));
-    QCOMPARE(w.log, (QStringList{" Masses are successfully transmitted.",
-                                 " Start Layers tranferring...",
-                                 " Layers are successfully transmitted.",
-                                 " Start program tranferring #1", " Program #1 successfully transmitted.",
-                                 " All the programs are successfully transmitted."}));
+    QCOMPARE(w.log,
+             (QStringList{" Masses are successfully transmitted.", " Start Layers tranferring...",
+                          " Layers are successfully transmitted.", " Start program tranferring #1",
+                          " Program #1 successfully transmitted.",
+                          " All the programs are successfully transmitted."}));
     QCOMPARE(progress.last(), (QVariantList{19 + 20 + 42, 19 + 20 + 42}));
     QCOMPARE(w.finished.size(), 1);
     QCOMPARE(w.finished[0][0].value<Outcome>(), Outcome::Completed);
@@ -160,8 +161,7 @@ void TestTransferSequence::refusedRecordIsRepeated()
         w.reply(w.send().first);
         QCOMPARE(w.log.last(), " Program #3 successfully transmitted.");
     } else {
-        QCOMPARE(w.log.last(),
-                 " Error: the CC did not store program #3; the transfer is stopped.");
+        QCOMPARE(w.log.last(), " Error: the CC did not store program #3; the transfer is stopped.");
         QCOMPARE(w.finished[0][0].value<Outcome>(), Outcome::RecordRefused);
     }
 }
@@ -176,8 +176,7 @@ void TestTransferSequence::everyEndingReleasesEachBlockOnce_data()
     QTest::newRow("time-out, layer names") << 8 << "timeout" << int(Outcome::TimedOut) << 2;
     QTest::newRow("time-out, records") << 6 << "timeout" << int(Outcome::TimedOut) << 2;
     QTest::newRow("mass names refused") << 9 << "refuse" << int(Outcome::MassNamesRefused) << 2;
-    QTest::newRow("other reply to a chunk") << 9 << "status" << int(Outcome::MassNamesRefused)
-                                            << 2;
+    QTest::newRow("other reply to a chunk") << 9 << "status" << int(Outcome::MassNamesRefused) << 2;
     QTest::newRow("layer names refused") << 8 << "refuse" << int(Outcome::LayerNamesRefused) << 2;
     QTest::newRow("completed") << 6 << "accept" << int(Outcome::Completed) << 2;
     QTest::newRow("masses without layers") << 8 << "accept" << int(Outcome::Completed) << 0;

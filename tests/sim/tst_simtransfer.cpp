@@ -35,19 +35,25 @@ void TestSimTransfer::faults_data()
     QTest::addColumn<QString>("answers");
     SimFaults f;
     f.refuseChunk = 2;
-    QTest::newRow("second chunk, once") << f << "cccc" << "axaa";
+    QTest::newRow("second chunk, once") << f << "cccc"
+                                        << "axaa";
     f.refuseAlways = true;
-    QTest::newRow("second chunk, always") << f << "cccr" << "axxa";
+    QTest::newRow("second chunk, always") << f << "cccr"
+                                          << "axxa";
     f = {};
     f.refuseRecord = 2;
-    QTest::newRow("second record, once") << f << "crrrr" << "aaxaa";
+    QTest::newRow("second record, once") << f << "crrrr"
+                                         << "aaxaa";
     f.refuseAlways = true;
-    QTest::newRow("second record, always") << f << "crrrr" << "aaxxx";
+    QTest::newRow("second record, always") << f << "crrrr"
+                                           << "aaxxx";
     f = {};
     f.silentAfterTransfers = 3;
-    QTest::newRow("silent after three") << f << "ccrrc" << "aaa--";
+    QTest::newRow("silent after three") << f << "ccrrc"
+                                        << "aaa--";
     f.silentAfterTransfers = 0;
-    QTest::newRow("silent at once") << f << "c" << "-";
+    QTest::newRow("silent at once") << f << "c"
+                                    << "-";
 }
 
 void TestSimTransfer::faults()
@@ -59,8 +65,8 @@ void TestSimTransfer::faults()
     c.faults() = faults;
     QString got;
     for (int i = 0; i < requests.size(); ++i) {
-        const WireReply reply = requests[i] == 'c' ? ask(c, 9, le16(5800 + i) + "n")
-                                                   : ask(c, 6, record(i + 1));
+        const WireReply reply =
+            requests[i] == 'c' ? ask(c, 9, le16(5800 + i) + "n") : ask(c, 6, record(i + 1));
         got += !reply.received ? '-' : reply.byte(0) == 0x55 ? 'a' : 'x';
     }
     QCOMPARE(got, answers);
@@ -74,7 +80,9 @@ void TestSimTransfer::dumpShowsWhatArrived()
     QByteArray masses = QByteArray("Opaque").leftJustified(19, '\0') +
                         QByteArray("\xc4\xe5\xed\xf2\xe8\xed").leftJustified(19, '\0');
     ask(c, 9, le16(5800 + 19 * 3) + masses);
-    ask(c, 8, le16(5991 + 210 * 3) + QByteArray("Wash").leftJustified(19, '\0') + QByteArray("Body\0\1", 6));
+    ask(c, 8,
+        le16(5991 + 210 * 3) + QByteArray("Wash").leftJustified(19, '\0') +
+            QByteArray("Body\0\1", 6));
     ask(c, 8, le16(5991 + 210 * 4) + QByteArray("\1"));
     ask(c, 6, record(35));
     QCOMPARE(ask(c, 6, record(111)).byte(0), 0); // past the last program
