@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+Q_DECLARE_METATYPE(SimFaults)
+
 namespace
 {
 
@@ -74,6 +76,8 @@ private slots:
     void uploadsTheDemoLibrary();
     void nothingSent_data();
     void nothingSent();
+    void refusals_data();
+    void refusals();
     void timeOutInEachPhase_data();
     void timeOutInEachPhase();
     void throughThePseudoTerminal();
@@ -157,6 +161,33 @@ void TestTransfer::nothingSent()
     QVERIFY(c.send()->isEnabled());
     QCOMPARE(c.log(), logBefore);
     QCOMPARE(c.sim->controller().memory(), QByteArray(FurnaceController::MemorySize, '\0'));
+}
+
+void TestTransfer::refusals_data()
+{
+    QTest::addColumn<SimFaults>("faults");
+    QTest::addColumn<QString>("logged");
+    QTest::addColumn<QString>("last");
+    SimFaults f;
+    f.refuseChunk = 7; // the first layer-name chunk
+    QTest::newRow("layer names") << f << " Masses are successfully transmitted."
+                                 << " Error at the Layer tranfer.";
+    f = {};
+    f.refuseRecord = 3;
+    QTest::newRow("record 3, once") << f << " Error. Retransfering program #3" << AllDone;
+}
+
+void TestTransfer::refusals()
+{
+    QFETCH(SimFaults, faults);
+    QFETCH(QString, logged);
+    QFETCH(QString, last);
+    Console c(faults);
+    c.upload(QStringLiteral("1"));
+    QTRY_VERIFY_WITH_TIMEOUT(c.send()->isEnabled(), 5000);
+    QVERIFY(c.log().contains(logged));
+    QVERIFY2(c.log().endsWith(last), qPrintable(c.log()));
+    QVERIFY(!c.progress()->isVisibleTo(c.form.get()));
 }
 
 void TestTransfer::timeOutInEachPhase_data()
