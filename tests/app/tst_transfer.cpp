@@ -23,6 +23,7 @@ namespace
 const QString DemoFile = QStringLiteral(ZKV_SOURCE_DIR "/examples/demo.zkv");
 const QString AllDone = QStringLiteral(" All the programs are successfully transmitted.");
 const QString NoResponse = QStringLiteral(" Error: CC haven't response");
+const QString Repeat3 = QStringLiteral(" Error. Retransfering program #3");
 
 /// A console with the demo library open, on the built-in simulator or on `port`.
 struct Console {
@@ -76,10 +77,8 @@ private slots:
     void uploadsTheDemoLibrary();
     void nothingSent_data();
     void nothingSent();
-    void refusals_data();
-    void refusals();
-    void timeOutInEachPhase_data();
-    void timeOutInEachPhase();
+    void endsCleanly_data();
+    void endsCleanly();
     void throughThePseudoTerminal();
 };
 
@@ -163,64 +162,55 @@ void TestTransfer::nothingSent()
     QCOMPARE(c.sim->controller().memory(), QByteArray(FurnaceController::MemorySize, '\0'));
 }
 
-void TestTransfer::refusals_data()
+void TestTransfer::endsCleanly_data()
 {
+    // The demo library goes as 6 mass-name chunks, 56 layer-name chunks and 13 records.
     QTest::addColumn<SimFaults>("faults");
-    QTest::addColumn<QString>("logged");
+    QTest::addColumn<QString>("seen");
+    QTest::addColumn<QString>("unseen");
     QTest::addColumn<QString>("last");
+    const QString massesDone = QStringLiteral(" Masses are successfully transmitted.");
     SimFaults f;
+    f.silentAfterTransfers = 3;
+    QTest::newRow("time-out, mass names") << f << "" << massesDone << NoResponse;
+    f.silentAfterTransfers = 6;
+    QTest::newRow("time-out, layer names")
+        << f << massesDone << " Layers are successfully transmitted." << NoResponse;
+    f.silentAfterTransfers = 64;
+    QTest::newRow("time-out, records") << f << " Program #2 successfully transmitted."
+                                       << " Program #3 successfully transmitted." << NoResponse;
+    f = {};
     f.refuseChunk = 7; // the first layer-name chunk
-    QTest::newRow("layer names") << f << " Masses are successfully transmitted."
-                                 << " Error at the Layer tranfer.";
+    QTest::newRow("layer names refused")
+        << f << massesDone << " Layers are successfully transmitted."
+        << " Error at the Layer tranfer.";
+    // A refused record goes again, up to ten times in a row.
     f = {};
     f.refuseRecord = 3;
-    QTest::newRow("record 3, once") << f << " Error. Retransfering program #3" << AllDone;
+    QTest::newRow("record 3 refused once") << f << Repeat3 << " Error: the CC" << AllDone;
+    f.refuseAlways = true;
+    QTest::newRow("record 3 refused always")
+        << f << Repeat3 << " Program #3 successfully"
+        << " Error: the CC did not store program #3; the transfer is stopped.";
 }
 
-void TestTransfer::refusals()
+void TestTransfer::endsCleanly()
 {
     QFETCH(SimFaults, faults);
-    QFETCH(QString, logged);
+    QFETCH(QString, seen);
+    QFETCH(QString, unseen);
     QFETCH(QString, last);
     Console c(faults);
     c.upload(QStringLiteral("1"));
     QTRY_VERIFY_WITH_TIMEOUT(c.send()->isEnabled(), 5000);
-    QVERIFY(c.log().contains(logged));
     QVERIFY2(c.log().endsWith(last), qPrintable(c.log()));
-    QVERIFY(!c.progress()->isVisibleTo(c.form.get()));
-}
-
-void TestTransfer::timeOutInEachPhase_data()
-{
-    // The demo library goes as 6 mass-name chunks, 56 layer-name chunks and 13 records.
-    QTest::addColumn<int>("answered");
-    QTest::addColumn<QString>("lastSuccess");
-    QTest::addColumn<QString>("neverSeen");
-    QTest::newRow("mass names") << 3 << QString() << " Masses are successfully transmitted.";
-    QTest::newRow("layer names") << 6 << " Masses are successfully transmitted."
-                                 << " Layers are successfully transmitted.";
-    QTest::newRow("records") << 64 << " Program #2 successfully transmitted."
-                             << " Program #3 successfully transmitted.";
-}
-
-void TestTransfer::timeOutInEachPhase()
-{
-    QFETCH(int, answered);
-    QFETCH(QString, lastSuccess);
-    QFETCH(QString, neverSeen);
-    SimFaults faults;
-    faults.silentAfterTransfers = answered;
-    Console c(faults);
-    c.upload(QStringLiteral("1"));
-    QTRY_VERIFY_WITH_TIMEOUT(c.log().endsWith(NoResponse), 5000);
-    QVERIFY(c.send()->isEnabled());
+    QVERIFY(c.log().contains(seen) && !c.log().contains(unseen));
+    // Ten refusals in a row: nine repeats, then the upload is given up.
+    QCOMPARE(c.log().count(Repeat3), faults.refuseAlways ? 9 : seen == Repeat3 ? 1 : 0);
     QVERIFY(!c.progress()->isVisibleTo(c.form.get()));
     QVERIFY(!c.form->transfer().running());
     QVERIFY(!c.form->transfer().holds(TransferSequence::Block::MassNames));
     QVERIFY(!c.form->transfer().holds(TransferSequence::Block::LayerNames));
-    QVERIFY(lastSuccess.isEmpty() || c.log().contains(lastSuccess));
-    QVERIFY(!c.log().contains(neverSeen));
-    QCOMPARE(c.log().count(NoResponse), 1);
 }
 
 void TestTransfer::throughThePseudoTerminal()
