@@ -3,7 +3,6 @@
 #include "Unit1.h"
 
 #include "link.h"
-#include "programencoding.h"
 #include "texts.h"
 #include "transferblocks.h"
 #include "transfersequence.h"

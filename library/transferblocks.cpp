@@ -1,6 +1,7 @@
 #include "transferblocks.h"
 
 #include "cp1251.h"
+#include "textpair.h"
 
 #include <algorithm>
 

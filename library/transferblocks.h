@@ -1,7 +1,6 @@
 #pragma once
 
 #include "masslibrary.h"
-#include "textpair.h"
 
 #include <QByteArray>
 #include <QList>

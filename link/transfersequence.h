@@ -3,6 +3,7 @@
 #include "progparam.h"
 #include "replydecoder.h"
 #include "requests.h"
+#include "textpair.h"
 #include "transferblocks.h"
 
 #include <QByteArray>

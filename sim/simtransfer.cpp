@@ -9,6 +9,8 @@
 namespace
 {
 
+// The controller's own memory layout, kept apart from the console's so that each checks the
+// other.
 constexpr int SlotCount = 10;
 constexpr int LayersPerSlot = 11;
 constexpr int NameSlotSize = 19;
