@@ -9,6 +9,7 @@
 #include "link.h"
 #include "logtime.h"
 #include "texts.h"
+#include "transfersequence.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -94,6 +95,7 @@ TForm1::TForm1(ConsoleOptions options, Dialogs &dialogs, QWidget *parent)
 
     connectLibraryHandlers();
     connectRunHandlers();
+    connectTransferHandlers();
     connect(m_link.get(), &Link::portFailed, this, &TForm1::onPortFailed);
     // Every request sent restarts the watchdog: its tick comes 800 ms after the last send.
     connect(m_link.get(), &Link::requestSent, Timer1, qOverload<>(&QTimer::start));
@@ -710,6 +712,7 @@ void TForm1::ReLanguageForm1()
     for (size_t i = 0; i < m_hintTable.size(); ++i)
         setHint(m_hintTable[i], Texts::ToolHints[i].text.text(lang));
     ReLanguageLibrary();
+    ReLanguageTransfer();
 }
 
 void TForm1::sbFullViewClick()

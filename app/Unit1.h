@@ -15,6 +15,7 @@
 
 class FiringCurveView;
 class Link;
+class TransferSequence;
 class SerialLine;
 struct DecodeResult;
 struct Request;
@@ -27,6 +28,7 @@ class QLineEdit;
 class QListWidget;
 class QMenu;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QStatusBar;
 class QTimer;
@@ -155,6 +157,15 @@ public:
     const IdleCycle &idleCycle() const { return m_idleCycle; }
     // --- end run --------------------------------------------------------------------------
 
+    // --- upload of masses into the controller (Unit1_transfer.cpp) -----------------------
+    /// Asks for the first controller slot and starts the upload of the masses from the top.
+    void btnSendClick();
+    /// While an upload runs, tells the user that this has to wait and returns true: the rows
+    /// the link sends from must stay where they are. False (and no box) otherwise.
+    bool refusedDuringTransfer();
+    TransferSequence &transfer() { return *m_transfer; }
+    // --- end upload -----------------------------------------------------------------------
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
@@ -217,6 +228,16 @@ private:
     std::function<void()> m_officesRefresh;
     std::function<void(quint8)> m_serviceProgress;
     // --- end run (private) ----------------------------------------------------------------
+
+    // --- upload (private) -----------------------------------------------------------------
+    /// Creates the upload sequence and its progress bar and takes over the link's payloads
+    /// (called once by the constructor, after connectRunHandlers()).
+    void connectTransferHandlers();
+    /// The progress bar's texts in the current language.
+    void ReLanguageTransfer();
+    std::unique_ptr<TransferSequence> m_transfer;
+    QProgressBar *pbTransfer = nullptr;
+    // --- end upload (private) -------------------------------------------------------------
 
     void buildActions();
     void buildMenus();

@@ -286,6 +286,8 @@ std::optional<QString> TForm1::askLibraryName(const QString &caption, std::optio
 
 void TForm1::btnAddMassClick()
 {
+    if (refusedDuringTransfer())
+        return;
     const std::optional<QString> name =
         askLibraryName(tx(Texts::AddMassCaption), std::nullopt, [this](const QString &text) {
             return tx(NameFaultText(CheckMassName(m_library, text)));
@@ -300,6 +302,8 @@ void TForm1::btnAddMassClick()
 
 void TForm1::btnDelMassClick()
 {
+    if (refusedDuringTransfer())
+        return;
     const int mass = m_selection.CurrentMass;
     if (mass < 0 || !m_dialogs.question(this, tx(Texts::Attention), tx(Texts::ConfirmDeleteMass)))
         return;
@@ -315,6 +319,8 @@ void TForm1::btnDelMassClick()
 
 void TForm1::btnAddLayerClick()
 {
+    if (refusedDuringTransfer())
+        return;
     const int mass = m_selection.CurrentMass;
     if (mass < 0) {
         m_dialogs.message(this, Dialogs::Icon::Warning, tx(Texts::Attention),
@@ -339,6 +345,8 @@ void TForm1::btnAddLayerClick()
 
 void TForm1::btnDelLayerClick()
 {
+    if (refusedDuringTransfer())
+        return;
     if (m_selection.hasLayer() &&
         m_dialogs.question(this, tx(Texts::Attention), tx(Texts::ConfirmDeleteLayer))) {
         pbGraph->setRecord(nullptr);
@@ -352,6 +360,8 @@ void TForm1::btnDelLayerClick()
 
 void TForm1::lbNamesDblClick()
 {
+    if (refusedDuringTransfer())
+        return;
     const int mass = m_selection.CurrentMass;
     if (mass < 0)
         return;
@@ -368,6 +378,8 @@ void TForm1::lbNamesDblClick()
 
 void TForm1::lbLayersDblClick()
 {
+    if (refusedDuringTransfer())
+        return;
     if (!m_selection.hasLayer())
         return;
     const int row = m_selection.CurrentRow;
@@ -399,6 +411,8 @@ void TForm1::showMoved(bool layerMoved)
 
 void TForm1::sbUpMassClick()
 {
+    if (refusedDuringTransfer())
+        return;
     const MoveOutcome outcome = MoveUp(m_library, m_selection);
     if (outcome.moved)
         showMoved(outcome.layerMoved);
@@ -406,6 +420,8 @@ void TForm1::sbUpMassClick()
 
 void TForm1::sbDnMassClick()
 {
+    if (refusedDuringTransfer())
+        return;
     const MoveOutcome outcome = MoveDown(m_library, m_selection);
     if (outcome.moved)
         showMoved(outcome.layerMoved);
@@ -420,6 +436,8 @@ void TForm1::mmCopyClick()
 
 void TForm1::mmPasteClick()
 {
+    if (refusedDuringTransfer())
+        return;
     switch (PasteLayer(m_library, m_selection)) {
     case PasteOutcome::BufferEmpty:
         m_dialogs.message(this, Dialogs::Icon::Error, tx(Texts::Attention), tx(Texts::BufferEmpty));
@@ -521,6 +539,8 @@ QString TForm1::askMassesFile(const QString &title)
 
 void TForm1::sbOpenFileClick()
 {
+    if (refusedDuringTransfer())
+        return;
     // Unsaved work is offered for saving first; a save that does not happen keeps everything.
     if (m_selection.ParamsChanged &&
         m_dialogs.question(this, tx(Texts::Attention), tx(Texts::SaveChangedParameters)) &&
@@ -548,6 +568,8 @@ void TForm1::openMassesFile(const QString &path)
 
 void TForm1::sbAddFileClick()
 {
+    if (refusedDuringTransfer())
+        return;
     const QString path = askMassesFile(tx(Texts::AddMassesTitle));
     if (path.isEmpty())
         return;

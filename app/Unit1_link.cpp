@@ -10,6 +10,7 @@
 #include "portlist.h"
 #include "serialportline.h"
 #include "texts.h"
+#include "transfersequence.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -133,6 +134,7 @@ void TForm1::Timer1Timer()
     const RequestState &requests = m_link->requests();
     if (watchdog.timedOut) {
         if (watchdog.transferCancelled) {
+            m_transfer->cancel();
             btnSend->setEnabled(true);
             log(tx(Texts::LogNoResponse));
         }

@@ -6,6 +6,7 @@
 #include "link.h"
 #include "programencoding.h"
 #include "texts.h"
+#include "transfersequence.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -37,6 +38,8 @@ int TForm1::programPayload(const Request &request, quint8 *payload)
 
 void TForm1::sbStartPrgClick()
 {
+    if (refusedDuringTransfer())
+        return;
     if (m_console.ProgramRunning || !m_selection.CurrentParams)
         return;
     if (CheckProgParams()) {
@@ -82,6 +85,9 @@ void TForm1::setRunLocks(bool running)
                                                        sbChamberOpen, sbChamberClose, sbRst,
                                                        sbOpenFile, sbAddFile, sbSaveFile, btnSend})
         w->setEnabled(!running);
+    // An upload that runs keeps btnSend until it ends.
+    if (m_transfer->running())
+        btnSend->setEnabled(false);
     // The display buttons go flat and ignore clicks while a program runs.
     sbTemperature->setAutoRaise(running);
     sbPressure->setAutoRaise(running);

@@ -16,6 +16,9 @@ std::unique_ptr<SerialLine> MakeConsoleLine(const QString &name, double simulato
     if (name == SimulatorPortName) {
         auto line = std::make_unique<SimulatorLine>();
         line->controller().setSpeed(simulatorSpeed);
+        // Paced like the furnace's own line, so that what takes time on a real furnace (an
+        // upload of masses) takes the same time here.
+        line->setLineRate(SimulatorLine::FurnaceLineRate);
         return line;
     }
     return std::make_unique<SerialPortLine>(name);

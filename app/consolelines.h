@@ -15,5 +15,5 @@ inline const QString SimulatorPortName = QStringLiteral("Simulator");
 QStringList ConsolePortList();
 
 /// The line for a chosen port: the in-process simulator (running at `simulatorSpeed` simulated
-/// seconds per real second) or the serial device of that name.
+/// seconds per real second, its line paced like the furnace's) or the serial device of that name.
 std::unique_ptr<SerialLine> MakeConsoleLine(const QString &name, double simulatorSpeed = 1.0);

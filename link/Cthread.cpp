@@ -37,7 +37,9 @@ void ComThread::run()
         }
         m_passes.fetch_add(1);
         if (handover->busy) {
-            msleep(1);
+            // A request made or a reply arrived meanwhile ends the pause early, so that an
+            // exchange driven by the replies (an upload of masses) keeps the line's pace.
+            m_wake.tryAcquire(1, 1);
         } else {
             m_wake.tryAcquire(1, IdleWaitMs);
             // One pass serves every wake-up that came meanwhile.

@@ -13,6 +13,8 @@
 /// A pass reports whether it did anything. After an idle pass (nothing sent, nothing received)
 /// the thread sleeps until wake() is called (a request was made, bytes arrived) or IdleWaitMs
 /// has passed, so an idle link costs next to nothing while a busy one keeps the 1 ms pace.
+/// A wake() during a busy pass or its pause ends the pause at once: the request raised by a
+/// reply goes out without waiting.
 ///
 /// The hand-over waits in bounded slices and gives up once `running` is cleared, so the thread
 /// always ends promptly even when the user-interface thread is not serving its queue (for

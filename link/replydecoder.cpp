@@ -65,6 +65,7 @@ DecodeResult DecodeReply(quint8 type, const quint8 *payload, int length, Furnace
     case 8:
     case 9:
         r.applied = is(1);
+        r.accepted = r.applied && payload[0] == TransferAccepted;
         break;
     case 15:
         if (!is(7))

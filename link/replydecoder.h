@@ -9,7 +9,12 @@ struct DecodeResult {
     bool applied = false;      ///< the type and length were known and the image was updated
     bool unknownModel = false; ///< reply 1 with a model not reported yet: show the box
     bool pause = false;        ///< reply 2 asked for a 500 ms pause
+    bool accepted = false;     ///< 6, 8, 9: acknowledged with TransferAccepted
 };
+
+/// The acknowledgement byte with which the controller accepts a transfer request (6, 8, 9);
+/// any other value refuses it.
+inline constexpr quint8 TransferAccepted = 0x55;
 
 /// Decodes one checked reply into the furnace image. A reply of another type, or of a known
 /// type with another length, changes nothing, except that a wrong-length reply 51 asks for the

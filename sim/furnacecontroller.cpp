@@ -94,6 +94,8 @@ QByteArray FurnaceController::handleFrame(quint8 type, const quint8 *payload, in
 {
     sync();
     ++m_requests;
+    if (silencedByTransfer(type))
+        return {};
     Reply reply = answer(type, payload, length);
 
     const auto everyNth = [this](int n) { return n > 0 && m_requests % quint64(n) == 0; };
@@ -252,8 +254,8 @@ bool FurnaceController::setClock(const quint8 *p, int length)
 // Chunk form: u16 address, then the bytes to store from that address on.
 quint8 FurnaceController::storeChunk(const quint8 *p, int length)
 {
-    if (m_faults.transferAck != TransferAccepted)
-        return m_faults.transferAck;
+    if (const quint8 ack = transferAck(false); ack != TransferAccepted)
+        return ack;
     if (length < 2)
         return TransferRefused;
     const int address = getU16(p);
@@ -266,9 +268,10 @@ quint8 FurnaceController::storeChunk(const quint8 *p, int length)
 
 quint8 FurnaceController::storeRecord(const quint8 *p, int length)
 {
-    if (m_faults.transferAck != TransferAccepted)
-        return m_faults.transferAck;
-    if (length != RecordSize)
+    if (const quint8 ack = transferAck(true); ack != TransferAccepted)
+        return ack;
+    if (length != RecordSize || p[RecordNumberOffset] < FirstProgram ||
+        p[RecordNumberOffset] > LastProgram)
         return TransferRefused;
     m_records.insert(p[RecordNumberOffset], QByteArray(reinterpret_cast<const char *>(p), length));
     return TransferAccepted;

@@ -20,6 +20,13 @@ struct SimFaults {
     int wrongType = -1;        ///< answer with this type instead of the request's (-1: off)
     int replyDelayMs = 0;      ///< how long the reply takes to arrive (applied by the line)
     quint8 transferAck = 0x55; ///< acknowledgement of requests 6, 8, 9; other values refuse
+
+    // Upload of masses: name chunks (requests 8 and 9 together) and records (request 6) are
+    // counted from 1 over the controller's life.
+    int refuseChunk = 0;           ///< refuse the Nth name chunk (0: off)
+    int refuseRecord = 0;          ///< refuse the Nth record that arrives (0: off)
+    bool refuseAlways = false;     ///< refuse every chunk or record after that one as well
+    int silentAfterTransfers = -1; ///< answer N transfer requests, then nothing (-1: off)
 };
 
 /// What request 1 reports.
@@ -88,6 +95,12 @@ public:
     /// The 42-byte record stored under program number `number`, if any.
     std::optional<QByteArray> storedRecord(int number) const;
     int storedRecordCount() const { return int(m_records.size()); }
+    /// Program numbers a record can be stored under.
+    static constexpr int FirstProgram = 1;
+    static constexpr int LastProgram = 110;
+    /// What the memory holds, for a person: the mass names per slot, the layer names per slot
+    /// and the stored programs as hex (simtransfer.cpp).
+    QString memoryDump() const;
 
 private:
     Reply identify() const;
@@ -96,6 +109,11 @@ private:
     bool setClock(const quint8 *payload, int length);
     quint8 storeChunk(const quint8 *payload, int length);
     quint8 storeRecord(const quint8 *payload, int length);
+    // Upload faults (simtransfer.cpp).
+    /// Whether the controller has fallen silent; counts the transfer request of `type`.
+    bool silencedByTransfer(quint8 type);
+    /// The acknowledgement the next name chunk (or record) gets from the injected faults.
+    quint8 transferAck(bool record);
     Reply serviceProgress(quint8 type) const;
 
     FrameReceiver m_rx;
@@ -109,4 +127,8 @@ private:
     quint64 m_requests = 0;
     QByteArray m_memory;
     QMap<int, QByteArray> m_records;
+    int m_transferRequests = 0;
+    int m_chunksSeen = 0;
+    int m_recordsSeen = 0;
+    bool m_silent = false;
 };

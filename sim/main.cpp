@@ -27,6 +27,7 @@ struct Options {
     std::optional<int> faultCode;
     std::optional<double> faultAfter;
     std::optional<double> reperTemp;
+    QString dumpPath; ///< where the transfer memory goes at the end
 };
 
 /// Reads an integer option within [min, max]; false with a message when it is not one.
@@ -118,6 +119,24 @@ bool parseOptions(QCoreApplication &app, Options *o, QString *error)
          QStringLiteral("Temperature (°C) at which the reference sensor operates (default 662)."),
          QStringLiteral("celsius")},
     });
+    // Upload of masses.
+    parser.addOptions({
+        {QStringLiteral("refuse-chunk"),
+         QStringLiteral("Refuse the <n>th name chunk (requests 9 and 8 counted together)."),
+         QStringLiteral("n")},
+        {QStringLiteral("refuse-record"),
+         QStringLiteral("Refuse the <n>th program record that arrives (request 6)."),
+         QStringLiteral("n")},
+        {QStringLiteral("refuse-always"),
+         QStringLiteral("With --refuse-chunk or --refuse-record: refuse every one after it too.")},
+        {QStringLiteral("silent-after-transfers"),
+         QStringLiteral("Answer <n> transfer requests (6, 8, 9), then nothing at all."),
+         QStringLiteral("n")},
+        {QStringLiteral("dump-memory"),
+         QStringLiteral("On exit, write the mass names, layer names and programs received to "
+                        "<file>."),
+         QStringLiteral("file")},
+    });
     parser.process(app); // handles --help and unknown options (exits)
 
     if (!parser.positionalArguments().isEmpty()) {
@@ -172,6 +191,26 @@ bool parseOptions(QCoreApplication &app, Options *o, QString *error)
         return false;
     if (o->faultAfter && !o->faultCode) {
         *error = QStringLiteral("--fault-after needs --fault <code>");
+        return false;
+    }
+    // Upload of masses.
+    f.refuseAlways = parser.isSet(QStringLiteral("refuse-always"));
+    o->dumpPath = parser.value(QStringLiteral("dump-memory"));
+    if (!intOption(parser, QStringLiteral("refuse-chunk"), 1, 1000000, &f.refuseChunk, error) ||
+        !intOption(parser, QStringLiteral("refuse-record"), 1, 1000000, &f.refuseRecord, error) ||
+        !intOption(parser, QStringLiteral("silent-after-transfers"), 0, 1000000,
+                   &f.silentAfterTransfers, error))
+        return false;
+    return true;
+}
+
+/// Writes the controller's transfer memory to `path`; false with a message when it cannot.
+bool dumpMemory(const FurnaceController &controller, const QString &path, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text) ||
+        file.write(controller.memoryDump().toUtf8()) < 0 || !file.flush()) {
+        *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
         return false;
     }
     return true;
@@ -271,6 +310,10 @@ int main(int argc, char *argv[])
         rc = app.exec();
         if (!options.linkPath.isEmpty())
             removeLink(options.linkPath, server.slavePath());
+        if (!options.dumpPath.isEmpty() && !dumpMemory(controller, options.dumpPath, &error)) {
+            printError(error);
+            rc = 1;
+        }
     }
     signalNotifier.setEnabled(false);
     ::close(signalFd);

@@ -50,9 +50,18 @@ bool SimulatorLine::write(const QByteArray &bytes)
     if (!m_open)
         return false;
     const QByteArray reply = m_controller.receive(bytes);
+    int delay = m_controller.faults().replyDelayMs;
+    if (m_lineRate > 0) {
+        if (!m_lineClock.isValid())
+            m_lineClock.start();
+        const auto wireNs = [this](qsizetype n) { return qint64(double(n) / m_lineRate * 1e9); };
+        m_lineFreeNs = std::max(m_lineFreeNs, m_lineClock.nsecsElapsed()) + wireNs(bytes.size());
+        if (!reply.isEmpty())
+            delay +=
+                int((m_lineFreeNs + wireNs(reply.size()) - m_lineClock.nsecsElapsed()) / 1000000);
+    }
     if (reply.isEmpty())
         return true;
-    const int delay = m_controller.faults().replyDelayMs;
     if (delay <= 0) {
         m_queued += reply;
         emit dataArrived();

@@ -4,6 +4,9 @@
 #include "serialline.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
+
+#include <algorithm>
 
 /// The built-in furnace: a serial line whose other end is a simulated controller in this
 /// process.
@@ -33,10 +36,19 @@ public:
     /// Test hook: the line dies like an unplugged adapter (closed, then failed() emitted).
     void simulateFailure(const QString &reason);
 
+    /// The furnace's serial line: 9600 baud, 8 data bits, no parity, 2 stop bits.
+    static constexpr double FurnaceLineRate = 9600.0 / 11.0;
+    /// Carries bytes at `bytesPerSecond` each way, as a serial line does: a reply arrives when
+    /// the request and the reply would both have crossed the line. 0 (the default): at once.
+    void setLineRate(double bytesPerSecond) { m_lineRate = std::max(0.0, bytesPerSecond); }
+
 private:
     FurnaceController m_controller;
     QByteArray m_queued;
     bool m_open = false;
     bool m_failed = false;
     quint64 m_session = 0; ///< bumped on close, so that late replies of a closed session drop
+    double m_lineRate = 0;
+    QElapsedTimer m_lineClock;
+    qint64 m_lineFreeNs = 0; ///< when the bytes written so far are across the line
 };

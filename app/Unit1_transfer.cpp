@@ -1,0 +1,138 @@
+// Main window: the upload of masses into the controller.
+
+#include "Unit1.h"
+
+#include "link.h"
+#include "texts.h"
+#include "transferblocks.h"
+#include "transfersequence.h"
+
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+
+namespace
+{
+
+// Texts of the upload that the text store does not hold.
+constexpr TextPair SlotNote{"*№=1...10", "*№=1...10"};
+constexpr TextPair SendHint{"Программировать пульт", "Program the CC"};
+constexpr TextPair ProgressName{"Передача масс в пульт", "Masses transfer to the CC"};
+constexpr TextPair NotANumber{"«%1» не является номером ячейки пульта.",
+                              "\"%1\" is not a slot number of the CC."};
+constexpr TextPair NothingSent{"В пульт ничего не передано:\n%1",
+                               "Nothing was sent to the CC:\n%1"};
+constexpr TextPair TransferRuns{"Идёт передача масс в пульт. Дождитесь её окончания.",
+                                "The masses are being transferred to the CC. Please wait until "
+                                "the transfer has ended."};
+
+} // namespace
+
+void TForm1::connectTransferHandlers()
+{
+    connect(btnSend, &QPushButton::clicked, this, &TForm1::btnSendClick);
+    m_transfer = std::make_unique<TransferSequence>(
+        *m_link,
+        [this](int row) -> std::optional<ProgParam> {
+            // The record as it is at the moment it goes out.
+            if (const std::shared_ptr<ProgParam> record = m_library.record(row))
+                return *record;
+            return std::nullopt;
+        },
+        [this] { return m_console.Language; });
+    // The upload serves 6, 8 and 9; the program requests keep their own payload.
+    m_link->setPayloadProvider([this](const Request &request, quint8 *payload) {
+        if (request.type == 6 || request.type == 8 || request.type == 9)
+            return m_transfer->BuildPayload(request, payload);
+        return programPayload(request, payload);
+    });
+
+    pbTransfer = new QProgressBar;
+    pbTransfer->setObjectName(QStringLiteral("pbTransfer"));
+    pbTransfer->setFixedWidth(120);
+    pbTransfer->setTextVisible(true);
+    pbTransfer->setVisible(false);
+    StatusLine->addPermanentWidget(pbTransfer);
+
+    connect(m_transfer.get(), &TransferSequence::logLine, this, &TForm1::log);
+    connect(m_transfer.get(), &TransferSequence::progressChanged, pbTransfer,
+            [this](int done, int total) {
+                pbTransfer->setRange(0, qMax(total, 1));
+                pbTransfer->setValue(done);
+            });
+    connect(m_transfer.get(), &TransferSequence::finished, this, [this] {
+        pbTransfer->setVisible(false);
+        btnSend->setEnabled(!m_console.ProgramRunning);
+    });
+}
+
+void TForm1::ReLanguageTransfer()
+{
+    setHint(btnSend, tx(SendHint));
+    btnSend->setAccessibleName(tx(SendHint));
+    pbTransfer->setAccessibleName(tx(ProgressName));
+    pbTransfer->setToolTip(tx(ProgressName));
+}
+
+bool TForm1::refusedDuringTransfer()
+{
+    if (!m_transfer || !m_transfer->running())
+        return false;
+    m_dialogs.message(this, Dialogs::Icon::Warning, tx(Texts::Attention), tx(TransferRuns));
+    return true;
+}
+
+void TForm1::btnSendClick()
+{
+    // 1. Nothing to send without a layer; one upload at a time, none during a firing.
+    if (m_library.layerTotal() == 0 || m_transfer->running() || m_console.ProgramRunning)
+        return;
+    // 2. The first controller slot.
+    NameRequest request;
+    request.caption = tx(Texts::TransferCaption);
+    request.prompt = tx(Texts::TransferPrompt);
+    request.note = tx(SlotNote);
+    request.numeric = true;
+    request.preset = QStringLiteral("1");
+    request.language = m_console.Language;
+    const std::optional<QString> answer = m_dialogs.askName(this, request);
+    if (!answer)
+        return;
+    // 3. A text that is no number (empty, or too large) is an error; 0 is a quiet stop.
+    bool ok = false;
+    const uint slot = answer->trimmed().toUInt(&ok);
+    if (!ok) {
+        m_dialogs.message(this, Dialogs::Icon::Error, tx(Texts::ErrorCaption),
+                          tx(NotANumber).arg(*answer));
+        return;
+    }
+    // 4. The masses that fit from that slot on.
+    if (slot == 0 || slot > uint(ControllerLayout::SlotCount))
+        return;
+    const int first = int(slot);
+    const int count = TransferMassCount(m_library, first);
+    if (count <= 0)
+        return;
+    // Names that do not fit the controller's slots, or too many layers, refuse it all.
+    const QList<TransferProblem> problems = CheckTransfer(m_library, count);
+    if (!problems.isEmpty()) {
+        QStringList lines;
+        for (const TransferProblem &problem : problems)
+            lines << TransferProblemText(problem, m_console.Language);
+        m_dialogs.message(this, Dialogs::Icon::Error, tx(Texts::ErrorCaption),
+                          tx(NothingSent).arg(lines.join(QLatin1Char('\n'))));
+        return;
+    }
+    // 5-7. The blocks and the program numbers.
+    btnSend->setEnabled(false);
+    const std::optional<TransferBlocks> blocks = BuildTransferBlocks(m_library, first);
+    if (!blocks) {
+        btnSend->setEnabled(true);
+        return;
+    }
+    // 8-9. The log line, then the first phase.
+    log(tx(Texts::LogTransferStart));
+    pbTransfer->setValue(0);
+    pbTransfer->setVisible(true);
+    m_transfer->start(*blocks);
+}
