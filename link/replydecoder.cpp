@@ -51,7 +51,7 @@ DecodeResult DecodeReply(quint8 type, const quint8 *payload, int length, Furnace
         image.Vacuum = payload[2];
         image.ChamberStatus = payload[3];
         image.StageByte = payload[4];
-        if (image.ControllerMode == 32)
+        if (image.ControllerMode == ControllerMode::Program)
             image.CurrentZone = payload[4] & 0x1F;
         r.applied = true;
         break;
