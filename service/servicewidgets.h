@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QWidget>
+
+class QKeyEvent;
+class QToolButton;
+
+/// The small up/down arrow pair beside a number field; holding an arrow repeats it.
+class UpDown : public QWidget
+{
+    Q_OBJECT
+public:
+    enum class Button { Up, Down };
+
+    /// `name` is the objectName; the arrows are named `name` + "Up" and `name` + "Down".
+    explicit UpDown(const QString &name, QWidget *parent = nullptr);
+
+    QToolButton *upButton() const { return m_up; }
+    QToolButton *downButton() const { return m_down; }
+    /// Names a screen reader gives the pair and its two arrows.
+    void setAccessibleNames(const QString &pair, const QString &up, const QString &down);
+
+signals:
+    void clicked(UpDown::Button button);
+
+private:
+    QToolButton *m_up = nullptr;
+    QToolButton *m_down = nullptr;
+};
+
+/// Whether the key filter of a numeric field drops `event`: a printable character that is not
+/// a digit. Backspace, editing and navigation keys and shortcuts pass.
+bool DropsNonDigitKey(const QKeyEvent *event);
+
+/// The font of the service windows: Verdana, 11 px.
+QFont ServiceWindowFont();
