@@ -42,8 +42,7 @@ QLabel *fixedLabel(const QString &text, QWidget *parent)
 
 } // namespace
 
-TFormServices::TFormServices(Link &link, ConsoleState &console, Dialogs &dialogs,
-                             QWidget *parent)
+TFormServices::TFormServices(Link &link, ConsoleState &console, Dialogs &dialogs, QWidget *parent)
     : QDialog(parent)
     , m_link(link)
     , m_console(console)
@@ -175,7 +174,7 @@ void TFormServices::build()
     lblCntrTen->setObjectName(QStringLiteral("lblCntrTen"));
     (new QHBoxLayout(gbCntrTen))->addWidget(lblCntrTen);
 
-    auto *grid = new QGridLayout(this);
+    auto *grid = new QGridLayout(FixedSizeBody(this, DesignSize));
     grid->setContentsMargins(6, 6, 6, 6);
     grid->setSpacing(4);
     grid->addWidget(gbTsupport, 0, 0);
@@ -223,9 +222,8 @@ void TFormServices::fillFromImage()
     // 7. Temperature correction.
     edtCorrectionT->setText(QString::number(Service::CorrectionDt(block)));
     // 8. The drive's measured opening and closing.
-    lblTimeOpen->setText(tx(T::Opening) + QString::number(block.OpeningSeconds()) +
-                         tx(T::Seconds) + QStringLiteral(", ") +
-                         QString::number(block.OpeningPulses()));
+    lblTimeOpen->setText(tx(T::Opening) + QString::number(block.OpeningSeconds()) + tx(T::Seconds) +
+                         QStringLiteral(", ") + QString::number(block.OpeningPulses()));
     lblTimeClose->setText(tx(T::Closing) + QString::number(block.ClosingSeconds()) +
                           tx(T::Seconds) + QStringLiteral(", ") +
                           QString::number(block.ClosingPulses()));
@@ -235,9 +233,9 @@ void TFormServices::FormShow()
 {
     setWindowTitle(tx(T::ServicesCaption));
     const std::pair<QGroupBox *, TextPair> groups[] = {
-        {gbTsupport, T::TsupportGroup},     {gbTimeDate, T::TimeDateGroup},
+        {gbTsupport, T::TsupportGroup},       {gbTimeDate, T::TimeDateGroup},
         {gpVacuumTract, T::VacuumTractGroup}, {gbVacCalibrate, T::VacCalibrateGroup},
-        {gbEconomMode, T::EconomModeGroup}, {gbCorrectionT, T::CorrectionTGroup},
+        {gbEconomMode, T::EconomModeGroup},   {gbCorrectionT, T::CorrectionTGroup},
         {gbDriveCalibr, T::DriveCalibrGroup}, {gbWorkTime, T::WorkTimeGroup},
         {gbCntrTen, T::ResourceGroup},
     };
@@ -248,12 +246,9 @@ void TFormServices::FormShow()
     setRunning(btDriveCalibr, m_console.ConsoleMode == ConsoleMode::DriveCalibration);
 
     edtTsupport->setAccessibleName(tx(T::SupportTempName));
-    const std::pair<QComboBox *, TextPair> lists[] = {{cmbTimeH, T::HourName},
-                                                      {cmbTimeM, T::MinuteName},
-                                                      {cmbDateD, T::DayName},
-                                                      {cmbDateM, T::MonthName},
-                                                      {cmbDateY, T::YearName},
-                                                      {cmbEconomMode, T::EconomModeGroup}};
+    const std::pair<QComboBox *, TextPair> lists[] = {
+        {cmbTimeH, T::HourName},  {cmbTimeM, T::MinuteName}, {cmbDateD, T::DayName},
+        {cmbDateM, T::MonthName}, {cmbDateY, T::YearName},   {cmbEconomMode, T::EconomModeGroup}};
     for (const auto &[list, name] : lists)
         list->setAccessibleName(tx(name));
     edtKvac->setAccessibleName(tx(T::KvacName));
@@ -268,7 +263,6 @@ void TFormServices::FormShow()
     lblWorkTime->setAccessibleName(tx(T::WorkTimeGroup));
     lblCntrTen->setAccessibleName(tx(T::ResourceGroup));
 
-    setFixedSize(DesignSize.expandedTo(layout()->sizeHint()));
     m_console.ServicesWindowOpen = true;
 }
 
@@ -277,9 +271,15 @@ void TFormServices::FormClose()
     m_console.ServicesWindowOpen = false;
 }
 
+void TFormServices::setVisible(bool visible)
+{
+    if (visible && !isVisible())
+        FormShow();
+    QDialog::setVisible(visible);
+}
+
 void TFormServices::showEvent(QShowEvent *event)
 {
-    FormShow();
     QDialog::showEvent(event);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -345,9 +345,8 @@ void TFormServices::udKvacClick(UpDown::Button button)
 
 void TFormServices::udCorrectionTClick(UpDown::Button button)
 {
-    const int dT =
-        Service::ArrowStep(edtCorrectionT->text().toInt(), button == UpDown::Button::Up,
-                           Service::CorrectionLowest, Service::CorrectionHighest);
+    const int dT = Service::ArrowStep(edtCorrectionT->text().toInt(), button == UpDown::Button::Up,
+                                      Service::CorrectionLowest, Service::CorrectionHighest);
     edtCorrectionT->setText(QString::number(dT));
     ServiceBlock &block = m_link.image().Block;
     block.setKT1(Service::KT1ForCorrection(block.KT2(), dT));
@@ -424,8 +423,7 @@ void TFormServices::updateCalibrationButtons()
 {
     // While one procedure runs the other cannot be started.
     const quint8 mode = m_console.ConsoleMode;
-    btRunVacCalibr->setEnabled(mode == ConsoleMode::Idle ||
-                               mode == ConsoleMode::VacuumCalibration);
+    btRunVacCalibr->setEnabled(mode == ConsoleMode::Idle || mode == ConsoleMode::VacuumCalibration);
     btDriveCalibr->setEnabled(mode == ConsoleMode::Idle || mode == ConsoleMode::DriveCalibration);
 }
 

@@ -48,6 +48,10 @@ public:
     void VacuumCalibrationStep();
     void DriveCalibrationStep();
 
+public:
+    /// FormShow runs as the window is about to show, so that it opens at the size of its texts.
+    void setVisible(bool visible) override;
+
 protected:
     void showEvent(QShowEvent *event) override;
     void done(int result) override;

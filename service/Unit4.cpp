@@ -47,7 +47,7 @@ TTuneReper::TTuneReper(Link &link, ConsoleState &console, QWidget *parent)
         Uwork[i] = label(QStringLiteral("Uwork%1").arg(i + 1));
     lbldT = label(QStringLiteral("lbldT"), QStringLiteral("dT="));
     column->addStretch();
-    auto *outer = new QVBoxLayout(this);
+    auto *outer = new QVBoxLayout(FixedSizeBody(this, DesignSize));
     outer->setContentsMargins(6, 6, 6, 6);
     outer->addWidget(gbTuneReper);
 }
@@ -72,12 +72,17 @@ void TTuneReper::FormShow()
     setWindowTitle(tx(T::TuneCaption));
     gbTuneReper->setTitle(tx(T::TuneGroup));
     lbldT->setAccessibleName(tx(T::TuneGroup));
-    setFixedSize(DesignSize.expandedTo(layout()->sizeHint()));
+}
+
+void TTuneReper::setVisible(bool visible)
+{
+    if (visible && !isVisible())
+        FormShow();
+    QDialog::setVisible(visible);
 }
 
 void TTuneReper::showEvent(QShowEvent *event)
 {
-    FormShow();
     QDialog::showEvent(event);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

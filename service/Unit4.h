@@ -27,6 +27,10 @@ public:
     /// Step handling on each answered tick while ConsoleMode is 27.
     void ReperTuningStep();
 
+public:
+    /// FormShow runs as the window is about to show, so that it opens at the size of its texts.
+    void setVisible(bool visible) override;
+
 protected:
     void showEvent(QShowEvent *event) override;
 

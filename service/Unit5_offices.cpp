@@ -141,10 +141,9 @@ void TFormOffices::build()
         row->addWidget(reset);
         return g;
     };
-    gbWorkTime = counterGroup("gbWorkTime", sbWorkTime, "sbWorkTime", btnRstWorkTime,
-                              "btnRstWorkTime");
-    gbCntrTen =
-        counterGroup("gbCntrTen", sbCntrTen, "sbCntrTen", btnRstResourse, "btnRstResourse");
+    gbWorkTime =
+        counterGroup("gbWorkTime", sbWorkTime, "sbWorkTime", btnRstWorkTime, "btnRstWorkTime");
+    gbCntrTen = counterGroup("gbCntrTen", sbCntrTen, "sbCntrTen", btnRstResourse, "btnRstResourse");
 
     gbEEPROM = group("gbEEPROM");
     auto *eeprom = new QGridLayout(gbEEPROM);
@@ -167,14 +166,12 @@ void TFormOffices::build()
     reper->setVerticalSpacing(2);
     for (int i = 0; i < 4; ++i) {
         QLineEdit *e = m_fields[size_t(EepromFieldCount + i)];
-        m_reperLabels[size_t(i)] =
-            namedLabel(QStringLiteral("Label%1").arg(16 + i), gbReperSensor);
+        m_reperLabels[size_t(i)] = namedLabel(QStringLiteral("Label%1").arg(16 + i), gbReperSensor);
         m_reperLabels[size_t(i)]->setBuddy(e);
         reper->addWidget(m_reperLabels[size_t(i)], i, 0);
         reper->addWidget(e, i, 1);
-        reper->addWidget(i < 3 ? mvUnit(gbReperSensor)
-                               : new QLabel(QStringLiteral("°C"), gbReperSensor),
-                         i, 2);
+        reper->addWidget(
+            i < 3 ? mvUnit(gbReperSensor) : new QLabel(QStringLiteral("°C"), gbReperSensor), i, 2);
     }
     lblReper = namedLabel(QStringLiteral("lblReper"), gbReperSensor);
     lblTuneReper = namedLabel(QStringLiteral("lblTuneReper"), gbReperSensor);
@@ -196,7 +193,7 @@ void TFormOffices::build()
     right->addWidget(gbOverheatAdjustment);
     right->addWidget(gbReperSensor);
     right->addStretch();
-    auto *columns = new QHBoxLayout(this);
+    auto *columns = new QHBoxLayout(FixedSizeBody(this, DesignSize));
     columns->setContentsMargins(6, 6, 6, 6);
     columns->addLayout(left, 1);
     columns->addLayout(right, 1);
@@ -226,8 +223,7 @@ void TFormOffices::fillFromBlock()
     }
     m_editedField = -1;
     m_reperResultPending = false;
-    lblReper->setText(tx(T::ReperWorkedOut) + QString::number(block.ReperCount()) +
-                      tx(T::Times));
+    lblReper->setText(tx(T::ReperWorkedOut) + QString::number(block.ReperCount()) + tx(T::Times));
     lblTuneReper->clear();
 }
 
@@ -280,13 +276,13 @@ void TFormOffices::FormShow()
 
     updateProcedureButtons();
     refreshLive();
-    setFixedSize(DesignSize.expandedTo(layout()->sizeHint()));
 }
 
-void TFormOffices::showEvent(QShowEvent *event)
+void TFormOffices::setVisible(bool visible)
 {
-    FormShow();
-    QDialog::showEvent(event);
+    if (visible && !isVisible())
+        FormShow();
+    QDialog::setVisible(visible);
 }
 
 bool TFormOffices::FormClose()
@@ -315,8 +311,7 @@ bool TFormOffices::eventFilter(QObject *watched, QEvent *event)
     const int i = fieldIndex(watched);
     if (i >= 0) {
         // edtEE_KeyPress: digits and backspace only.
-        if (event->type() == QEvent::KeyPress &&
-            DropsNonDigitKey(static_cast<QKeyEvent *>(event)))
+        if (event->type() == QEvent::KeyPress && DropsNonDigitKey(static_cast<QKeyEvent *>(event)))
             return true;
         // edtExit: the field is left for another control of the window; a switch to another
         // window, a box or a menu is not leaving it.
@@ -390,8 +385,7 @@ void TFormOffices::edtExit(int field)
         // the value stored by the typing.
         edtChange(field);
         m_editedField = -1;
-        if (Service::ParseFieldText(f, edit->text()).outcome ==
-            Service::FieldEntry::NotANumber) {
+        if (Service::ParseFieldText(f, edit->text()).outcome == Service::FieldEntry::NotANumber) {
             m_dialogs.message(this, Dialogs::Icon::Error, tx(T::ErrorCaption),
                               tx(T::NotANumber).arg(edit->accessibleName()));
             const QSignalBlocker blocker(edit);
@@ -514,10 +508,8 @@ void TFormOffices::ReperRunStep()
 void TFormOffices::showReperResult()
 {
     const ServiceBlock &block = m_link.image().Block;
-    lblTuneReper->setText(tx(T::TOperation) + QString::number(block.Trep()) +
-                          QStringLiteral("°C"));
-    lblReper->setText(tx(T::ReperWorkedOut) + QString::number(block.ReperCount()) +
-                      tx(T::Times));
+    lblTuneReper->setText(tx(T::TOperation) + QString::number(block.Trep()) + QStringLiteral("°C"));
+    lblReper->setText(tx(T::ReperWorkedOut) + QString::number(block.ReperCount()) + tx(T::Times));
 }
 
 void TFormOffices::updateProcedureButtons()

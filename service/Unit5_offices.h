@@ -60,9 +60,12 @@ public:
 
     QLineEdit *field(int i) const { return m_fields[size_t(i)]; }
 
+public:
+    /// FormShow runs as the window is about to show, so that it opens at the size of its texts.
+    void setVisible(bool visible) override;
+
 protected:
     void done(int result) override;
-    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

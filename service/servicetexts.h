@@ -46,8 +46,7 @@ inline constexpr std::array<const char *, 7> EconomyEntries = {"---", "91%", "92
                                                                "94%", "95%", "MAX"};
 
 // Names a screen reader gives the basic services controls that have no caption of their own.
-inline constexpr TextPair SupportTempName{"Температура поддержания, °C",
-                                          "Idle temperature, °C"};
+inline constexpr TextPair SupportTempName{"Температура поддержания, °C", "Idle temperature, °C"};
 inline constexpr TextPair HourName{"Часы", "Hour"};
 inline constexpr TextPair MinuteName{"Минуты", "Minute"};
 inline constexpr TextPair DayName{"День", "Day"};
@@ -116,8 +115,7 @@ inline constexpr TextPair WorkTimeName{"Наработка ТЭНа (обнов�
 inline constexpr TextPair ResourceName{"Ресурс нагревателя (обновить)",
                                        "Heater resource (refresh)"};
 inline constexpr TextPair ResetWorkTimeName{"Сбросить наработку ТЭНа", "Reset heater worktime"};
-inline constexpr TextPair ResetResourceName{"Сбросить ресурс нагревателя",
-                                            "Reset heater resource"};
+inline constexpr TextPair ResetResourceName{"Сбросить ресурс нагревателя", "Reset heater resource"};
 
 // The reference-sensor tuning window.
 inline constexpr TextPair TuneCaption{"Настройка по реперу", "Reper adjustment"};

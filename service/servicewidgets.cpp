@@ -41,7 +41,8 @@ bool DropsNonDigitKey(const QKeyEvent *event)
     if (text.isEmpty() || event->key() == Qt::Key_Backspace)
         return false;
     for (QChar c : text) {
-        if (c.unicode() >= 0x20 && c.unicode() != 0x7F && (c < QLatin1Char('0') || c > QLatin1Char('9')))
+        if (c.unicode() >= 0x20 && c.unicode() != 0x7F &&
+            (c < QLatin1Char('0') || c > QLatin1Char('9')))
             return true;
     }
     return false;
@@ -52,4 +53,16 @@ QFont ServiceWindowFont()
     QFont font(QStringLiteral("Verdana"));
     font.setPixelSize(11);
     return font;
+}
+
+QWidget *FixedSizeBody(QWidget *window, QSize design)
+{
+    auto *outer = new QVBoxLayout(window);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSizeConstraint(QLayout::SetFixedSize);
+    auto *body = new QWidget(window);
+    body->setObjectName(QStringLiteral("body"));
+    body->setMinimumSize(design);
+    outer->addWidget(body);
+    return body;
 }

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class QKeyEvent;
+class QSize;
 class QToolButton;
 
 /// The small up/down arrow pair beside a number field; holding an arrow repeats it.
@@ -34,3 +35,7 @@ bool DropsNonDigitKey(const QKeyEvent *event);
 
 /// The font of the service windows: Verdana, 11 px.
 QFont ServiceWindowFont();
+
+/// The area of `window` that holds its contents: at least `design` in size, more when the
+/// contents need it. The window's size is fixed to it and follows it (a language switch).
+QWidget *FixedSizeBody(QWidget *window, QSize design);

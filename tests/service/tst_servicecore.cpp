@@ -45,15 +45,17 @@ void TestServiceCore::blockFieldsAtTheirOffsets()
     auto le = [](int at) { return quint16((0x40 + at) | ((0x41 + at) << 8)); };
     QCOMPARE(b.HeaterWorkTime(), quint32(0x43424140));
     const std::pair<quint16, int> wide[] = {
-        {b.ReperCount(), 6},      {b.TcoupleOffset(), 8},   {b.VacOffset(), 10},
-        {b.KT1(), 12},            {b.KT2(), 14},            {b.Urep1(), 16},
-        {b.Urep2(), 18},          {b.Urep3(), 20},          {b.ClosingPulses(), 22},
-        {b.OpeningPulses(), 24},  {b.Trep(), 26},           {b.HeaterResource(), 34},
+        {b.ReperCount(), 6},     {b.TcoupleOffset(), 8}, {b.VacOffset(), 10},
+        {b.KT1(), 12},           {b.KT2(), 14},          {b.Urep1(), 16},
+        {b.Urep2(), 18},         {b.Urep3(), 20},        {b.ClosingPulses(), 22},
+        {b.OpeningPulses(), 24}, {b.Trep(), 26},         {b.HeaterResource(), 34},
     };
     for (const auto &[value, at] : wide)
         QVERIFY2(value == le(at), qPrintable(QString::number(at)));
-    const std::pair<quint8, int> narrow[] = {{b.ClosingSeconds(), 28}, {b.OpeningSeconds(), 29},
-                                             {b.AmbientOffset(), 30},  {b.Koverheat(), 31},
+    const std::pair<quint8, int> narrow[] = {{b.ClosingSeconds(), 28},
+                                             {b.OpeningSeconds(), 29},
+                                             {b.AmbientOffset(), 30},
+                                             {b.Koverheat(), 31},
                                              {b.Kvac(), 32}};
     for (const auto &[value, at] : narrow)
         QVERIFY2(value == 0x40 + at, qPrintable(QString::number(at)));
@@ -121,8 +123,8 @@ void TestServiceCore::correctionAndItsArrow()
     b.setKT1(1003);
     const int dT = Service::CorrectionDt(b);
     QCOMPARE(dT, -1);
-    const int up = Service::ArrowStep(dT, true, Service::CorrectionLowest,
-                                      Service::CorrectionHighest);
+    const int up =
+        Service::ArrowStep(dT, true, Service::CorrectionLowest, Service::CorrectionHighest);
     QCOMPARE(Service::KT1ForCorrection(b.KT2(), up), quint16(1000));
     QCOMPARE(Service::ArrowStep(300, true, -299, 300), 300);
     QCOMPARE(Service::ArrowStep(-299, false, -299, 300), -299);
