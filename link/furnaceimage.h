@@ -60,6 +60,9 @@ struct FurnaceImage {
         quint8 year = 0; ///< years since 2000
     } ClockSet;
     ServiceBlock Block;
+    /// Block holds what the controller sent (reply 51); until then it is zeros, which must
+    /// never be written back.
+    bool BlockRead = false;
     bool UnknownModelReported = false;
 
     /// Chamber position state: ChamberStatus bits 0-2.

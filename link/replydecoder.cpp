@@ -95,6 +95,7 @@ DecodeResult DecodeReply(quint8 type, const quint8 *payload, int length, Furnace
     case 51:
         if (is(ServiceBlock::Size)) {
             std::copy(payload, payload + ServiceBlock::Size, image.Block.bytes.begin());
+            image.BlockRead = true;
             requests.ServiceBlockRetries = 0;
             r.applied = true;
         } else if (requests.ServiceBlockRetries < RequestState::ServiceBlockRetryLimit) {

@@ -336,6 +336,8 @@ void TFormServices::cmbEconomModeChange()
 
 void TFormServices::udKvacClick(UpDown::Button button)
 {
+    if (!ServiceBlockKnown(m_link, m_dialogs, this, m_console.Language))
+        return;
     const int kvac = Service::ArrowStep(edtKvac->text().toInt(), button == UpDown::Button::Up,
                                         Service::KvacLowest, Service::KvacHighest);
     edtKvac->setText(QString::number(kvac));
@@ -345,6 +347,8 @@ void TFormServices::udKvacClick(UpDown::Button button)
 
 void TFormServices::udCorrectionTClick(UpDown::Button button)
 {
+    if (!ServiceBlockKnown(m_link, m_dialogs, this, m_console.Language))
+        return;
     const int dT = Service::ArrowStep(edtCorrectionT->text().toInt(), button == UpDown::Button::Up,
                                       Service::CorrectionLowest, Service::CorrectionHighest);
     edtCorrectionT->setText(QString::number(dT));

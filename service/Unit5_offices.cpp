@@ -345,6 +345,8 @@ void TFormOffices::refreshLive()
 
 void TFormOffices::udTambientClick(UpDown::Button button)
 {
+    if (!ServiceBlockKnown(m_link, m_dialogs, this, m_console.Language))
+        return;
     FurnaceImage &image = m_link.image();
     image.Block.setAmbientOffset(
         Service::AmbientArrowStep(image.Block.AmbientOffset(), button == UpDown::Button::Up));
@@ -380,7 +382,8 @@ void TFormOffices::edtExit(int field)
     m_inExit = true;
     QLineEdit *edit = m_fields[size_t(field)];
     const Service::ParameterField &f = Service::ParameterFields[size_t(field)];
-    if (m_editedField == field) {
+    const bool edited = m_editedField == field;
+    if (edited) {
         // Again from the text: a settings block read while the user typed may have replaced
         // the value stored by the typing.
         edtChange(field);
@@ -392,12 +395,17 @@ void TFormOffices::edtExit(int field)
             edit->setText(QString::number(Service::FieldValue(m_link.image().Block, f)));
         }
     }
-    m_link.request(RequestKind::WriteServiceBlock);
+    // Nothing to send for a field only passed through before the block is known.
+    if (m_link.image().BlockRead ||
+        (edited && ServiceBlockKnown(m_link, m_dialogs, this, m_console.Language)))
+        m_link.request(RequestKind::WriteServiceBlock);
     m_inExit = false;
 }
 
 void TFormOffices::btnRstWorkTimeClick()
 {
+    if (!ServiceBlockKnown(m_link, m_dialogs, this, m_console.Language))
+        return;
     if (!m_dialogs.question(this, tx(T::Attention), tx(T::SaveChangedParameters)))
         return;
     sbWorkTime->setText(QStringLiteral("0:00:00"));
@@ -407,6 +415,8 @@ void TFormOffices::btnRstWorkTimeClick()
 
 void TFormOffices::btnRstResourseClick()
 {
+    if (!ServiceBlockKnown(m_link, m_dialogs, this, m_console.Language))
+        return;
     if (!m_dialogs.question(this, tx(T::Attention), tx(T::SaveChangedParameters)))
         return;
     sbCntrTen->setText(QStringLiteral("0"));

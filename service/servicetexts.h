@@ -20,6 +20,10 @@ inline constexpr TextPair ChamberClosing{"Закрывание камеры", "C
 inline constexpr TextPair Heating60{"Нагрев 60°C/мин", "Heating 60°C/min"};
 inline constexpr TextPair Heating5{"Нагрев 5°C/мин", "Heating 5°C/min"};
 inline constexpr TextPair Cooling{"Охлаждение", "Cooling"};
+/// A change of the settings block before the controller has sent it.
+inline constexpr TextPair BlockNotRead{
+    "Настройки печи ещё не прочитаны из пульта: изменение не отправлено.",
+    "The furnace's settings have not been read from the CC yet: the change was not sent."};
 /// A procedure is running and the window may not close yet.
 inline constexpr TextPair ProcessInProgress{"Идёт выполнение программы!",
                                             "There were process in progress!"};

@@ -1,5 +1,9 @@
 #include "servicewidgets.h"
 
+#include "dialogs.h"
+#include "link.h"
+#include "servicetexts.h"
+
 #include <QKeyEvent>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -65,4 +69,14 @@ QWidget *FixedSizeBody(QWidget *window, QSize design)
     body->setMinimumSize(design);
     outer->addWidget(body);
     return body;
+}
+
+bool ServiceBlockKnown(Link &link, Dialogs &dialogs, QWidget *owner, quint8 language)
+{
+    if (link.image().BlockRead)
+        return true;
+    link.request(RequestKind::ReadServiceBlock);
+    dialogs.message(owner, Dialogs::Icon::Error, ServiceTexts::ErrorCaption.text(language),
+                    ServiceTexts::BlockNotRead.text(language));
+    return false;
 }

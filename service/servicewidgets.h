@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+class Dialogs;
+class Link;
 class QKeyEvent;
 class QSize;
 class QToolButton;
@@ -39,3 +41,8 @@ QFont ServiceWindowFont();
 /// The area of `window` that holds its contents: at least `design` in size, more when the
 /// contents need it. The window's size is fixed to it and follows it (a language switch).
 QWidget *FixedSizeBody(QWidget *window, QSize design);
+
+/// Whether the furnace image's settings block came from the controller. When not, the user is
+/// told that the change is not sent (a block of zeros must never be written) and the block is
+/// asked for again.
+bool ServiceBlockKnown(Link &link, Dialogs &dialogs, QWidget *owner, quint8 language);

@@ -95,6 +95,7 @@ class TestServiceWindows : public QObject
 private slots:
     void basicServicesOpenWithoutSendingAndSendEachChange();
     void wrongOrCancelledAccessCodeOpensNothing();
+    void blockNeverReadIsNotWritten();
     void factoryFieldsLimitsAndLeaving();
     void driveCalibrationToItsEnd();
     void vacuumCalibrationLetsKvacBeCorrected();
@@ -170,6 +171,27 @@ void TestServiceWindows::wrongOrCancelledAccessCodeOpensNothing()
     QVERIFY(c.dialogs.callsOf(QStringLiteral("modal")).isEmpty());
     QVERIFY(!c.form->findChild<TFormOffices *>());
     QVERIFY(!c.form->console().OfficesWindowOpen);
+}
+
+void TestServiceWindows::blockNeverReadIsNotWritten()
+{
+    ServiceConsole c;
+    c.image().Block = ServiceBlock{};
+    c.image().BlockRead = false;
+    c.pending().clear(RequestKind::ReadServiceBlock);
+    c.dialogs.modalScripts << [&](QDialog &w) {
+        c.get<QToolButton>(w, "udCorrectionTUp")->click();
+        QVERIFY(!c.pending().isSet(RequestKind::WriteServiceBlock));
+        QVERIFY(c.pending().isSet(RequestKind::ReadServiceBlock));
+        QCOMPARE(c.dialogs.calls.last().caption, QStringLiteral("Error"));
+        QVERIFY(c.dialogs.calls.last().text.contains(QStringLiteral("not been read")));
+        c.drain(); // the block arrives: now the arrows write it
+        c.get<QToolButton>(w, "udCorrectionTUp")->click();
+        QVERIFY(c.pending().isSet(RequestKind::WriteServiceBlock));
+        w.close();
+    };
+    c.form->mmServiceBasicClick();
+    QCOMPARE(c.furnace().serviceBlock().KT2, quint16(1050));
 }
 
 void TestServiceWindows::factoryFieldsLimitsAndLeaving()
