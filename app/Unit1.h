@@ -165,6 +165,16 @@ public:
     bool refusedDuringTransfer();
     TransferSequence &transfer() { return *m_transfer; }
     // --- end upload -----------------------------------------------------------------------
+    // --- service windows (Unit1_service.cpp) -----------------------------------------------
+    /// The Settings menu is about to show: the settings block is read afresh.
+    void mmAdditionClick();
+    /// Settings → Services → Basic Services.
+    void mmServiceBasicClick();
+    /// Settings → Services → Reper Adjustment: the tuning runs while its window is open.
+    void mmServiceTuneReperClick();
+    /// Settings → Offices: the factory window, behind the access code.
+    void mmOfficeClick();
+    // --- end service windows --------------------------------------------------------------
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -352,4 +362,15 @@ private:
     std::vector<QPushButton *> m_buttonTable;
     std::vector<QObject *> m_menuTable;
     std::vector<QWidget *> m_hintTable;
+
+    // --- service windows (private) --------------------------------------------------------
+    void connectServiceHandlers();
+    /// Each service window, created on first use and kept.
+    struct ServiceWindows;
+    struct ServiceWindowsDeleter {
+        void operator()(ServiceWindows *windows) const;
+    };
+    /// Declared last among the members, so that the windows go before the state they use.
+    std::unique_ptr<ServiceWindows, ServiceWindowsDeleter> m_serviceWindows;
+    // --- end service windows (private) ----------------------------------------------------
 };

@@ -54,7 +54,7 @@ void TForm1::sbStartPrgClick()
     m_link->image().CurrentZone = 0;
     pbGraph->setRunPosition(0, m_link->image().ZoneTime, m_link->image().ChamberTemp);
     m_console.ProgramRunning = true;
-    m_console.ConsoleMode = 32;
+    m_console.ConsoleMode = ConsoleMode::Program;
     m_link->request(RequestKind::ProgramStart);
     log(tx(Texts::LogLaunch));
 }
@@ -73,7 +73,7 @@ void TForm1::AbortProgramm()
 {
     m_link->request(RequestKind::Stop);
     m_console.ProgramRunning = false;
-    m_console.ConsoleMode = 0;
+    m_console.ConsoleMode = ConsoleMode::Idle;
     setRunLocks(false);
     sbStartPrg->setEnabled(true);
 }
@@ -128,7 +128,7 @@ void TForm1::sbRstClick()
     if (m_console.ProgramRunning)
         return;
     m_link->request(RequestKind::Stop);
-    m_console.ConsoleMode = 0;
+    m_console.ConsoleMode = ConsoleMode::Idle;
 }
 
 void TForm1::monitorAnsweredTick()
@@ -138,15 +138,16 @@ void TForm1::monitorAnsweredTick()
     if (m_console.OfficesWindowOpen && m_officesRefresh)
         m_officesRefresh();
     // 5. A controller fault: one box, which does not hold up the ticks.
-    if (m_console.ConsoleMode != 26 && image.ControllerMode == 26) {
-        m_console.ConsoleMode = 26;
+    if (m_console.ConsoleMode != ConsoleMode::Fault &&
+        image.ControllerMode == ControllerMode::Error) {
+        m_console.ConsoleMode = ConsoleMode::Fault;
         m_dialogs.messageLater(this, Dialogs::Icon::Error, tx(Texts::ErrorCaption),
                                Texts::FaultText(image.FaultCode, m_console.Language), [this] {
                                    AbortProgramm();
                                    m_link->requests().Pending.clear(
                                        RequestKind::ReadControllerMode);
-                                   m_console.ConsoleMode = 0;
-                                   m_link->image().ControllerMode = 0;
+                                   m_console.ConsoleMode = ConsoleMode::Idle;
+                                   m_link->image().ControllerMode = ControllerMode::Holding;
                                });
     }
     // 6. The idle chamber cycle.
@@ -158,7 +159,10 @@ void TForm1::monitorAnsweredTick()
         m_link->request(RequestKind::ChamberOpen);
     // 7. The service procedures' progress.
     const quint8 mode = m_console.ConsoleMode;
-    if ((mode == 16 || mode == 21 || mode == 22 || mode == 27 || mode == 28) && m_serviceProgress)
+    if ((mode == ConsoleMode::DriveCalibration || mode == ConsoleMode::VacuumCalibration ||
+         mode == ConsoleMode::OverheatAdjust || mode == ConsoleMode::ReperTuning ||
+         mode == ConsoleMode::ReperRun) &&
+        m_serviceProgress)
         m_serviceProgress(mode);
 }
 

@@ -1,10 +1,12 @@
 #include "runmonitor.h"
 
+#include "consolestate.h"
+
 IdleCycleAction IdleCycleTick(IdleCycle &cycle, quint8 consoleMode, quint8 chamberPosition,
                               quint8 openingSeconds)
 {
     IdleCycleAction action;
-    if (consoleMode != 0) {
+    if (consoleMode != ConsoleMode::Idle) {
         cycle.IdleTicks = 0;
         cycle.IdleCycleStep = 0;
         return action;

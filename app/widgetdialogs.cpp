@@ -126,3 +126,8 @@ std::optional<QString> WidgetDialogs::selectPort(QWidget *parent, quint8 &langua
         return std::nullopt;
     return window.portName();
 }
+
+int WidgetDialogs::showModal(QDialog &window)
+{
+    return window.exec();
+}

@@ -25,6 +25,7 @@ public:
     std::optional<QString> askName(QWidget *parent, const NameRequest &request) override;
     std::optional<QString> selectPort(QWidget *parent, quint8 &language,
                                       const PortWindowHooks &hooks) override;
+    int showModal(QDialog &window) override;
 
 private:
     struct Windows;

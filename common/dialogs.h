@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 
+class QDialog;
 class QWidget;
 
 /// What the name dialog is asked for: its caption, prompt, note, whether only digits may be
@@ -23,6 +24,9 @@ struct NameRequest {
     /// Names: blanks typed at either end are dropped (the preset, left unchanged, is kept as
     /// it is). A preset longer than the typing limit is shown whole.
     bool trimBlanks = false;
+    /// Asks for a password: the field starts empty and shows "*" for each character; after
+    /// the dialog it is plain and empty again, whatever the answer.
+    bool password = false;
 };
 
 /// What the port window needs from its caller: the ports to offer when its list drops down,
@@ -77,5 +81,13 @@ public:
         Q_UNUSED(language);
         Q_UNUSED(hooks);
         return std::nullopt;
+    }
+
+    /// Shows one of the console's own windows (the service windows) modally and returns when
+    /// it has closed, with its result.
+    virtual int showModal(QDialog &window)
+    {
+        Q_UNUSED(window);
+        return 0;
     }
 };

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 
@@ -19,6 +20,19 @@ constexpr int MaxTextLength = 18;
 constexpr TextPair Attention = {"Внимание", "Attention"};
 constexpr TextPair FieldMustBeFilled = {"Необходимо заполнить поле!",
                                         "The field must be filled up!"};
+
+/// The application's style, but a password is echoed as "*".
+class StarEchoStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 bool isDigit(QChar c)
 {
@@ -48,6 +62,10 @@ TAddMass::TAddMass(Dialogs &dialogs, QWidget *parent)
     edtMass->setObjectName(QStringLiteral("edtMass"));
     edtMass->setMaxLength(MaxTextLength);
     edtMass->installEventFilter(this);
+    // Kept after the field among the children, so that it outlives the field.
+    auto *stars = new StarEchoStyle;
+    stars->setParent(this);
+    edtMass->setStyle(stars);
     lblName->setBuddy(edtMass);
     btnMass = new QPushButton(QStringLiteral("O&K"), this);
     btnMass->setObjectName(QStringLiteral("btnMass"));
@@ -83,6 +101,10 @@ void TAddMass::prepare(const NameRequest &request)
         std::max(MaxTextLength, request.preset ? int(request.preset->size()) : 0));
     if (request.preset)
         edtMass->setText(*request.preset);
+    if (request.password) {
+        edtMass->clear();
+        edtMass->setEchoMode(QLineEdit::Password);
+    }
     if (m_numeric)
         keepDigitsOnly();
 }
@@ -94,9 +116,15 @@ std::optional<QString> TAddMass::ask(const NameRequest &request, Validator valid
         setValidator(std::move(validator));
     const int result = exec();
     setValidator({});
+    const QString entered = text();
+    if (request.password) {
+        // Ready for the next use as a name dialog, whatever the answer.
+        edtMass->clear();
+        edtMass->setEchoMode(QLineEdit::Normal);
+    }
     if (result != QDialog::Accepted)
         return std::nullopt;
-    return text();
+    return entered;
 }
 
 QString TAddMass::text() const

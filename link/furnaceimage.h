@@ -1,20 +1,22 @@
 #pragma once
 
+#include "serviceblock.h"
+
 #include <QString>
 #include <QtGlobal>
 
 #include <array>
 
-/// The controller's 38-byte settings block, kept as received (read by request 51, written back
-/// whole by request 52). Little-endian fields; bytes the console does not interpret are carried
-/// unchanged.
-struct ServiceBlock {
-    static constexpr int Size = 38;
-    std::array<quint8, Size> bytes{};
-
-    quint8 OpeningSeconds() const { return bytes[29]; }
-    quint8 ClosingSeconds() const { return bytes[28]; }
-};
+/// What the controller reports it is doing (FurnaceImage::ControllerMode, reply 99).
+namespace ControllerMode
+{
+inline constexpr quint8 Holding = 0;
+inline constexpr quint8 DriveCalibration = 16;
+inline constexpr quint8 VacuumCalibration = 21;
+inline constexpr quint8 OverheatAdjust = 22;
+inline constexpr quint8 Error = 26;
+inline constexpr quint8 Program = 32;
+} // namespace ControllerMode
 
 /// The furnace as the console last heard it: every value decoded from the controller's replies,
 /// plus the few values the console sends. User-interface thread only.
@@ -28,7 +30,7 @@ struct FurnaceImage {
     quint8 CurrentZone = 0;       ///< program step being executed (while ControllerMode is 32)
     quint16 ZoneTime = 0;         ///< s in the current step (replies 56, 75)
     quint16 RemainingMinutes = 0; ///< reply 70
-    quint8 ControllerMode = 0;    ///< 0, 16, 21, 22, 26 error, 32 program (reply 99)
+    quint8 ControllerMode = 0;    ///< one of the ControllerMode values (reply 99)
     quint8 FaultCode = 0;         ///< meaningful while ControllerMode is 26
     quint8 FurnaceModelId = 0;
     QString FurnaceModelName;
@@ -58,6 +60,9 @@ struct FurnaceImage {
         quint8 year = 0; ///< years since 2000
     } ClockSet;
     ServiceBlock Block;
+    /// Block holds what the controller sent (reply 51); until then it is zeros, which must
+    /// never be written back.
+    bool BlockRead = false;
     bool UnknownModelReported = false;
 
     /// Chamber position state: ChamberStatus bits 0-2.

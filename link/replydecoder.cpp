@@ -51,7 +51,7 @@ DecodeResult DecodeReply(quint8 type, const quint8 *payload, int length, Furnace
         image.Vacuum = payload[2];
         image.ChamberStatus = payload[3];
         image.StageByte = payload[4];
-        if (image.ControllerMode == 32)
+        if (image.ControllerMode == ControllerMode::Program)
             image.CurrentZone = payload[4] & 0x1F;
         r.applied = true;
         break;
@@ -96,6 +96,7 @@ DecodeResult DecodeReply(quint8 type, const quint8 *payload, int length, Furnace
     case 51:
         if (is(ServiceBlock::Size)) {
             std::copy(payload, payload + ServiceBlock::Size, image.Block.bytes.begin());
+            image.BlockRead = true;
             requests.ServiceBlockRetries = 0;
             r.applied = true;
         } else if (requests.ServiceBlockRetries < RequestState::ServiceBlockRetryLimit) {

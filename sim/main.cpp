@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <optional>
@@ -28,7 +29,31 @@ struct Options {
     std::optional<double> faultAfter;
     std::optional<double> reperTemp;
     QString dumpPath; ///< where the transfer memory goes at the end
+    std::optional<SimServiceBlock> serviceBlock;
 };
+
+/// Reads --service-block: the 38 bytes as 76 hexadecimal digits (blanks between them allowed).
+bool serviceBlockOption(const QCommandLineParser &parser, std::optional<SimServiceBlock> *out,
+                        QString *error)
+{
+    const QString name = QStringLiteral("service-block");
+    if (!parser.isSet(name))
+        return true;
+    QByteArray hex = parser.value(name).toLatin1();
+    hex.replace(' ', QByteArray()).replace(':', QByteArray());
+    const bool digitsOnly = std::all_of(hex.cbegin(), hex.cend(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    });
+    if (!digitsOnly || hex.size() != 2 * SimServiceBlock::Size) {
+        *error = QStringLiteral("--service-block needs %1 hexadecimal digits (%2 bytes)")
+                     .arg(2 * SimServiceBlock::Size)
+                     .arg(SimServiceBlock::Size);
+        return false;
+    }
+    const QByteArray raw = QByteArray::fromHex(hex);
+    *out = SimServiceBlock::fromBytes(reinterpret_cast<const quint8 *>(raw.constData()));
+    return true;
+}
 
 /// Reads an integer option within [min, max]; false with a message when it is not one.
 bool intOption(const QCommandLineParser &parser, const QString &name, int min, int max, int *out,
@@ -118,6 +143,9 @@ bool parseOptions(QCoreApplication &app, Options *o, QString *error)
         {QStringLiteral("reper-temp"),
          QStringLiteral("Temperature (°C) at which the reference sensor operates (default 662)."),
          QStringLiteral("celsius")},
+        {QStringLiteral("service-block"),
+         QStringLiteral("Start with this settings block: 38 bytes as hexadecimal digits."),
+         QStringLiteral("hex")},
     });
     // Upload of masses.
     parser.addOptions({
@@ -188,6 +216,8 @@ bool parseOptions(QCoreApplication &app, Options *o, QString *error)
     }
     if (!doubleOption(parser, QStringLiteral("fault-after"), 0.0, 1e7, &o->faultAfter, error) ||
         !doubleOption(parser, QStringLiteral("reper-temp"), 0.0, 2000.0, &o->reperTemp, error))
+        return false;
+    if (!serviceBlockOption(parser, &o->serviceBlock, error))
         return false;
     if (o->faultAfter && !o->faultCode) {
         *error = QStringLiteral("--fault-after needs --fault <code>");
@@ -276,6 +306,8 @@ int main(int argc, char *argv[])
     controller.identity() = options.identity;
     if (options.reperTemp)
         controller.furnace().setReperOperationTemp(*options.reperTemp);
+    if (options.serviceBlock)
+        controller.furnace().setServiceBlock(*options.serviceBlock);
     if (options.faultCode) {
         if (options.faultAfter)
             controller.furnace().raiseFaultAfter(quint8(*options.faultCode), *options.faultAfter);

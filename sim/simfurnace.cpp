@@ -306,15 +306,26 @@ quint16 SimFurnace::ReperValue1() const
     return quint16(std::lround(m_block.Urep1 * 0.9 * ratio));
 }
 
+double SimFurnace::drift(double period, double amplitude) const
+{
+    constexpr double TwoPi = 6.283185307179586;
+    return amplitude * std::sin(TwoPi * m_time / period);
+}
+
+quint16 SimFurnace::AmbientTemp() const
+{
+    return quint16(std::clamp(std::lround(m_ambient + drift(900, 0.7)), 0L, 65535L));
+}
+
 std::array<quint16, 9> SimFurnace::AdcMeasures() const
 {
     auto mv = [](double v) { return quint16(std::clamp(std::lround(v), 0L, 65535L)); };
     std::array<quint16, 9> adc{};
-    adc[0] = mv(200.0 + 2.0 * m_ambient);
-    adc[1] = mv(4500.0 - 40.0 * m_vacuum + m_block.VacOffset);
+    adc[0] = mv(200.0 + 2.0 * (m_ambient + drift(900, 0.7)));
+    adc[1] = mv(4500.0 - 40.0 * m_vacuum + m_block.VacOffset + drift(240, 3));
     adc[4] = mv(m_temp * m_block.KT1 / 1000.0);
     adc[5] = ReperValue1();
-    adc[6] = 4985;
+    adc[6] = mv(4985 + drift(420, 4));
     adc[8] = mv(m_block.TcoupleOffset + 2.0 * (m_temp - m_ambient) * m_block.KT2 / 1000.0);
     return adc;
 }

@@ -91,7 +91,8 @@ public:
     quint8 ServiceStep() const { return m_serviceStep; }
     quint16 ReperValue1() const;                          ///< reference-sensor voltage, mV
     quint16 ReperValue2() const { return m_reperValue2; } ///< T at which it last operated, °C
-    quint16 AmbientTemp() const { return quint16(qRound(m_ambient)); }
+    /// The room temperature as the controller measures it (it wanders by a fraction of a degree).
+    quint16 AmbientTemp() const;
     /// Converter readings in mV: [0] cold junction, [1] vacuum sensor, [4] thermocouple coarse,
     /// [5] reference sensor, [6] -5 V supply, [8] thermocouple fine; [2], [3], [7] are 0.
     std::array<quint16, 9> AdcMeasures() const;
@@ -106,6 +107,11 @@ public:
     /// The temperature at which the reference sensor really operates (°C).
     void setReperOperationTemp(double celsius) { m_reperOperationTemp = celsius; }
     void setAmbient(double celsius);
+    /// How long the table drive really takes for a full close and a full open (s); what the
+    /// drive calibration measures into the settings block.
+    void setDriveTravel(double closingSeconds, double openingSeconds);
+    /// The vacuum channel coefficient the vacuum calibration arrives at (Kvac).
+    void setVacuumChannelCoefficient(quint8 kvac) { m_vacuumChannelCoefficient = kvac; }
 
     // --- commands; each returns false when the furnace does not take it in its present mode
     /// 0 stop, 1 close (raise the table), 2 open (lower it). Only while holding or in error.
@@ -178,6 +184,8 @@ private:
     HeaterDemand procedureDemand() const;
     bool procedurePump() const;
     double reperTarget() const;
+    /// A slow, small swing of the readings over simulated time: `amplitude` over `period` s.
+    double drift(double period, double amplitude) const;
 
     double m_time = 0;
     double m_ambient = 24;
@@ -218,4 +226,7 @@ private:
     double m_reperOperationTemp = 662;
     bool m_reperOperated = false;
     quint16 m_reperValue2 = 0;
+    double m_driveClosingSeconds = 13.4;
+    double m_driveOpeningSeconds = 12.6;
+    quint8 m_vacuumChannelCoefficient = 104;
 };

@@ -20,6 +20,8 @@ constexpr double ReperSlowPace = 5;       // °C/min
 constexpr double ReperSearchAbove = 150;  // °C above Trep without operation: sensor defective
 constexpr quint8 ReperDefectiveFault = 7;
 constexpr double MaxTemp = 1150;
+constexpr quint8 KvacLowest = 50;
+constexpr quint8 KvacHighest = 150;
 
 } // namespace
 
@@ -56,6 +58,14 @@ bool SimFurnace::startProcedure(Procedure procedure)
     return true;
 }
 
+void SimFurnace::setDriveTravel(double closingSeconds, double openingSeconds)
+{
+    if (std::isfinite(closingSeconds) && closingSeconds >= 1 && closingSeconds <= 255)
+        m_driveClosingSeconds = closingSeconds;
+    if (std::isfinite(openingSeconds) && openingSeconds >= 1 && openingSeconds <= 255)
+        m_driveOpeningSeconds = openingSeconds;
+}
+
 double SimFurnace::reperTarget() const
 {
     return std::max(m_ambient + 10.0, double(m_block.Trep) - ReperApproachBelow);
@@ -67,10 +77,11 @@ void SimFurnace::enterServiceStep(quint8 step)
     m_serviceTime = 0;
     switch (m_proc) {
     case Procedure::DriveCalibration:
+        // The drive runs at its own pace here: that is what the calibration measures.
         if (step == 1 || step == 3)
-            driveTable(0, openingSpeed());
+            driveTable(0, 100.0 / m_driveOpeningSeconds);
         else if (step == 2)
-            driveTable(100, closingSpeed());
+            driveTable(100, 100.0 / m_driveClosingSeconds);
         else if (step >= 4)
             finishProcedure();
         break;
@@ -78,6 +89,10 @@ void SimFurnace::enterServiceStep(quint8 step)
     case Procedure::OverheatAdjustment:
         if (step == 1)
             driveTable(100, closingSpeed());
+        else if (m_proc == Procedure::VacuumCalibration && step == 3)
+            // Pumped down: the channel is measured and its coefficient settled; the user may
+            // still correct it during the last steps.
+            m_block.Kvac = std::clamp(m_vacuumChannelCoefficient, KvacLowest, KvacHighest);
         else if ((m_proc == Procedure::VacuumCalibration && step >= 5) || step >= 7)
             finishProcedure();
         break;

@@ -97,6 +97,7 @@ private slots:
     void askReturnsTextOrNothing();
     void presetAndBlanks_data();
     void presetAndBlanks();
+    void passwordPromptEchoesStarsThenPlainAgain();
 
 private:
     BoxRecorder *m_boxes = nullptr;
@@ -361,6 +362,43 @@ void TestAddMass::presetAndBlanks()
     });
     QCOMPARE(m_dialog->ask(request).value_or("cancelled"), result);
     QVERIFY(m_boxes->boxes.isEmpty());
+}
+
+void TestAddMass::passwordPromptEchoesStarsThenPlainAgain()
+{
+    edit()->setText(QStringLiteral("Opaque"));
+    NameRequest request = addMassRequest();
+    request.password = true;
+    struct Seen {
+        QString before;
+        QLineEdit::EchoMode echo = QLineEdit::Normal;
+        QString shown;
+    } seen;
+    const auto typeCode = [this, &seen](bool accept) {
+        QTimer::singleShot(0, m_dialog, [this, &seen, accept] {
+            seen.before = edit()->text();
+            QTest::keyClicks(edit(), QStringLiteral("47"));
+            seen.echo = edit()->echoMode();
+            seen.shown = edit()->displayText();
+            if (accept)
+                QTest::keyClick(edit(), Qt::Key_Return);
+            else
+                m_dialog->reject();
+        });
+    };
+    typeCode(false);
+    QCOMPARE(m_dialog->ask(request), std::nullopt);
+    QVERIFY(seen.before.isEmpty());
+    QCOMPARE(seen.echo, QLineEdit::Password);
+    QCOMPARE(seen.shown, QStringLiteral("**"));
+    // Cancelled: the next use as a name dialog finds it plain and empty.
+    QCOMPARE(edit()->echoMode(), QLineEdit::Normal);
+    QVERIFY(edit()->text().isEmpty());
+
+    typeCode(true);
+    QCOMPARE(m_dialog->ask(request).value_or("cancelled"), QStringLiteral("47"));
+    QCOMPARE(edit()->echoMode(), QLineEdit::Normal);
+    QVERIFY(edit()->text().isEmpty());
 }
 
 QTEST_MAIN(TestAddMass)

@@ -69,6 +69,8 @@ private slots:
     void reperRunSetsOperationTemperature();
     void reperSensorThatNeverOperatesIsAFault();
     void stopEndsProcedureAndFault();
+    void driveCalibrationMeasuresTheDrive();
+    void vacuumCalibrationSettlesKvacThatTheUserMayCorrect();
     void requestSplitAnywhereGetsOneReply();
     void framesInOneWriteAnsweredInOrder();
     void garbledRequestIgnored();
@@ -486,6 +488,39 @@ void TestFurnaceController::stopEndsProcedureAndFault()
     QCOMPARE(ask(*c, 44).byte(0), quint8(1)); // nothing starts while in error
     ask(*c, 2);
     QCOMPARE(ask(*c, 99).payload, bytes({0, 0, 0}));
+}
+
+void TestFurnaceController::driveCalibrationMeasuresTheDrive()
+{
+    auto c = frozenController();
+    c->furnace().setDriveTravel(20, 8);
+    ask(*c, 44);
+    for (int i = 0; i < 120 && ask(*c, 99).byte(0) == 16; ++i)
+        c->advance(1);
+    const SimServiceBlock b = readBlock(*c);
+    QCOMPARE(int(b.ClosingSeconds), 20);
+    QCOMPARE(int(b.OpeningSeconds), 8);
+    QVERIFY2(qAbs(b.ClosingPulses - 2500) <= 125, qPrintable(QString::number(b.ClosingPulses)));
+    QVERIFY2(qAbs(b.OpeningPulses - 1000) <= 125, qPrintable(QString::number(b.OpeningPulses)));
+    QCOMPARE(position(*c), quint8(SimFurnace::Opened));
+}
+
+void TestFurnaceController::vacuumCalibrationSettlesKvacThatTheUserMayCorrect()
+{
+    auto c = frozenController();
+    c->furnace().setVacuumChannelCoefficient(117);
+    ask(*c, 42);
+    while (ask(*c, 43).byte(0) < 3)
+        c->advance(1);
+    QCOMPARE(int(readBlock(*c).Kvac), 117);
+    // A correction written during the last steps is what the controller keeps.
+    SimServiceBlock corrected = readBlock(*c);
+    corrected.Kvac = 119;
+    ask(*c, 52, blockBytes(corrected));
+    for (int i = 0; i < 120 && ask(*c, 99).byte(0) == 21; ++i)
+        c->advance(1);
+    QCOMPARE(int(ask(*c, 43).byte(0)), 5);
+    QCOMPARE(int(readBlock(*c).Kvac), 119);
 }
 
 void TestFurnaceController::requestSplitAnywhereGetsOneReply()

@@ -181,6 +181,12 @@ void TestFurnaceSimPty::switches_data()
                                  << bytes({13, 1, 5}) << true << 285;
     QTest::newRow("--refuse-transfer") << QStringList{"--refuse-transfer"} << 9
                                        << le16(0x100) + "ab" << 9 << bytes({0}) << true << 0;
+    QByteArray block(38, '\0');
+    for (int i = 0; i < block.size(); ++i)
+        block[i] = char(0xA0 + i);
+    QTest::newRow("--service-block")
+        << QStringList{"--service-block", QString::fromLatin1(block.toHex(' '))} << 51
+        << QByteArray() << 51 << block << true << 0;
 }
 
 void TestFurnaceSimPty::switches()
@@ -222,6 +228,10 @@ void TestFurnaceSimPty::badOptionRefused_data()
     QTest::newRow("fault-after without fault") << QStringList{"--fault-after", "10"};
     QTest::newRow("firmware without minor") << QStringList{"--firmware", "1"};
     QTest::newRow("stray argument") << QStringList{"ttyS0"};
+    QTest::newRow("service block one byte short")
+        << QStringList{"--service-block", QString(74, QLatin1Char('0'))};
+    QTest::newRow("service block not hex")
+        << QStringList{"--service-block", QString(75, QLatin1Char('0')) + QLatin1Char('g')};
 }
 
 void TestFurnaceSimPty::badOptionRefused()

@@ -2,6 +2,7 @@
 
 #include "dialogs.h"
 
+#include <QDialog>
 #include <QList>
 #include <QStringList>
 
@@ -103,6 +104,28 @@ public:
         if (answer.second)
             language = *answer.second;
         return answer.first;
+    }
+
+    /// The service windows: each modal window runs the next script while it is shown (the
+    /// window is shown without a modal loop); a window the script leaves open is recorded as
+    /// unexpected and hidden.
+    QList<std::function<void(QDialog &)>> modalScripts;
+    int showModal(QDialog &window) override
+    {
+        record({QStringLiteral("modal"), Icon::Information, window.objectName(),
+                window.windowTitle()});
+        if (modalScripts.isEmpty()) {
+            unexpected << QStringLiteral("modal window: ") + window.objectName();
+            return 0;
+        }
+        const auto script = modalScripts.takeFirst();
+        window.show();
+        script(window);
+        if (window.isVisible()) {
+            unexpected << QStringLiteral("modal window left open: ") + window.objectName();
+            window.hide();
+        }
+        return window.result();
     }
 
     /// Closes the oldest non-blocking box as the user would.

@@ -1,0 +1,142 @@
+#include "servicelogic.h"
+
+#include "servicetexts.h"
+
+#include <algorithm>
+
+namespace Service
+{
+
+namespace
+{
+
+/// Digits only, at least one; the value saturates far above every limit.
+std::optional<quint32> parseDigits(const QString &text)
+{
+    if (text.isEmpty())
+        return std::nullopt;
+    quint32 value = 0;
+    for (QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+        value = std::min<quint32>(value * 10 + quint32(c.unicode() - '0'), 1000000);
+    }
+    return value;
+}
+
+} // namespace
+
+bool IsAccessCode(const QString &text)
+{
+    return text == QLatin1String(AccessCode);
+}
+
+QString DurationText(quint32 seconds)
+{
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600)
+        .arg((seconds / 60) % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+quint16 WorkTimeSeconds(const ServiceBlock &block)
+{
+    return quint16(block.HeaterWorkTime() / 100);
+}
+
+std::optional<quint16> SupportTempToSend(const QString &text)
+{
+    if (text.isEmpty())
+        return 0;
+    const std::optional<quint32> value = parseDigits(text);
+    if (!value || *value > MaxSupportTemp)
+        return std::nullopt;
+    return quint16(*value);
+}
+
+int EconomyIndex(quint8 mode)
+{
+    return mode >= 90 && mode <= 95 ? mode - 90 : 6;
+}
+
+quint8 EconomyModeOf(int index)
+{
+    return quint8(std::clamp(index, 0, 6) + 90);
+}
+
+int CorrectionDt(const ServiceBlock &block)
+{
+    return (int(block.KT2()) - int(block.KT1())) / 2;
+}
+
+quint16 KT1ForCorrection(quint16 kt2, int dT)
+{
+    return quint16(int(kt2) - 2 * dT);
+}
+
+int ArrowStep(int value, bool up, int lowest, int highest)
+{
+    return std::clamp(up ? value + 1 : value - 1, lowest, highest);
+}
+
+quint8 AmbientArrowStep(quint8 offset, bool up)
+{
+    if (up)
+        return offset <= AmbientOffsetLowest ? AmbientOffsetHighest : quint8(offset - 1);
+    return offset >= AmbientOffsetHighest ? AmbientOffsetLowest : quint8(offset + 1);
+}
+
+std::optional<TextPair> ReperRunPhase(quint8 step)
+{
+    switch (step) {
+    case 0:
+    case 1:
+        return ServiceTexts::ChamberOpening;
+    case 2:
+        return ServiceTexts::ChamberClosing;
+    case 3:
+        return ServiceTexts::Heating60;
+    case 4:
+    case 6:
+    case 7:
+        return ServiceTexts::Cooling;
+    case 5:
+        return ServiceTexts::Heating5;
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<TextPair> ReperTuningPhase(quint8 step)
+{
+    if (step > ReperTuningLastStep)
+        return std::nullopt;
+    return ReperRunPhase(step);
+}
+
+FieldEntry ParseFieldText(const ParameterField &field, const QString &text)
+{
+    const std::optional<quint32> value = parseDigits(text);
+    if (!value)
+        return {};
+    if (field.lowest >= 0 && *value < quint32(field.lowest))
+        return {FieldEntry::Ignored, 0};
+    if (*value > quint32(field.highest))
+        return {FieldEntry::Clamped, quint16(field.highest)};
+    return {FieldEntry::Stored, quint16(*value)};
+}
+
+quint16 FieldValue(const ServiceBlock &block, const ParameterField &field)
+{
+    return field.wide ? block.u16(field.offset) : block.u8(field.offset);
+}
+
+void StoreField(ServiceBlock &block, const ParameterField &field, quint16 value)
+{
+    if (field.wide)
+        block.setU16(field.offset, value);
+    else
+        block.setU8(field.offset, quint8(value));
+}
+
+} // namespace Service

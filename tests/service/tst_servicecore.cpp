@@ -1,0 +1,192 @@
+// The service windows' rules without a window: the settings block's layout, durations, the
+// correction, the economy list, the field limits and the ambient arrows.
+
+#include "replydecoder.h"
+#include "requests.h"
+#include "servicelogic.h"
+
+#include <QTest>
+
+using Service::FieldEntry;
+
+class TestServiceCore : public QObject
+{
+    Q_OBJECT
+private slots:
+    void blockFieldsAtTheirOffsets();
+    void blockGoesBackWithItsUnusedBytes();
+    void durations_data();
+    void durations();
+    void correctionAndItsArrow();
+    void economyEntries();
+    void supportTemperature();
+    void fieldLimits_data();
+    void fieldLimits();
+    void ambientArrowsWrap();
+};
+
+namespace
+{
+
+/// A block whose byte i holds 0x40 + i.
+ServiceBlock countingBlock()
+{
+    ServiceBlock b;
+    for (int i = 0; i < ServiceBlock::Size; ++i)
+        b.bytes[size_t(i)] = quint8(0x40 + i);
+    return b;
+}
+
+} // namespace
+
+void TestServiceCore::blockFieldsAtTheirOffsets()
+{
+    const ServiceBlock b = countingBlock();
+    auto le = [](int at) { return quint16((0x40 + at) | ((0x41 + at) << 8)); };
+    QCOMPARE(b.HeaterWorkTime(), quint32(0x43424140));
+    const std::pair<quint16, int> wide[] = {
+        {b.ReperCount(), 6},     {b.TcoupleOffset(), 8}, {b.VacOffset(), 10},
+        {b.KT1(), 12},           {b.KT2(), 14},          {b.Urep1(), 16},
+        {b.Urep2(), 18},         {b.Urep3(), 20},        {b.ClosingPulses(), 22},
+        {b.OpeningPulses(), 24}, {b.Trep(), 26},         {b.HeaterResource(), 34},
+    };
+    for (const auto &[value, at] : wide)
+        QVERIFY2(value == le(at), qPrintable(QString::number(at)));
+    const std::pair<quint8, int> narrow[] = {{b.ClosingSeconds(), 28},
+                                             {b.OpeningSeconds(), 29},
+                                             {b.AmbientOffset(), 30},
+                                             {b.Koverheat(), 31},
+                                             {b.Kvac(), 32}};
+    for (const auto &[value, at] : narrow)
+        QVERIFY2(value == 0x40 + at, qPrintable(QString::number(at)));
+
+    // Every field written through the factory window's table lands on its own bytes only.
+    for (const Service::ParameterField &f : Service::ParameterFields) {
+        ServiceBlock w = countingBlock();
+        Service::StoreField(w, f, 0xA5A5);
+        for (int i = 0; i < ServiceBlock::Size; ++i) {
+            const bool own = i == f.offset || (f.wide && i == f.offset + 1);
+            QVERIFY2((w.bytes[size_t(i)] == 0xA5) == own, f.name);
+        }
+        QCOMPARE(Service::FieldValue(w, f), f.wide ? quint16(0xA5A5) : quint16(0xA5));
+    }
+    // The resource reset takes bytes 34-37 and nothing else.
+    ServiceBlock r = countingBlock();
+    r.resetHeaterResource();
+    QCOMPARE(r.HeaterResource(), quint16(0));
+    QCOMPARE(r.bytes[36] | r.bytes[37], 0);
+    QCOMPARE(r.bytes[33], quint8(0x40 + 33));
+}
+
+void TestServiceCore::blockGoesBackWithItsUnusedBytes()
+{
+    // Read by 51, edited, written by 52: bytes 4-5, 33 and 36-37 go back as they came.
+    FurnaceImage image;
+    RequestState requests;
+    const ServiceBlock sent = countingBlock();
+    QVERIFY(DecodeReply(51, sent.bytes.data(), ServiceBlock::Size, image, requests).applied);
+    image.Block.setKvac(120);
+    image.Block.setKT1(1000);
+    quint8 payload[99] = {};
+    QCOMPARE(BuildRequestPayload({RequestKind::WriteServiceBlock, 52, 0}, image, payload),
+             ServiceBlock::Size);
+    for (int i : {4, 5, 33, 36, 37})
+        QCOMPARE(payload[i], sent.bytes[size_t(i)]);
+    QCOMPARE(payload[32], quint8(120));
+    QCOMPARE(payload[12] | (payload[13] << 8), 1000);
+}
+
+void TestServiceCore::durations_data()
+{
+    QTest::addColumn<quint32>("workTime"); // 1/100 s, as in the block
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("zero") << 0u << "0:00:00";
+    QTest::newRow("5:07:09") << 1842900u << "5:07:09";
+    QTest::newRow("quotient wraps in 16 bits") << 6553600u << "0:00:00";
+    QTest::newRow("just below the wrap") << 6553500u << "18:12:15";
+}
+
+void TestServiceCore::durations()
+{
+    QFETCH(quint32, workTime);
+    QFETCH(QString, shown);
+    ServiceBlock b;
+    b.setHeaterWorkTime(workTime);
+    QCOMPARE(Service::DurationText(Service::WorkTimeSeconds(b)), shown);
+    QCOMPARE(Service::DurationText(100000), QStringLiteral("27:46:40"));
+}
+
+void TestServiceCore::correctionAndItsArrow()
+{
+    ServiceBlock b;
+    b.setU16(ServiceBlock::oKT2, 1000);
+    b.setKT1(1003);
+    const int dT = Service::CorrectionDt(b);
+    QCOMPARE(dT, -1);
+    const int up =
+        Service::ArrowStep(dT, true, Service::CorrectionLowest, Service::CorrectionHighest);
+    QCOMPARE(Service::KT1ForCorrection(b.KT2(), up), quint16(1000));
+    QCOMPARE(Service::ArrowStep(300, true, -299, 300), 300);
+    QCOMPARE(Service::ArrowStep(-299, false, -299, 300), -299);
+    QCOMPARE(Service::KT1ForCorrection(100, 300), quint16(65036)); // 16 bits
+}
+
+void TestServiceCore::economyEntries()
+{
+    QCOMPARE(Service::EconomyIndex(89), 6);
+    QCOMPARE(Service::EconomyIndex(97), 6);
+    QCOMPARE(Service::EconomyIndex(90), 0);
+    QCOMPARE(Service::EconomyIndex(95), 5);
+    QCOMPARE(Service::EconomyModeOf(6), quint8(96));
+    QCOMPARE(Service::EconomyModeOf(3), quint8(93));
+}
+
+void TestServiceCore::supportTemperature()
+{
+    QCOMPARE(Service::SupportTempToSend(QStringLiteral("40")), std::optional<quint16>(40));
+    QCOMPARE(Service::SupportTempToSend(QStringLiteral("400")), std::optional<quint16>(400));
+    QCOMPARE(Service::SupportTempToSend(QStringLiteral("401")), std::nullopt);
+    QCOMPARE(Service::SupportTempToSend(QString()), std::optional<quint16>(0));
+    QCOMPARE(Service::SupportTempToSend(QStringLiteral("4x")), std::nullopt);
+}
+
+void TestServiceCore::fieldLimits_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<int>("value");
+    // Field 0 is edtTcouple_offset (30..200), 1 edtVacOffset (..250), 6 edtTamb_offset.
+    QTest::newRow("29 below the lower limit") << 0 << "29" << int(FieldEntry::Ignored) << 0;
+    QTest::newRow("30 the lower limit") << 0 << "30" << int(FieldEntry::Stored) << 30;
+    QTest::newRow("201 clamped") << 0 << "201" << int(FieldEntry::Clamped) << 200;
+    QTest::newRow("huge clamped") << 0 << "99999999999" << int(FieldEntry::Clamped) << 200;
+    QTest::newRow("empty") << 0 << "" << int(FieldEntry::NotANumber) << 0;
+    QTest::newRow("pasted letters") << 0 << "1a" << int(FieldEntry::NotANumber) << 0;
+    QTest::newRow("no lower limit") << 1 << "0" << int(FieldEntry::Stored) << 0;
+    QTest::newRow("ambient offset 66") << 6 << "66" << int(FieldEntry::Clamped) << 65;
+}
+
+void TestServiceCore::fieldLimits()
+{
+    QFETCH(int, field);
+    QFETCH(QString, text);
+    QFETCH(int, outcome);
+    QFETCH(int, value);
+    const FieldEntry entry = Service::ParseFieldText(Service::ParameterFields[size_t(field)], text);
+    QCOMPARE(int(entry.outcome), outcome);
+    if (entry.outcome == FieldEntry::Stored || entry.outcome == FieldEntry::Clamped)
+        QCOMPARE(int(entry.value), value);
+}
+
+void TestServiceCore::ambientArrowsWrap()
+{
+    QCOMPARE(Service::AmbientArrowStep(35, true), quint8(65));
+    QCOMPARE(Service::AmbientArrowStep(65, false), quint8(35));
+    QCOMPARE(Service::AmbientArrowStep(50, true), quint8(49));
+    QCOMPARE(Service::AmbientArrowStep(50, false), quint8(51));
+    QCOMPARE(Service::AmbientArrowStep(36, true), quint8(35));
+}
+
+QTEST_GUILESS_MAIN(TestServiceCore)
+#include "tst_servicecore.moc"
