@@ -12,6 +12,11 @@ QString DeniedPortGroup(const QString &name)
     const QFileInfo node(isPath ? name : QStringLiteral("/dev/") + name);
     if (!node.exists() || (node.isReadable() && node.isWritable()))
         return {};
+    // Joining the group helps only when the group may read and write; and nobody should be
+    // told to join root's.
+    const QFileDevice::Permissions groupUse{QFileDevice::ReadGroup | QFileDevice::WriteGroup};
+    if ((node.permissions() & groupUse) != groupUse || node.groupId() == 0)
+        return {};
     const QString group = node.group();
     return group.isEmpty() ? QString::number(node.groupId()) : group;
 #else

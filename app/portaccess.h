@@ -12,8 +12,9 @@ inline constexpr TextPair LogPortAccess{
     " No access to the port: your user must be in the group \"%1\" (sudo adduser $USER %1), "
     "then log in again."};
 
-/// The group that owns the device node of serial port `name` (a path, or a name under /dev as
-/// the serial port takes it) when this user may not both read and write it. Empty when access
-/// is not what keeps the port closed: no such node, access granted, or a system without device
+/// The group to join for serial port `name` (a path, or a name under /dev as the serial port
+/// takes it): the group that owns its device node, when this user may not both read and write
+/// the node and that group may. Empty when joining a group is no remedy: no such node, access
+/// granted, a node the group may not use either, root's group, or a system without device
 /// nodes (on Windows a refused COM port is one in use).
 QString DeniedPortGroup(const QString &name);
