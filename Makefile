@@ -52,6 +52,23 @@ bench: build
 	  QT_QPA_PLATFORM=offscreen "$$b" || echo "== $$b ended with status $$?"; \
 	done; true
 
+# Installation and the Debian package. `make install PREFIX=DIR` installs into a prefix (default
+# /usr/local); `make package` builds build/zkv-console_<version>_<arch>.deb; `make package-check`
+# unpacks it into a temporary root and checks it (program start, desktop entry, AppStream data).
+PREFIX ?= /usr/local
+package: PACKAGES += dpkg-dev file
+package-check: PACKAGES += dpkg-dev file desktop-file-utils appstream
+
+.PHONY: install package package-check
+install: build
+	cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
+
+package-check: package
+	dist/check-package.sh $(BUILD_DIR)
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 

@@ -7,6 +7,7 @@
 #include "glyphlist.h"
 #include "link.h"
 #include "linktexts.h"
+#include "portaccess.h"
 #include "portlist.h"
 #include "serialportline.h"
 #include "texts.h"
@@ -53,6 +54,9 @@ void TForm1::cmbSelPortChange()
     QString error;
     if (!line || !m_link->open(std::move(line), &error)) {
         log(tx(Texts::LogPortError) + name + tx(Texts::LogPortCantOpen));
+        const QString group = DeniedPortGroup(name);
+        if (!group.isEmpty())
+            log(LogPortAccess.text(m_console.Language).arg(group));
         return;
     }
     log(QStringLiteral(" ") + name + tx(Texts::LogPortOpened));

@@ -1,22 +1,6 @@
-#include "Unit1.h"
-#include "commandline.h"
-#include "consoleapplication.h"
-#include "widgetdialogs.h"
+#include "consolemain.h"
 
 int main(int argc, char **argv)
 {
-    CommandLine line = ParseCommandLine(argc, argv);
-    if (line.exitCode)
-        return *line.exitCode;
-
-    ConsoleApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("zkv-console"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(ZKV_VERSION));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("ZKV4.6 CONSOLE"));
-
-    WidgetDialogs dialogs;
-    app.setDialogs(&dialogs);
-    TForm1 form(std::move(line.options), dialogs);
-    form.show();
-    return app.exec();
+    return ConsoleMain(argc, argv);
 }

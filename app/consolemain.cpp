@@ -1,0 +1,69 @@
+#include "consolemain.h"
+
+#include "Unit1.h"
+#include "commandline.h"
+#include "consoleapplication.h"
+#include "widgetdialogs.h"
+
+#include <QEvent>
+#include <QIcon>
+#include <QTimer>
+
+#include <optional>
+#include <utility>
+
+namespace
+{
+
+/// Runs a step once, after the first paint of the watched window has been delivered.
+class FirstPaint : public QObject
+{
+public:
+    FirstPaint(TForm1 &form, std::function<void(TForm1 &)> step)
+        : m_form(form)
+        , m_step(std::move(step))
+    {
+        form.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == &m_form && event->type() == QEvent::Paint && m_step) {
+            m_form.removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] { std::exchange(m_step, {})(m_form); });
+        }
+        return false;
+    }
+
+private:
+    TForm1 &m_form;
+    std::function<void(TForm1 &)> m_step;
+};
+
+} // namespace
+
+int ConsoleMain(int argc, char **argv, const ConsoleMainHooks &hooks)
+{
+    CommandLine line = ParseCommandLine(argc, argv);
+    if (line.exitCode)
+        return *line.exitCode;
+
+    ConsoleApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("zkv-console"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZKV_VERSION));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("ZKV4.6 CONSOLE"));
+    // The desktop entry of the installed program, so that the desktop shows its icon and name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.zkv.Console"));
+    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/app.svg")));
+
+    WidgetDialogs widgetDialogs;
+    Dialogs &dialogs = hooks.dialogs ? *hooks.dialogs : widgetDialogs;
+    app.setDialogs(&dialogs);
+    TForm1 form(std::move(line.options), dialogs);
+    std::optional<FirstPaint> firstPaint;
+    if (hooks.shown)
+        firstPaint.emplace(form, hooks.shown);
+    form.show();
+    return app.exec();
+}

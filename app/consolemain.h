@@ -1,0 +1,18 @@
+#pragma once
+
+#include <functional>
+
+class Dialogs;
+class TForm1;
+
+/// What a caller embedding the console's program may add: a step run once the main window has
+/// been painted for the first time (start-up figures, screenshots), and dialogs other than the
+/// real ones.
+struct ConsoleMainHooks {
+    std::function<void(TForm1 &)> shown;
+    Dialogs *dialogs = nullptr;
+};
+
+/// The console's program: reads the command line (before any window system starts), builds and
+/// shows the main window and runs the event loop. Returns the program's exit status.
+int ConsoleMain(int argc, char **argv, const ConsoleMainHooks &hooks = {});
