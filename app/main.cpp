@@ -12,7 +12,7 @@ int main(int argc, char **argv)
     ConsoleApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zkv-console"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZKV_VERSION));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("ZKV4.6 CONSOLE"));
+    // No application display name: on X11 Qt would append it to the title of every window.
 
     WidgetDialogs dialogs;
     app.setDialogs(&dialogs);
