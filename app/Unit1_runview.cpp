@@ -97,6 +97,7 @@ void TForm1::sampleRun(bool timedOut)
     sample.Seconds = m_runSeconds;
     sample.WallClock = QDateTime::currentDateTime();
     sample.CurrentZone = image.CurrentZone;
+    sample.ZoneTime = image.ZoneTime;
     if (m_ranRecord)
         sample.StageText = Texts::StageText(image.CurrentZone, *m_ranRecord, m_console.Language)
                                .value_or(QString());
@@ -154,9 +155,15 @@ void TForm1::applyStaleLooks()
 {
     using namespace LiveDisplay;
     const std::pair<QWidget *, quint32> displays[] = {
-        {sbTemperature, Temperature},   {sbPressure, Pressure},   {lblChamberState, ChamberState},
-        {lblTime, Time},                {lblDate, Date},          {lblTsupport, Tsupport},
-        {lblVacEconMode, VacEconMode},  {m_panels[1], Panel1},    {m_panels[2], Panel2},
+        {sbTemperature, Temperature},
+        {sbPressure, Pressure},
+        {lblChamberState, ChamberState},
+        {lblTime, Time},
+        {lblDate, Date},
+        {lblTsupport, Tsupport},
+        {lblVacEconMode, VacEconMode},
+        {m_panels[1], Panel1},
+        {m_panels[2], Panel2},
         {m_panels[3], Panel3},
     };
     for (const auto &[widget, bit] : displays)

@@ -26,7 +26,8 @@ void SetStaleLook(QWidget *widget, bool stale)
     widget->setProperty(LivePaletteProperty, palette);
     const QColor grey = palette.color(QPalette::Disabled, QPalette::WindowText);
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
-        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        for (QPalette::ColorRole role :
+             {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
             palette.setColor(group, role, grey);
     widget->setPalette(palette);
 }

@@ -18,9 +18,9 @@ QList<QLine> GridLines(const CurveFrame &frame, const CurveViewState &view)
 
 QPoint MeasuredPoint(double seconds, int temp, const CurveViewState &view)
 {
-    return {TruncToInt((seconds - view.ViewTimeStart) * view.PxPerSecond +
-                       CurveViewState::PlotLeft),
-            TruncToInt(view.PlotBottom - (temp - view.ViewTempMin) * view.PxPerDegree)};
+    return {
+        TruncToInt((seconds - view.ViewTimeStart) * view.PxPerSecond + CurveViewState::PlotLeft),
+        TruncToInt(view.PlotBottom - (temp - view.ViewTempMin) * view.PxPerDegree)};
 }
 
 QList<QPoint> MeasuredTracePoints(const FiringTrace &trace, const CurveViewState &view)
@@ -30,7 +30,7 @@ QList<QPoint> MeasuredTracePoints(const FiringTrace &trace, const CurveViewState
     if (first < 0)
         return points;
     const QList<TraceSample> &samples = trace.samples();
-    const double origin = samples[first].Seconds;
+    const double origin = trace.plannedOrigin();
     for (qsizetype i = first; i < samples.size(); ++i) {
         const QPoint p = MeasuredPoint(samples[i].Seconds - origin, samples[i].ChamberTemp, view);
         if (points.isEmpty() || points.constLast() != p)
@@ -40,26 +40,26 @@ QList<QPoint> MeasuredTracePoints(const FiringTrace &trace, const CurveViewState
 }
 
 void SkipOverlappingLabels(CurveFrame &frame, const std::function<int(const QString &)> &textWidth,
-                           int textHeight)
+                           int textHeight, LabelInk ink)
 {
     QList<QRect> kept;
-    auto keep = [&kept](const QRect &box) {
+    auto keep = [&kept, ink](QPoint topLeft, int width) {
+        const QRect digits(topLeft.x(), topLeft.y() + ink.top, width, ink.bottom - ink.top);
         for (const QRect &k : kept)
-            if (k.intersects(box))
+            if (k.intersects(digits))
                 return false;
-        kept << box;
+        kept << digits;
         return true;
     };
     for (size_t i = 0; i < frame.tempTicks.size(); ++i) {
         const AxisTick &tick = frame.tempTicks[i];
         const int w = textWidth(tick.label);
-        frame.tempLabelShown[i] =
-            keep(QRect(TempLabelPos(tick, w, textHeight), QSize(w, textHeight)));
+        frame.tempLabelShown[i] = keep(TempLabelPos(tick, w, textHeight), w);
     }
     for (size_t i = 0; i < frame.timeTicks.size(); ++i) {
         const AxisTick &tick = frame.timeTicks[i];
         const int w = textWidth(tick.label);
-        frame.timeLabelShown[i] = keep(QRect(TimeLabelPos(tick, w), QSize(w, textHeight)));
+        frame.timeLabelShown[i] = keep(TimeLabelPos(tick, w), w);
     }
 }
 
@@ -72,8 +72,8 @@ AxisUnitBoxes UnitLabelBoxes(const CurveViewState &view, QSize tempText, QSize t
                   timeText)};
 }
 
-QList<LegendEntry> LayoutLegend(const QList<LegendEntry::Kind> &kinds,
-                                const QList<int> &textWidths, int textHeight, int left, int right)
+QList<LegendEntry> LayoutLegend(const QList<LegendEntry::Kind> &kinds, const QList<int> &textWidths,
+                                int textHeight, int left, int right)
 {
     QList<LegendEntry> entries;
     const qsizetype count = std::min(kinds.size(), textWidths.size());

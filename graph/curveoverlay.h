@@ -26,15 +26,23 @@ QList<QLine> GridLines(const CurveFrame &frame, const CurveViewState &view);
 QPoint MeasuredPoint(double seconds, int temp, const CurveViewState &view);
 
 /// The measured curve of `trace`: one point per sample from its planned start on (samples of
-/// the preparation steps are not drawn), t = 0 at that first sample; a sample that lands on the
-/// pixel of the one before adds no point. Empty while the controller is still preparing.
+/// the preparation steps are not drawn), t = 0 at the trace's planned origin; a sample that
+/// lands on the pixel of the one before adds no point. Empty while the controller is still
+/// preparing.
 QList<QPoint> MeasuredTracePoints(const FiringTrace &trace, const CurveViewState &view);
 
+/// Where the ink of a label's digits lies within its line box, px from the box's top: from the
+/// top of the digits (ascent - cap height) to the baseline (ascent).
+struct LabelInk {
+    int top = 0;
+    int bottom = 0;
+};
+
 /// Marks the axis labels of `frame` to leave out: the temperature labels from the lowest up,
-/// then the time labels from the left, each left out when its box would overlap a label kept
-/// before it. `textWidth` measures a label; `textHeight` is the font's line height.
+/// then the time labels from the left, each left out when its digits would overlap those of a
+/// label kept before it. `textWidth` measures a label; `textHeight` is the font's line height.
 void SkipOverlappingLabels(CurveFrame &frame, const std::function<int(const QString &)> &textWidth,
-                           int textHeight);
+                           int textHeight, LabelInk ink);
 
 /// The boxes of the two unit labels: "°C" right of the top of the temperature axis, the time
 /// unit right-aligned at the right end of the time axis, just above it.
@@ -60,5 +68,5 @@ inline constexpr int LegendSpacing = 12;
 /// The legend in one row in the band above the plot, starting at x = `left`: `kinds` in order,
 /// each with its text width. Entries are dropped from the end until the row ends left of
 /// `right`; none when not even the first fits.
-QList<LegendEntry> LayoutLegend(const QList<LegendEntry::Kind> &kinds,
-                                const QList<int> &textWidths, int textHeight, int left, int right);
+QList<LegendEntry> LayoutLegend(const QList<LegendEntry::Kind> &kinds, const QList<int> &textWidths,
+                                int textHeight, int left, int right);

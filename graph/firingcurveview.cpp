@@ -119,7 +119,7 @@ void FiringCurveView::pbGraphPaint(QPainter &painter)
     const QFontMetrics metrics = painter.fontMetrics();
     SkipOverlappingLabels(
         frame, [&metrics](const QString &text) { return metrics.horizontalAdvance(text); },
-        metrics.height());
+        metrics.height(), {metrics.ascent() - metrics.capHeight(), metrics.ascent()});
     PaintGrid(painter, frame);
     PaintData(painter, frame);
     PaintTermScale(painter, frame);

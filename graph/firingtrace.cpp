@@ -1,5 +1,7 @@
 #include "firingtrace.h"
 
+#include <algorithm>
+
 void FiringTrace::start(const QDateTime &wallClock)
 {
     m_samples.clear();
@@ -9,6 +11,7 @@ void FiringTrace::start(const QDateTime &wallClock)
     m_outcome = RunOutcome::Running;
     m_dropped = 0;
     m_plannedStart = -1;
+    m_plannedOrigin = 0;
     m_hasRun = true;
 }
 
@@ -30,8 +33,11 @@ void FiringTrace::add(const TraceSample &sample)
         if (added.StageText == before.StageText)
             added.StageText = before.StageText;
     }
-    if (m_plannedStart < 0 && sample.CurrentZone >= FirstPlannedZone)
+    if (m_plannedStart < 0 && sample.CurrentZone >= FirstPlannedZone) {
         m_plannedStart = m_samples.size() - 1;
+        const double before = m_plannedStart > 0 ? m_samples[m_plannedStart - 1].Seconds : 0.0;
+        m_plannedOrigin = std::max(before, sample.Seconds - sample.ZoneTime);
+    }
 }
 
 void FiringTrace::finish(RunOutcome outcome, const QDateTime &when, const QString &detail)

@@ -21,6 +21,7 @@ struct TraceSample {
     /// Local time of day at which the tick came.
     QDateTime WallClock;
     quint8 CurrentZone = 0;  ///< program step being executed (0..19)
+    quint16 ZoneTime = 0;    ///< seconds the controller has spent in that step
     QString StageText;       ///< the stage text shown for that step, in the language of the moment
     quint16 ChamberTemp = 0; ///< °C
     quint8 Vacuum = 0;       ///< % rarefaction
@@ -68,9 +69,13 @@ public:
     const QList<TraceSample> &samples() const { return m_samples; }
     /// Samples not kept because the run outgrew MaxSamples.
     qsizetype dropped() const { return m_dropped; }
-    /// Index of the first sample taken in step 3 or later: the planned curve's t = 0. -1 while
-    /// the controller is still preparing.
+    /// Index of the first sample taken in step 3 or later. -1 while the controller is still
+    /// preparing.
     qsizetype plannedStart() const { return m_plannedStart; }
+    /// When the controller entered step 3, in Seconds: the planned curve's t = 0. That sample's
+    /// Seconds less its ZoneTime, but never before the sample that came before it (a ZoneTime
+    /// still counting the previous step). 0 while the controller is still preparing.
+    double plannedOrigin() const { return m_plannedOrigin; }
 
 private:
     QList<TraceSample> m_samples;
@@ -80,5 +85,6 @@ private:
     RunOutcome m_outcome = RunOutcome::Running;
     qsizetype m_dropped = 0;
     qsizetype m_plannedStart = -1;
+    double m_plannedOrigin = 0;
     bool m_hasRun = false;
 };
