@@ -70,10 +70,10 @@ struct ViewConsole {
     QString log() const { return get<QPlainTextEdit>("mMessage")->toPlainText(); }
 };
 
-const char *const LiveDisplays[] = {"sbTemperature", "sbPressure",   "lblChamberState",
-                                    "lblTime",       "lblDate",      "lblTsupport",
+const char *const LiveDisplays[] = {"sbTemperature",  "sbPressure",   "lblChamberState",
+                                    "lblTime",        "lblDate",      "lblTsupport",
                                     "lblVacEconMode", "StatusPanel1", "StatusPanel2",
-                                    "StatusPanel3",  "lblRunStage",  "lblRunRemaining"};
+                                    "StatusPanel3",   "lblRunStage",  "lblRunRemaining"};
 
 } // namespace
 
@@ -110,7 +110,8 @@ void TestRunView::oneSamplePerAnsweredTickKeptAfterTheRun()
     QCOMPARE(trace.outcome(), RunOutcome::Finished);
     c.tick(0, 300);
     QCOMPARE(trace.samples().size(), 4); // nothing added after the end
-    QVERIFY(c.get<RunPanel>("pnlRun")->headline().startsWith(QStringLiteral("Program finished at ")));
+    QVERIFY(
+        c.get<RunPanel>("pnlRun")->headline().startsWith(QStringLiteral("Program finished at ")));
 
     // Kept after the run, drawn only over the layer that ran.
     QVERIFY(graph->showsMeasuredTrace());
@@ -133,12 +134,12 @@ void TestRunView::greyedWhileTheFurnaceIsSilent()
         QVERIFY2(c.stale(name), name);
     auto *temperature = c.get<QToolButton>("sbTemperature");
     const QPalette grey = temperature->palette();
-    QCOMPARE(grey.color(QPalette::ButtonText), grey.color(QPalette::Disabled, QPalette::WindowText));
+    QCOMPARE(grey.color(QPalette::ButtonText),
+             grey.color(QPalette::Disabled, QPalette::WindowText));
     // The polls refresh them one by one.
     for (const char *name : LiveDisplays)
         QTRY_VERIFY2_WITH_TIMEOUT(!c.stale(name), name, 4000);
-    QVERIFY(temperature->palette().color(QPalette::ButtonText) !=
-            grey.color(QPalette::ButtonText));
+    QVERIFY(temperature->palette().color(QPalette::ButtonText) != grey.color(QPalette::ButtonText));
     QCOMPARE(c.get<QWidget>("lblChamberState")->palette().color(QPalette::WindowText),
              QColor(0, 128, 0));
 
@@ -175,19 +176,16 @@ void TestRunView::everyControlHasAnAccessibleName_data()
 {
     QTest::addColumn<quint8>("language");
     QTest::addColumn<QStringList>("examples"); // objectName, name, ...
-    QTest::newRow("English") << quint8(1)
-                             << QStringList{"Edit5",         "Drying: Temperature",
-                                            "Edit13",        "Heating: Firing",
-                                            "lbNames",       "Mass",
-                                            "btnDelLayer",   "Layer: Delete",
-                                            "sbStartPrg",    "Start program",
-                                            "sbZoomIn",      "Zoom in (click the graph)",
-                                            "pbGraph",       "Firing curve"};
+    QTest::newRow("English") << quint8(1) << QStringList{"Edit5",       "Drying: Temperature",
+                                                         "Edit13",      "Heating: Firing",
+                                                         "lbNames",     "Mass",
+                                                         "btnDelLayer", "Layer: Delete",
+                                                         "sbStartPrg",  "Start program",
+                                                         "sbZoomIn",    "Zoom in (click the graph)",
+                                                         "pbGraph",     "Firing curve"};
     QTest::newRow("Russian") << quint8(0)
-                             << QStringList{"Edit5",      "Сушка: Температура",
-                                            "lbLayers",   "Слой",
-                                            "btnAddMass", "Масса: Добавить",
-                                            "sbRst",      "Сброс",
+                             << QStringList{"Edit5",      "Сушка: Температура", "lbLayers", "Слой",
+                                            "btnAddMass", "Масса: Добавить",    "sbRst",    "Сброс",
                                             "pbGraph",    "Кривая обжига"};
 }
 
@@ -202,11 +200,10 @@ void TestRunView::everyControlHasAnAccessibleName()
         return a ? a->text(QAccessible::Name) : QString();
     };
     for (QWidget *w : c.form->findChildren<QWidget *>()) {
-        const bool control = qobject_cast<QAbstractButton *>(w) ||
-                             qobject_cast<QLineEdit *>(w) ||
-                             qobject_cast<QAbstractItemView *>(w) ||
-                             qobject_cast<QComboBox *>(w) || qobject_cast<QPlainTextEdit *>(w) ||
-                             qobject_cast<QProgressBar *>(w) || qobject_cast<FiringCurveView *>(w);
+        const bool control = qobject_cast<QAbstractButton *>(w) || qobject_cast<QLineEdit *>(w) ||
+                             qobject_cast<QAbstractItemView *>(w) || qobject_cast<QComboBox *>(w) ||
+                             qobject_cast<QPlainTextEdit *>(w) || qobject_cast<QProgressBar *>(w) ||
+                             qobject_cast<FiringCurveView *>(w);
         if (!control || w->objectName().isEmpty() || w->objectName().startsWith("qt_"))
             continue;
         QVERIFY2(!nameOf(w).isEmpty(), qPrintable(w->objectName()));

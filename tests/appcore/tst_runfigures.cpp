@@ -47,10 +47,10 @@ void TestRunFigures::figures_data()
     QTest::addColumn<int>("progress");
     const QString heating = QStringLiteral("Heating chamber for T firing, 930°C at speed 55°C/min");
     // 23:05 elapsed and 17 min left: 1385 / (1385 + 1020).
-    QTest::newRow("running")
-        << RunOutcome::Running << quint8(1) << 17 << 1.0
-        << QStringList{heating, "step 12 of 20", "17 min left", "ends ≈ 14:32", "elapsed 0:23:05"}
-        << 575;
+    QTest::newRow("running") << RunOutcome::Running << quint8(1) << 17 << 1.0
+                             << QStringList{heating, "step 12 of 20", "17 min left", "ends ≈ 14:32",
+                                            "elapsed 0:23:05"}
+                             << 575;
     QTest::newRow("running, Russian")
         << RunOutcome::Running << quint8(0) << 17 << 1.0
         << QStringList{"Нагрев камеры до Т обжига, 930°C со скоростью 55°C/мин", "шаг 12 из 20",
@@ -64,18 +64,18 @@ void TestRunFigures::figures_data()
     QTest::newRow("remaining not reported yet")
         << RunOutcome::Running << quint8(1) << -1 << 1.0
         << QStringList{heating, "step 12 of 20", "", "", "elapsed 0:23:05"} << -1;
-    QTest::newRow("finished")
-        << RunOutcome::Finished << quint8(1) << 0 << 1.0
-        << QStringList{"Program finished at 14:40", "step 12 of 20", "", "", "elapsed 0:23:05"}
-        << 1000;
+    QTest::newRow("finished") << RunOutcome::Finished << quint8(1) << 0 << 1.0
+                              << QStringList{"Program finished at 14:40", "step 12 of 20", "", "",
+                                             "elapsed 0:23:05"}
+                              << 1000;
     QTest::newRow("aborted, Russian")
         << RunOutcome::Aborted << quint8(0) << 17 << 1.0
         << QStringList{"Программа прервана в 14:40", "шаг 12 из 20", "", "", "прошло 0:23:05"}
         << 575;
-    QTest::newRow("fault")
-        << RunOutcome::Fault << quint8(1) << 17 << 1.0
-        << QStringList{"Fault at 14:40: Overheating!", "step 12 of 20", "", "", "elapsed 0:23:05"}
-        << 575;
+    QTest::newRow("fault") << RunOutcome::Fault << quint8(1) << 17 << 1.0
+                           << QStringList{"Fault at 14:40: Overheating!", "step 12 of 20", "", "",
+                                          "elapsed 0:23:05"}
+                           << 575;
 }
 
 void TestRunFigures::figures()
@@ -132,7 +132,8 @@ void TestRunFigures::columnSplit_data()
     QTest::newRow("three") << groups << 3 << std::vector<int>{0, 2, 5};
     QTest::newRow("ties keep the first columns long")
         << std::vector<int>{10, 10, 10, 10} << 3 << std::vector<int>{0, 2, 3};
-    QTest::newRow("fewer items than columns") << std::vector<int>{5, 5} << 4 << std::vector<int>{0, 1};
+    QTest::newRow("fewer items than columns")
+        << std::vector<int>{5, 5} << 4 << std::vector<int>{0, 1};
     QTest::newRow("nothing") << std::vector<int>{} << 4 << std::vector<int>{};
 }
 

@@ -129,10 +129,10 @@ void TestCurveOverlay::gridAtTheTicks()
     SampleView s;
     const QList<QLine> grid = GridLines(s.frame, s.view);
     QCOMPARE(grid.size(), 10 + 6);
-    QCOMPARE(grid.first(), QLine(100, 20, 100, 168));   // the first time tick after the axis
-    QCOMPARE(grid[9], QLine(685, 20, 685, 168));        // the last
-    QCOMPARE(grid[10], QLine(36, 145, 685, 145));       // the first temperature tick above it
-    QCOMPARE(grid.last(), QLine(36, 20, 685, 20));      // the top one
+    QCOMPARE(grid.first(), QLine(100, 20, 100, 168)); // the first time tick after the axis
+    QCOMPARE(grid[9], QLine(685, 20, 685, 168));      // the last
+    QCOMPARE(grid[10], QLine(36, 145, 685, 145));     // the first temperature tick above it
+    QCOMPARE(grid.last(), QLine(36, 20, 685, 20));    // the top one
 }
 
 void TestCurveOverlay::labelsNeverOverlap_data()
