@@ -26,8 +26,8 @@ QString xTitle(const QWidget *window)
     QApplication::processEvents(); // the title goes out with the next flush
     QProcess xprop;
     xprop.start(QStringLiteral("xprop"),
-                {QStringLiteral("-notype"), QStringLiteral("-id"),
-                 QString::number(window->winId()), QStringLiteral("_NET_WM_NAME")});
+                {QStringLiteral("-notype"), QStringLiteral("-id"), QString::number(window->winId()),
+                 QStringLiteral("_NET_WM_NAME")});
     if (!xprop.waitForFinished(5000) || xprop.exitCode() != 0)
         return QStringLiteral("<xprop failed>");
     const QString out = QString::fromUtf8(xprop.readAllStandardOutput()).trimmed();
