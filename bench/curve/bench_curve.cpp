@@ -121,9 +121,9 @@ int main(int argc, char **argv)
     const double worst = times.back();
     out << "bench_curve: repaint at 1920x1080 with plan, executed path, " << Samples
         << " measured samples and grid (" << Paints << " paints)\n"
-        << "  median " << QString::number(median, 'f', 3) << " ms (ratio to the "
-        << AimMs << " ms aim: " << QString::number(median / AimMs, 'f', 2) << "), slowest "
-        << QString::number(worst, 'f', 3) << " ms (ratio "
-        << QString::number(worst / AimMs, 'f', 2) << ")\n";
+        << "  median " << QString::number(median, 'f', 3) << " ms (ratio to the " << AimMs
+        << " ms aim: " << QString::number(median / AimMs, 'f', 2) << "), slowest "
+        << QString::number(worst, 'f', 3) << " ms (ratio " << QString::number(worst / AimMs, 'f', 2)
+        << ")\n";
     return 0;
 }
