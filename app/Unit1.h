@@ -394,13 +394,18 @@ private:
     void ReLanguageRunView();
     /// Furnace seconds per real second on the line in use.
     double furnaceTimeScale() const;
+    /// The run clock now: furnace seconds since the start.
+    double runClockNow() const;
 
     QString m_caption; ///< "ZKV4.6 CONSOLE", or with the opened port
     FiringTrace m_trace;
     /// The record of the layer that ran; kept so that it cannot be mistaken for another one.
     std::shared_ptr<ProgParam> m_ranRecord;
     QElapsedTimer m_runTimer;
-    double m_runSeconds = 0; ///< furnace seconds since the start
+    double m_runSeconds = 0; ///< furnace seconds since the start, at the last tick
+    double m_statusAt = 0;   ///< run clock when the last status (temperature, step) came
+    double m_zoneTimeAt = 0; ///< run clock when the last zone time came
+    int m_zoneTimeZone = -1; ///< the step that zone time was counted in, as known then
     bool m_remainingKnown = false;
     quint32 m_stale = 0; ///< LiveDisplay bits
     RunPanel *pnlRun = nullptr;

@@ -63,11 +63,21 @@ double TForm1::furnaceTimeScale() const
     return line ? line->furnaceTimeScale() : 1.0;
 }
 
+double TForm1::runClockNow() const
+{
+    if (!m_runTimer.isValid())
+        return m_runSeconds;
+    return m_runSeconds + double(m_runTimer.elapsed()) / 1000.0 * furnaceTimeScale();
+}
+
 void TForm1::startRunView()
 {
     m_trace.start(QDateTime::currentDateTime());
     m_ranRecord = m_selection.CurrentParams;
     m_runSeconds = 0;
+    m_statusAt = 0;
+    m_zoneTimeAt = 0;
+    m_zoneTimeZone = -1;
     m_runTimer.start();
     m_remainingKnown = false;
     m_stale |= LiveDisplay::RunStage | LiveDisplay::RunRemaining;
@@ -94,10 +104,15 @@ void TForm1::sampleRun(bool timedOut)
         return;
     const FurnaceImage &image = m_link->image();
     TraceSample sample;
-    sample.Seconds = m_runSeconds;
+    // Time-stamped when the reading came, not at the tick (on a fast simulator the two are far
+    // apart in furnace time).
+    sample.Seconds = m_statusAt;
     sample.WallClock = QDateTime::currentDateTime();
     sample.CurrentZone = image.CurrentZone;
-    sample.ZoneTime = image.ZoneTime;
+    // The zone time counts in this step only when it came while the step was already known.
+    if (m_zoneTimeZone == image.CurrentZone)
+        sample.ZoneTime =
+            quint16(std::clamp(image.ZoneTime + (m_statusAt - m_zoneTimeAt), 0.0, 65535.0));
     if (m_ranRecord)
         sample.StageText = Texts::StageText(image.CurrentZone, *m_ranRecord, m_console.Language)
                                .value_or(QString());
@@ -128,8 +143,16 @@ void TForm1::onRunViewReply(const DecodeResult &result)
 {
     if (!result.applied)
         return;
-    if (result.type == 70 && m_trace.running())
-        m_remainingKnown = true;
+    if (m_trace.running()) {
+        if (result.type == 70)
+            m_remainingKnown = true;
+        else if (result.type == 3)
+            m_statusAt = runClockNow();
+        else if (result.type == 56) {
+            m_zoneTimeAt = runClockNow();
+            m_zoneTimeZone = m_link->image().CurrentZone;
+        }
+    }
     const quint32 fresh = LiveDisplay::RefreshedBy(result.type);
     if (m_stale & fresh) {
         m_stale &= ~fresh;

@@ -15,13 +15,16 @@ enum class RunOutcome {
 
 /// What the furnace reported at one answered tick of a running program.
 struct TraceSample {
-    /// Seconds of furnace time since the program was started from the console (see
-    /// FiringTrace). Never decreases from one sample to the next.
+    /// Seconds of furnace time since the program was started from the console, when the
+    /// reading (temperature, step) came (see FiringTrace). Never decreases from one sample to
+    /// the next.
     double Seconds = 0;
     /// Local time of day at which the tick came.
     QDateTime WallClock;
-    quint8 CurrentZone = 0;  ///< program step being executed (0..19)
-    quint16 ZoneTime = 0;    ///< seconds the controller has spent in that step
+    quint8 CurrentZone = 0; ///< program step being executed (0..19)
+    /// Seconds the controller had spent in that step at the reading; 0 when it has not reported
+    /// its time in this step yet.
+    quint16 ZoneTime = 0;
     QString StageText;       ///< the stage text shown for that step, in the language of the moment
     quint16 ChamberTemp = 0; ///< °C
     quint8 Vacuum = 0;       ///< % rarefaction
