@@ -176,17 +176,13 @@ void TestRunView::everyControlHasAnAccessibleName_data()
 {
     QTest::addColumn<quint8>("language");
     QTest::addColumn<QStringList>("examples"); // objectName, name, ...
-    QTest::newRow("English") << quint8(1) << QStringList{"Edit5",       "Drying: Temperature",
-                                                         "Edit13",      "Heating: Firing",
-                                                         "lbNames",     "Mass",
-                                                         "btnDelLayer", "Layer: Delete",
-                                                         "sbStartPrg",  "Start program",
-                                                         "sbZoomIn",    "Zoom in (click the graph)",
-                                                         "pbGraph",     "Firing curve"};
-    QTest::newRow("Russian") << quint8(0)
-                             << QStringList{"Edit5",      "Сушка: Температура", "lbLayers", "Слой",
-                                            "btnAddMass", "Масса: Добавить",    "sbRst",    "Сброс",
-                                            "pbGraph",    "Кривая обжига"};
+    QTest::newRow("English") << quint8(1)
+                             << QStringList{"Edit13",     "Heating: Firing", "lbNames",
+                                            "Mass",       "btnDelLayer",     "Layer: Delete",
+                                            "sbStartPrg", "Start program"};
+    QTest::newRow("Russian") << quint8(0) << QStringList{"Edit5",      "Сушка: Температура",
+                                                         "btnAddMass", "Масса: Добавить",
+                                                         "pbGraph",    "Кривая обжига"};
 }
 
 void TestRunView::everyControlHasAnAccessibleName()

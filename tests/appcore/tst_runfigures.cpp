@@ -1,8 +1,7 @@
-// The run panel's figures at a fixed time of day, the greyed displays each reply refreshes,
-// and the split of the parameter groups into columns.
+// The run panel's figures at a fixed time of day, and the split of the parameter groups into
+// columns.
 
 #include "columnsplit.h"
-#include "livedisplays.h"
 #include "runfigures.h"
 #include "samplefiring.h"
 
@@ -24,7 +23,6 @@ private slots:
     void beforeAnyRun();
     void figures_data();
     void figures();
-    void repliesRefreshTheirDisplays();
     void columnSplit_data();
     void columnSplit();
 };
@@ -104,21 +102,6 @@ void TestRunFigures::figures()
     QCOMPARE(f.running, outcome == RunOutcome::Running);
     QCOMPARE((QStringList{f.headline, f.step, f.remaining, f.endsAt, f.elapsed}), texts);
     QCOMPARE(f.progress, progress);
-}
-
-void TestRunFigures::repliesRefreshTheirDisplays()
-{
-    using namespace LiveDisplay;
-    quint32 all = 0;
-    for (int type = 0; type < 256; ++type) {
-        const quint32 bits = RefreshedBy(quint8(type));
-        QVERIFY2((all & bits) == 0, qPrintable(QString::number(type))); // one reply per display
-        all |= bits;
-    }
-    QCOMPARE(all, All); // and every display has its reply
-    QCOMPARE(RefreshedBy(15), Time | Date);
-    QVERIFY(RefreshedBy(3) & RunStage);
-    QCOMPARE(RefreshedBy(70), RunRemaining);
 }
 
 void TestRunFigures::columnSplit_data()
