@@ -9,6 +9,8 @@ RUN_ARGS   ?= --simulator --sim-speed 10 --open examples/demo.zkv
 
 PACKAGES := cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev libqt6svg6 \
             libgl-dev fonts-dejavu-core
+# Window titles are tested under an X server of the test's own.
+PACKAGES += xvfb xauth x11-utils
 
 .PHONY: all deps configure build run test clean format bench
 

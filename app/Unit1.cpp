@@ -8,6 +8,8 @@
 #include "glyphlist.h"
 #include "link.h"
 #include "logtime.h"
+#include "parametercolumns.h"
+#include "runpanel.h"
 #include "texts.h"
 #include "transfersequence.h"
 
@@ -97,14 +99,17 @@ TForm1::TForm1(ConsoleOptions options, Dialogs &dialogs, QWidget *parent)
     connectRunHandlers();
     connectTransferHandlers();
     connectServiceHandlers();
+    connectRunView();
     connect(m_link.get(), &Link::portFailed, this, &TForm1::onPortFailed);
     // Every request sent restarts the watchdog: its tick comes 800 ms after the last send.
     connect(m_link.get(), &Link::requestSent, Timer1, qOverload<>(&QTimer::start));
     connect(m_link.get(), &Link::replyDecoded, this, &TForm1::onReplyDecoded);
 
     resize(774, 657);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        resize(OpeningSize(screen->availableGeometry()));
         move(screen->availableGeometry().center() - rect().center());
+    }
 
     // The timer runs from the window's creation, so that a port opened during start-up is
     // polled while the start-up dialogs wait for the user.
@@ -141,6 +146,9 @@ void TForm1::setHint(QWidget *widget, const QString &hint)
     // Hints show as tool tips and, through the status-tip event, in status-bar panel 4.
     widget->setToolTip(hint);
     widget->setStatusTip(hint);
+    // A tool button is read out by its hint (most show only a glyph).
+    if (qobject_cast<QToolButton *>(widget))
+        widget->setAccessibleName(hint);
 }
 
 void TForm1::buildActions()
@@ -283,7 +291,10 @@ QWidget *TForm1::buildToolBar()
     QFont bold = font();
     bold.setBold(true);
     lblChamberState->setFont(bold);
-    lblChamberState->setStyleSheet(QStringLiteral("color: green;"));
+    // Green through the palette, so that the text can be greyed while the link is lost.
+    QPalette chamberPalette = lblChamberState->palette();
+    chamberPalette.setColor(QPalette::WindowText, QColor(0, 128, 0));
+    lblChamberState->setPalette(chamberPalette);
     lblChamberState->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblChamberState->setMinimumWidth(90);
     row->addWidget(lblChamberState);
@@ -436,13 +447,10 @@ QWidget *TForm1::buildParameterGroups()
         {"gbVacuum", {{"Label39", 18, "Label40", "°C"}, {"Label41", 19, "lblVacDimension", "°C"}}},
     }};
 
-    auto *area = new QWidget;
+    // Two columns at the design size; more when the window is wide enough.
+    auto *area = new ParameterColumns;
     area->setObjectName(QStringLiteral("ParameterArea"));
-    auto *columns = new QHBoxLayout(area);
-    columns->setContentsMargins(0, 0, 0, 0);
-    QVBoxLayout *col[2] = {new QVBoxLayout, new QVBoxLayout};
-    for (size_t gi = 0; gi < groups.size(); ++gi) {
-        const Group &g = groups[gi];
+    for (const Group &g : groups) {
         auto *box = new QGroupBox;
         box->setObjectName(QString::fromLatin1(g.name));
         auto *grid = new QGridLayout(box);
@@ -465,12 +473,8 @@ QWidget *TForm1::buildParameterGroups()
         if (qstrcmp(g.name, "gbVacuum") == 0)
             grid->addWidget(label("Label25", QStringLiteral("мм:сс <-> °C"), box), r, 0, 1, 3);
         grid->setColumnStretch(0, 1);
-        (gi < 3 ? col[0] : col[1])->addWidget(box);
+        area->addGroup(box);
     }
-    col[0]->addStretch(1);
-    col[1]->addStretch(1);
-    columns->addLayout(col[0], 1);
-    columns->addLayout(col[1], 1);
     lblFiringDimension = area->findChild<QLabel *>(QStringLiteral("lblFiringDimension"));
     lblVacDimension = area->findChild<QLabel *>(QStringLiteral("lblVacDimension"));
     return area;
@@ -508,7 +512,12 @@ QWidget *TForm1::buildGraphArea()
 
     pbGraph = new FiringCurveView;
     pbGraph->setObjectName(QStringLiteral("pbGraph"));
-    h->addWidget(pbGraph, 1);
+    // The run panel stands above the curve.
+    pnlRun = new RunPanel;
+    auto *plot = new QVBoxLayout;
+    plot->addWidget(pnlRun);
+    plot->addWidget(pbGraph, 1);
+    h->addLayout(plot, 1);
     auto zoomMode = [this] {
         pbGraph->setZoomMode(sbZoomIn->isChecked()    ? ZoomMode::In
                              : sbZoomOut->isChecked() ? ZoomMode::Out
@@ -714,6 +723,7 @@ void TForm1::ReLanguageForm1()
         setHint(m_hintTable[i], Texts::ToolHints[i].text.text(lang));
     ReLanguageLibrary();
     ReLanguageTransfer();
+    ReLanguageRunView();
 }
 
 void TForm1::sbFullViewClick()

@@ -2,10 +2,12 @@
 
 #include "consolestate.h"
 #include "dialogs.h"
+#include "firingtrace.h"
 #include "libraryselection.h"
 #include "masslibrary.h"
 #include "runmonitor.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <array>
@@ -15,6 +17,7 @@
 
 class FiringCurveView;
 class Link;
+class RunPanel;
 class TransferSequence;
 class SerialLine;
 struct DecodeResult;
@@ -175,6 +178,14 @@ public:
     /// Settings → Offices: the factory window, behind the access code.
     void mmOfficeClick();
     // --- end service windows --------------------------------------------------------------
+
+    // --- run view: title, run panel, measured curve, live values (Unit1_runview.cpp) -------
+    /// The samples of the last run started from this window (kept until the next start).
+    const FiringTrace &firingTrace() const { return m_trace; }
+    /// The window's size when it opens on a screen with `available` room: the design size, or
+    /// larger on a larger screen, so that the firing curve gets room.
+    static QSize OpeningSize(const QRect &available);
+    // --- end run view ---------------------------------------------------------------------
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -362,6 +373,43 @@ private:
     std::vector<QPushButton *> m_buttonTable;
     std::vector<QObject *> m_menuTable;
     std::vector<QWidget *> m_hintTable;
+
+    // --- run view (private) ---------------------------------------------------------------
+    /// Connects the run view to the link and greys the live displays until the first replies.
+    void connectRunView();
+    /// A run starts: a fresh trace of the selected layer, the run clock from 0.
+    void startRunView();
+    /// The run ended (once; later calls change nothing).
+    void endRunView(RunOutcome outcome, const QString &detail = {});
+    /// Each tick before the program display: the run clock, and one sample when the furnace
+    /// answered.
+    void sampleRun(bool timedOut);
+    /// Each tick at its end: greys the live displays after a time-out, refreshes the run panel
+    /// and sets the window title (`title` while a program runs, else the port caption).
+    void updateRunView(bool timedOut, const QString &title);
+    void onRunViewReply(const DecodeResult &result);
+    void showRunPanel();
+    void applyStaleLooks();
+    /// Accessible names, the graph's and the run panel's texts in the current language.
+    void ReLanguageRunView();
+    /// Furnace seconds per real second on the line in use.
+    double furnaceTimeScale() const;
+    /// The run clock now: furnace seconds since the start.
+    double runClockNow() const;
+
+    QString m_caption; ///< "ZKV4.6 CONSOLE", or with the opened port
+    FiringTrace m_trace;
+    /// The record of the layer that ran; kept so that it cannot be mistaken for another one.
+    std::shared_ptr<ProgParam> m_ranRecord;
+    QElapsedTimer m_runTimer;
+    double m_runSeconds = 0; ///< furnace seconds since the start, at the last tick
+    double m_statusAt = 0;   ///< run clock when the last status (temperature, step) came
+    double m_zoneTimeAt = 0; ///< run clock when the last zone time came
+    int m_zoneTimeZone = -1; ///< the step that zone time was counted in, as known then
+    bool m_remainingKnown = false;
+    quint32 m_stale = 0; ///< LiveDisplay bits
+    RunPanel *pnlRun = nullptr;
+    // --- end run view (private) -----------------------------------------------------------
 
     // --- service windows (private) --------------------------------------------------------
     void connectServiceHandlers();

@@ -14,7 +14,6 @@
 #include "transfersequence.h"
 
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -70,7 +69,8 @@ void TForm1::cmbSelPortChange()
         w->setEnabled(true);
     if (lbLayers->currentRow() >= 0)
         sbStartPrg->setEnabled(true);
-    setWindowTitle(QStringLiteral("ZKV4.6 CONSOLE - ") + name);
+    m_caption = QStringLiteral("ZKV4.6 CONSOLE - ") + name;
+    setWindowTitle(m_caption);
 }
 
 void TForm1::onPortFailed(const QString &reason)
@@ -151,8 +151,9 @@ void TForm1::Timer1Timer()
         // 4-7. Factory window, fault report, idle chamber cycle, service procedures.
         monitorAnsweredTick();
     }
-    // 8. The running program, also while the furnace is silent.
+    // 8. The running program, also while the furnace is silent (sampled when it answered).
+    sampleRun(watchdog.timedOut);
     showRunningProgram(title);
-    // 9. The application title.
-    QGuiApplication::setApplicationDisplayName(title);
+    // 9. The title, and what the run view adds to a tick (Unit1_runview.cpp).
+    updateRunView(watchdog.timedOut, title);
 }

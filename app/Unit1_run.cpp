@@ -57,6 +57,7 @@ void TForm1::sbStartPrgClick()
     m_console.ConsoleMode = ConsoleMode::Program;
     m_link->request(RequestKind::ProgramStart);
     log(tx(Texts::LogLaunch));
+    startRunView();
 }
 
 void TForm1::sbStopPrgClick()
@@ -65,12 +66,17 @@ void TForm1::sbStopPrgClick()
         return;
     if (!m_dialogs.question(this, tx(Texts::Attention), tx(Texts::ConfirmAbort)))
         return;
+    // The program may have ended while the question was open: it is not aborted twice.
+    if (!m_console.ProgramRunning)
+        return;
     AbortProgramm();
     log(tx(Texts::LogAbort));
 }
 
 void TForm1::AbortProgramm()
 {
+    // A run that ends here without a finish or a fault seen first was aborted.
+    endRunView(RunOutcome::Aborted);
     m_link->request(RequestKind::Stop);
     m_console.ProgramRunning = false;
     m_console.ConsoleMode = ConsoleMode::Idle;
@@ -141,14 +147,14 @@ void TForm1::monitorAnsweredTick()
     if (m_console.ConsoleMode != ConsoleMode::Fault &&
         image.ControllerMode == ControllerMode::Error) {
         m_console.ConsoleMode = ConsoleMode::Fault;
-        m_dialogs.messageLater(this, Dialogs::Icon::Error, tx(Texts::ErrorCaption),
-                               Texts::FaultText(image.FaultCode, m_console.Language), [this] {
-                                   AbortProgramm();
-                                   m_link->requests().Pending.clear(
-                                       RequestKind::ReadControllerMode);
-                                   m_console.ConsoleMode = ConsoleMode::Idle;
-                                   m_link->image().ControllerMode = ControllerMode::Holding;
-                               });
+        const QString fault = Texts::FaultText(image.FaultCode, m_console.Language);
+        endRunView(RunOutcome::Fault, fault);
+        m_dialogs.messageLater(this, Dialogs::Icon::Error, tx(Texts::ErrorCaption), fault, [this] {
+            AbortProgramm();
+            m_link->requests().Pending.clear(RequestKind::ReadControllerMode);
+            m_console.ConsoleMode = ConsoleMode::Idle;
+            m_link->image().ControllerMode = ControllerMode::Holding;
+        });
     }
     // 6. The idle chamber cycle.
     const IdleCycleAction idle = IdleCycleTick(
@@ -180,6 +186,8 @@ void TForm1::showRunningProgram(QString &title)
     if (const auto stage =
             Texts::StageText(image.CurrentZone, *m_selection.CurrentParams, m_console.Language))
         setPanel(4, *stage);
-    if (image.CurrentZone == 19)
+    if (image.CurrentZone == 19) {
+        endRunView(RunOutcome::Finished);
         AbortProgramm();
+    }
 }

@@ -1,6 +1,7 @@
 #include "consoleapplication.h"
 
 #include "dialogs.h"
+#include "texts.h"
 
 #include <QWidget>
 
@@ -26,7 +27,8 @@ bool ConsoleApplication::notify(QObject *receiver, QEvent *event)
 void ConsoleApplication::showError(const QString &text)
 {
     if (m_dialogs)
-        m_dialogs->message(activeWindow(), Dialogs::Icon::Error, applicationDisplayName(), text);
+        m_dialogs->message(activeWindow(), Dialogs::Icon::Error,
+                           QString::fromLatin1(Texts::ProgramTitle), text);
     else
         qWarning("%s", qPrintable(text));
 }

@@ -52,7 +52,7 @@ int ConsoleMain(int argc, char **argv, const ConsoleMainHooks &hooks)
     ConsoleApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zkv-console"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZKV_VERSION));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("ZKV4.6 CONSOLE"));
+    // No application display name: on X11 Qt would append it to the title of every window.
     // The desktop entry of the installed program, so that the desktop shows its icon and name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.zkv.Console"));
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/app.svg")));

@@ -49,10 +49,15 @@ struct CurveFrame {
     QList<CurveMarker> markers;   ///< in drawing order
     QList<QPoint> executed;       ///< red polyline; empty unless CurrentZone > 2
     QList<int> executedStages;    ///< the stage of each executed segment (executed[i + 1])
+    QList<QPoint> measured;       ///< measured curve of the run (MeasuredTracePoints), if drawn
     std::array<QRect, 2> margins; ///< left and bottom margins, erased after the curve
     std::array<QPoint, 3> axes{}; ///< top of the temperature axis, origin, right end of time axis
     std::array<AxisTick, 7> tempTicks;
     std::array<AxisTick, 11> timeTicks;
+    /// Which labels are written (SkipOverlappingLabels leaves out those that would overlap).
+    std::array<bool, 7> tempLabelShown{true, true, true, true, true, true, true};
+    std::array<bool, 11> timeLabelShown{true, true, true, true, true, true,
+                                        true, true, true, true, true};
 };
 
 /// Takes the plot frame from `size`, sets the marker stages of `view` (as a paint does), then

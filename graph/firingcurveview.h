@@ -2,6 +2,7 @@
 
 #include "curveframe.h"
 #include "curveviewstate.h"
+#include "firingtrace.h"
 #include "progparam.h"
 
 #include <QWidget>
@@ -9,8 +10,10 @@
 class QPainter;
 
 /// The firing-curve graph of the main window (objectName "pbGraph"): draws the selected layer's
-/// curve with its vacuum markers, the executed part of a running program and both axes, and zooms
-/// around a clicked point. The geometry comes from BuildCurveFrame; this class only paints it.
+/// curve with its vacuum markers, the executed part of a running program, the measured
+/// temperature of the run, a light grid, both axes with their units and a legend, and zooms
+/// around a clicked point. The geometry comes from BuildCurveFrame and the overlay functions;
+/// this class only paints it.
 ///
 /// The record is owned by the caller (the main window) and must stay valid while it is set; the
 /// caller calls update() after changing it and TotalScale() to reset the view. Setting a record
@@ -29,6 +32,15 @@ public:
     void setRunPosition(int zone, int zoneTime, int chamberTemp);
     RunPosition runPosition() const { return m_run; }
 
+    /// The measured temperature of a run, drawn while the record shown is `ranRecord` (the
+    /// record of the layer that ran). Both are owned by the caller and must stay valid while
+    /// set; nullptr draws no measured curve.
+    void setMeasuredTrace(const FiringTrace *trace, const ProgParam *ranRecord);
+    /// Whether the measured curve is drawn over the record now shown.
+    bool showsMeasuredTrace() const;
+    /// Language of the legend and the units (0 Russian, 1 English).
+    void setLanguage(quint8 language);
+
     /// Which zoom button is down; the main window owns the buttons.
     void setZoomMode(ZoomMode mode) { m_zoomMode = mode; }
     ZoomMode zoomMode() const { return m_zoomMode; }
@@ -45,6 +57,9 @@ public:
     void PaintData(QPainter &painter, const CurveFrame &frame);
     void PaintTermScale(QPainter &painter, const CurveFrame &frame);
     void PaintTimeScale(QPainter &painter, const CurveFrame &frame);
+    /// The grid under the curve; the units and the legend over it.
+    void PaintGrid(QPainter &painter, const CurveFrame &frame);
+    void PaintUnitsAndLegend(QPainter &painter, const CurveFrame &frame, bool measured);
     /// One zoom step at (x, y) for any button, then a repaint.
     void pbGraphMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     /// Cross-hair inside the plot while a zoom button is down, the arrow elsewhere.
@@ -59,6 +74,9 @@ private:
     QColor backgroundColor() const;
 
     const ProgParam *m_record = nullptr;
+    const FiringTrace *m_trace = nullptr;
+    const ProgParam *m_ranRecord = nullptr;
+    quint8 m_language = 1;
     RunPosition m_run;
     ZoomMode m_zoomMode = ZoomMode::None;
     CurveViewState m_view;

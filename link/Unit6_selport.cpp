@@ -83,6 +83,9 @@ void TfSelPort::FormShow()
     setWindowTitle(Caption.text(m_language));
     Label1->setText(Prompt.text(m_language));
     Label1->setFixedWidth(157);
+    // The window does not follow a wrapped label's height by itself: the prompt would be cut.
+    Label1->setFixedHeight(Label1->heightForWidth(157));
+    adjustSize();
 }
 
 void TfSelPort::cmbSelPortDropDown()

@@ -27,6 +27,10 @@ public:
     /// Hands bytes to the line. False when the line does not take them (it is then unusable).
     virtual bool write(const QByteArray &bytes) = 0;
 
+    /// Seconds of furnace time per real second: 1 for a real furnace; a simulated one may run
+    /// faster, or stand still (0).
+    virtual double furnaceTimeScale() const { return 1.0; }
+
 signals:
     /// Bytes arrived and can be read with readQueued().
     void dataArrived();

@@ -29,6 +29,8 @@ public:
     void purge() override;
     QByteArray readQueued() override;
     bool write(const QByteArray &bytes) override;
+    /// The simulated controller's speed.
+    double furnaceTimeScale() const override { return m_controller.speed(); }
 
     FurnaceController &controller() { return m_controller; }
     const FurnaceController &controller() const { return m_controller; }

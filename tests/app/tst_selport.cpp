@@ -17,6 +17,7 @@ class TestSelPort : public QObject
     Q_OBJECT
 private slots:
     void textsInBothLanguages();
+    void promptNeverClipped();
     void dropDownFillsAndChoosingAccepts();
     void closingWithoutChoiceRejects();
     void naturalOrder();
@@ -42,6 +43,25 @@ void TestSelPort::textsInBothLanguages()
     TfSelPort r;
     r.prepare(0, {});
     QVERIFY(r.findChild<QAction *>(QStringLiteral("mmRussian"))->isChecked());
+}
+
+void TestSelPort::promptNeverClipped()
+{
+    TfSelPort w;
+    w.prepare(1, {});
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto *label = w.findChild<QLabel *>(QStringLiteral("Label1"));
+    // English, then the longer Russian prompt, then English again: each shown whole.
+    for (const char *item : {"mmEnglish", "mmRussian", "mmEnglish"}) {
+        w.findChild<QAction *>(QString::fromLatin1(item))->trigger();
+        QTRY_COMPARE(label->width(), 157);
+        const QRect room = label->contentsRect();
+        const QRect needed = label->fontMetrics().boundingRect(QRect(0, 0, room.width(), 10000),
+                                                               Qt::TextWordWrap, label->text());
+        QTRY_VERIFY2(needed.height() <= label->contentsRect().height(), item);
+        QVERIFY(w.rect().contains(label->geometry()));
+    }
 }
 
 void TestSelPort::dropDownFillsAndChoosingAccepts()

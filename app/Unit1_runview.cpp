@@ -1,0 +1,229 @@
+// Main window: the run as the technician sees it. The window title with the remaining time, the
+// run panel above the curve, the measured temperature over the plan, values greyed while the
+// furnace has not confirmed them, and the accessible names of the controls.
+
+#include "Unit1.h"
+
+#include "curvetexts.h"
+#include "firingcurveview.h"
+#include "link.h"
+#include "livedisplays.h"
+#include "runfigures.h"
+#include "runpanel.h"
+#include "texts.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <algorithm>
+
+namespace
+{
+
+constexpr TextPair ZoomInHint{"Увеличить (щелчок по графику)", "Zoom in (click the graph)"};
+constexpr TextPair ZoomOutHint{"Уменьшить (щелчок по графику)", "Zoom out (click the graph)"};
+constexpr TextPair FullViewHint{"Весь график", "Full view"};
+constexpr TextPair PortListName{"Порт печи", "Furnace port"};
+
+/// Room kept for the window frame and title bar, which are not known before the window shows.
+constexpr QSize FrameRoom(40, 50);
+/// Beyond this the window does not grow at opening: the curve has room enough.
+constexpr QSize LargestOpening(1280, 860);
+constexpr QSize DesignSize(774, 657);
+
+} // namespace
+
+QSize TForm1::OpeningSize(const QRect &available)
+{
+    const QSize room = available.size() - FrameRoom;
+    return {std::max(DesignSize.width(), std::min(LargestOpening.width(), room.width())),
+            std::max(DesignSize.height(), std::min(LargestOpening.height(), room.height()))};
+}
+
+void TForm1::connectRunView()
+{
+    m_caption = windowTitle();
+    connect(m_link.get(), &Link::replyDecoded, this, &TForm1::onRunViewReply);
+    // The design placeholders are not furnace values: grey until the first replies.
+    m_stale = LiveDisplay::All;
+    applyStaleLooks();
+    showRunPanel();
+}
+
+double TForm1::furnaceTimeScale() const
+{
+    const SerialLine *line = m_link->line();
+    return line ? line->furnaceTimeScale() : 1.0;
+}
+
+double TForm1::runClockNow() const
+{
+    if (!m_runTimer.isValid())
+        return m_runSeconds;
+    return m_runSeconds + double(m_runTimer.elapsed()) / 1000.0 * furnaceTimeScale();
+}
+
+void TForm1::startRunView()
+{
+    m_trace.start(QDateTime::currentDateTime());
+    m_ranRecord = m_selection.CurrentParams;
+    m_runSeconds = 0;
+    m_statusAt = 0;
+    m_zoneTimeAt = 0;
+    m_zoneTimeZone = -1;
+    m_runTimer.start();
+    m_remainingKnown = false;
+    m_stale |= LiveDisplay::RunStage | LiveDisplay::RunRemaining;
+    pbGraph->setMeasuredTrace(&m_trace, m_ranRecord.get());
+    applyStaleLooks();
+    showRunPanel();
+}
+
+void TForm1::endRunView(RunOutcome outcome, const QString &detail)
+{
+    if (!m_trace.running())
+        return;
+    m_trace.finish(outcome, QDateTime::currentDateTime(), detail);
+    showRunPanel();
+}
+
+void TForm1::sampleRun(bool timedOut)
+{
+    if (!m_console.ProgramRunning || !m_trace.running())
+        return;
+    // The run clock counts furnace time, also over silent ticks.
+    m_runSeconds += double(m_runTimer.restart()) / 1000.0 * furnaceTimeScale();
+    if (timedOut)
+        return;
+    const FurnaceImage &image = m_link->image();
+    TraceSample sample;
+    // Time-stamped when the reading came, not at the tick (on a fast simulator the two are far
+    // apart in furnace time).
+    sample.Seconds = m_statusAt;
+    sample.WallClock = QDateTime::currentDateTime();
+    sample.CurrentZone = image.CurrentZone;
+    // The zone time counts in this step only when it came while the step was already known.
+    if (m_zoneTimeZone == image.CurrentZone)
+        sample.ZoneTime =
+            quint16(std::clamp(image.ZoneTime + (m_statusAt - m_zoneTimeAt), 0.0, 65535.0));
+    if (m_ranRecord)
+        sample.StageText = Texts::StageText(image.CurrentZone, *m_ranRecord, m_console.Language)
+                               .value_or(QString());
+    if (sample.StageText.isEmpty() && !m_trace.samples().isEmpty())
+        sample.StageText = m_trace.samples().constLast().StageText;
+    sample.ChamberTemp = image.ChamberTemp;
+    sample.Vacuum = image.Vacuum;
+    sample.ChamberStatus = image.ChamberStatus;
+    sample.ControllerMode = image.ControllerMode;
+    m_trace.add(sample);
+}
+
+void TForm1::updateRunView(bool timedOut, const QString &title)
+{
+    if (timedOut) {
+        m_stale = LiveDisplay::All;
+        applyStaleLooks();
+    }
+    showRunPanel();
+    // On Linux the window's own title is what the task bar shows: the remaining time while a
+    // program runs, the port caption otherwise.
+    const QString shown = title == QLatin1String(Texts::ProgramTitle) ? m_caption : title;
+    if (windowTitle() != shown)
+        setWindowTitle(shown);
+}
+
+void TForm1::onRunViewReply(const DecodeResult &result)
+{
+    if (!result.applied)
+        return;
+    if (m_trace.running()) {
+        if (result.type == 70)
+            m_remainingKnown = true;
+        else if (result.type == 3)
+            m_statusAt = runClockNow();
+        else if (result.type == 56) {
+            m_zoneTimeAt = runClockNow();
+            m_zoneTimeZone = m_link->image().CurrentZone;
+        }
+    }
+    const quint32 fresh = LiveDisplay::RefreshedBy(result.type);
+    if (m_stale & fresh) {
+        m_stale &= ~fresh;
+        applyStaleLooks();
+    }
+}
+
+void TForm1::showRunPanel()
+{
+    const FurnaceImage &image = m_link->image();
+    RunPanelInput input;
+    input.trace = &m_trace;
+    input.elapsedSeconds = m_runSeconds;
+    input.zone = image.CurrentZone;
+    if (m_remainingKnown)
+        input.remainingMinutes = image.RemainingMinutes;
+    input.timeScale = furnaceTimeScale();
+    input.record = m_ranRecord.get();
+    pnlRun->showFigures(ComputeRunFigures(input, QDateTime::currentDateTime(), m_console.Language));
+}
+
+void TForm1::applyStaleLooks()
+{
+    using namespace LiveDisplay;
+    const std::pair<QWidget *, quint32> displays[] = {
+        {sbTemperature, Temperature},
+        {sbPressure, Pressure},
+        {lblChamberState, ChamberState},
+        {lblTime, Time},
+        {lblDate, Date},
+        {lblTsupport, Tsupport},
+        {lblVacEconMode, VacEconMode},
+        {m_panels[1], Panel1},
+        {m_panels[2], Panel2},
+        {m_panels[3], Panel3},
+    };
+    for (const auto &[widget, bit] : displays)
+        SetStaleLook(widget, (m_stale & bit) != 0);
+    pnlRun->setStale((m_stale & RunStage) != 0, (m_stale & RunRemaining) != 0);
+}
+
+void TForm1::ReLanguageRunView()
+{
+    const quint8 lang = m_console.Language;
+    pbGraph->setLanguage(lang);
+    pbGraph->setAccessibleName(tx(CurveTexts::GraphName));
+    pnlRun->setLanguage(lang);
+    setHint(sbZoomIn, tx(ZoomInHint));
+    setHint(sbZoomOut, tx(ZoomOutHint));
+    setHint(sbFullView, tx(FullViewHint));
+    sbFullView->setAccessibleName(tx(FullViewHint));
+    cmbSelPort->setAccessibleName(tx(PortListName));
+    // A parameter field is named by its group and its name label: "Drying: Temperature".
+    for (QLineEdit *field : m_fields) {
+        auto *group = qobject_cast<QGroupBox *>(field->parentWidget());
+        auto *grid = group ? qobject_cast<QGridLayout *>(group->layout()) : nullptr;
+        if (!grid)
+            continue;
+        int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+        grid->getItemPosition(grid->indexOf(field), &row, &column, &rowSpan, &columnSpan);
+        const QLayoutItem *item = grid->itemAtPosition(row, 0);
+        const auto *name = item ? qobject_cast<QLabel *>(item->widget()) : nullptr;
+        field->setAccessibleName(group->title() + QStringLiteral(": ") +
+                                 (name ? name->text() : QString()));
+    }
+    // The lists and the log by their group, the list buttons by group and caption.
+    for (QGroupBox *group : {gbMass, gbLayer, gbMessage}) {
+        for (QWidget *view : std::initializer_list<QWidget *>{lbNames, lbLayers, mMessage})
+            if (view->parentWidget() == group)
+                view->setAccessibleName(group->title());
+        for (QPushButton *button : group->findChildren<QPushButton *>())
+            button->setAccessibleName(group->title() + QStringLiteral(": ") + button->text());
+    }
+}

@@ -1,0 +1,71 @@
+#include "runfigures.h"
+
+#include "texts.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+
+QString timeOfDay(const QDateTime &when)
+{
+    return when.time().toString(QStringLiteral("hh:mm"));
+}
+
+} // namespace
+
+QString FormatDuration(double seconds)
+{
+    const qint64 s = std::isfinite(seconds) && seconds > 0 ? qint64(seconds) : 0;
+    return QStringLiteral("%1:%2:%3")
+        .arg(s / 3600)
+        .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(s % 60, 2, 10, QLatin1Char('0'));
+}
+
+RunFigures ComputeRunFigures(const RunPanelInput &in, const QDateTime &now, quint8 language)
+{
+    RunFigures f;
+    if (!in.trace || !in.trace->hasRun()) {
+        f.headline = RunTexts::NoRun.text(language);
+        return f;
+    }
+    const FiringTrace &trace = *in.trace;
+    f.running = trace.running();
+    f.step = RunTexts::Step.text(language).arg(std::clamp(in.zone + 1, 1, 20));
+    f.elapsed = RunTexts::Elapsed.text(language).arg(FormatDuration(in.elapsedSeconds));
+    const double elapsed = std::max(0.0, in.elapsedSeconds);
+    if (in.remainingMinutes) {
+        const double remaining = *in.remainingMinutes * 60.0;
+        f.progress = elapsed + remaining > 0 ? int(1000 * elapsed / (elapsed + remaining)) : 0;
+    }
+
+    switch (trace.outcome()) {
+    case RunOutcome::Running: {
+        if (in.record)
+            f.headline = Texts::StageText(in.zone, *in.record, language).value_or(QString());
+        if (f.headline.isEmpty() && !trace.samples().isEmpty())
+            f.headline = trace.samples().constLast().StageText;
+        if (in.remainingMinutes) {
+            f.remaining = RunTexts::Remaining.text(language).arg(*in.remainingMinutes);
+            const double scale = in.timeScale > 0 ? in.timeScale : 1.0;
+            const QDateTime end = now.addSecs(qint64(std::ceil(*in.remainingMinutes * 60 / scale)));
+            f.endsAt = RunTexts::EndsAt.text(language).arg(timeOfDay(end));
+        }
+        break;
+    }
+    case RunOutcome::Finished:
+        f.headline = RunTexts::FinishedAt.text(language).arg(timeOfDay(trace.endedAt()));
+        f.progress = 1000;
+        break;
+    case RunOutcome::Aborted:
+        f.headline = RunTexts::AbortedAt.text(language).arg(timeOfDay(trace.endedAt()));
+        break;
+    case RunOutcome::Fault:
+        f.headline =
+            RunTexts::FaultAt.text(language).arg(timeOfDay(trace.endedAt()), trace.endDetail());
+        break;
+    }
+    return f;
+}

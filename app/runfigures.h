@@ -1,0 +1,62 @@
+#pragma once
+
+#include "firingtrace.h"
+#include "progparam.h"
+#include "textpair.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+
+/// Texts of the run panel.
+namespace RunTexts
+{
+inline constexpr TextPair NoRun{"Программа не запускалась", "No program started yet"};
+inline constexpr TextPair Step{"шаг %1 из 20", "step %1 of 20"};
+inline constexpr TextPair Remaining{"осталось %1 мин", "%1 min left"};
+inline constexpr TextPair EndsAt{"окончание ≈ %1", "ends ≈ %1"};
+inline constexpr TextPair Elapsed{"прошло %1", "elapsed %1"};
+inline constexpr TextPair FinishedAt{"Программа завершена в %1", "Program finished at %1"};
+inline constexpr TextPair AbortedAt{"Программа прервана в %1", "Program aborted at %1"};
+inline constexpr TextPair FaultAt{"Неисправность в %1: %2", "Fault at %1: %2"};
+/// Accessible names of the panel and its progress bar.
+inline constexpr TextPair PanelName{"Ход программы", "Program run"};
+inline constexpr TextPair ProgressName{"Выполнено", "Progress"};
+} // namespace RunTexts
+
+/// What the run panel is computed from: the run's trace (start, end and how it ended), the
+/// furnace time the run has lasted, and the furnace's step and remaining time.
+struct RunPanelInput {
+    const FiringTrace *trace = nullptr;
+    /// Seconds of furnace time since the start (frozen once the run ended).
+    double elapsedSeconds = 0;
+    int zone = 0; ///< CurrentZone
+    /// RemainingMinutes, once the furnace has reported it in this run.
+    std::optional<quint16> remainingMinutes;
+    /// Furnace seconds per real second: 1 on a real furnace; the built-in simulator may run
+    /// faster. The end time of day divides the remaining time by it.
+    double timeScale = 1;
+    /// Record of the running layer, for the stage text; may be null.
+    const ProgParam *record = nullptr;
+};
+
+/// The figures of the run panel, as texts in one language.
+struct RunFigures {
+    bool running = false;
+    /// The stage text of the current step while a program runs; how and when the last run ended
+    /// after it; a note that none ran before the first start.
+    QString headline;
+    QString step;      ///< "step 11 of 20"; empty before the first start
+    QString remaining; ///< "17 min left"; empty when not known or not running
+    QString endsAt;    ///< "ends ≈ 14:32" (now + remaining); empty when not known or not running
+    QString elapsed;   ///< "elapsed 0:23:05" since the start; empty before the first start
+    /// elapsed / (elapsed + remaining) in per mille; 1000 once finished; -1 when not known.
+    int progress = -1;
+};
+
+/// The run panel's figures at `now` (local time of day) in `language`.
+RunFigures ComputeRunFigures(const RunPanelInput &input, const QDateTime &now, quint8 language);
+
+/// A duration as h:mm:ss ("0:23:05"); negative durations count as 0.
+QString FormatDuration(double seconds);

@@ -1,0 +1,120 @@
+#include "runpanel.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QVBoxLayout>
+
+namespace
+{
+
+const char *const StaleProperty = "stale";
+const char *const LivePaletteProperty = "livePalette";
+
+} // namespace
+
+void SetStaleLook(QWidget *widget, bool stale)
+{
+    if (widget->property(StaleProperty).toBool() == stale)
+        return;
+    widget->setProperty(StaleProperty, stale);
+    if (!stale) {
+        widget->setPalette(widget->property(LivePaletteProperty).value<QPalette>());
+        return;
+    }
+    QPalette palette = widget->palette();
+    widget->setProperty(LivePaletteProperty, palette);
+    const QColor grey = palette.color(QPalette::Disabled, QPalette::WindowText);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        for (QPalette::ColorRole role :
+             {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+            palette.setColor(group, role, grey);
+    widget->setPalette(palette);
+}
+
+RunPanel::RunPanel(QWidget *parent)
+    : QFrame(parent)
+{
+    setObjectName(QStringLiteral("pnlRun"));
+    setFrameShape(QFrame::StyledPanel);
+    auto label = [this](const char *name, int pointSize, bool bold) {
+        auto *l = new QLabel(this);
+        l->setObjectName(QString::fromLatin1(name));
+        QFont f = font();
+        f.setPointSize(pointSize);
+        f.setBold(bold);
+        l->setFont(f);
+        return l;
+    };
+    lblRunStage = label("lblRunStage", 12, true);
+    // The stage text never widens the window: it is shortened to the panel's width.
+    lblRunStage->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    lblRunStep = label("lblRunStep", 10, false);
+    lblRunRemaining = label("lblRunRemaining", 10, true);
+    lblRunEnd = label("lblRunEnd", 10, true);
+    lblRunElapsed = label("lblRunElapsed", 10, false);
+    pbRunProgress = new QProgressBar(this);
+    pbRunProgress->setObjectName(QStringLiteral("pbRunProgress"));
+    pbRunProgress->setRange(0, 1000);
+    pbRunProgress->setValue(0);
+    pbRunProgress->setMinimumWidth(120);
+    pbRunProgress->setMaximumWidth(220);
+
+    auto *v = new QVBoxLayout(this);
+    v->setContentsMargins(8, 3, 8, 3);
+    v->setSpacing(1);
+    v->addWidget(lblRunStage);
+    auto *row = new QHBoxLayout;
+    row->setSpacing(18);
+    for (QLabel *l : {lblRunStep, lblRunRemaining, lblRunEnd, lblRunElapsed})
+        row->addWidget(l);
+    row->addStretch(1);
+    row->addWidget(pbRunProgress, 1);
+    v->addLayout(row);
+}
+
+void RunPanel::showFigures(const RunFigures &f)
+{
+    if (f.headline != m_headline) {
+        m_headline = f.headline;
+        showHeadline();
+    }
+    lblRunStep->setText(f.step);
+    lblRunRemaining->setText(f.remaining);
+    lblRunEnd->setText(f.endsAt);
+    lblRunElapsed->setText(f.elapsed);
+    pbRunProgress->setValue(f.progress < 0 ? 0 : f.progress);
+    pbRunProgress->setTextVisible(f.progress >= 0);
+    pbRunProgress->setVisible(!f.step.isEmpty());
+}
+
+void RunPanel::setStale(bool stage, bool remaining)
+{
+    for (QWidget *w : std::initializer_list<QWidget *>{lblRunStage, lblRunStep})
+        SetStaleLook(w, stage);
+    for (QWidget *w : std::initializer_list<QWidget *>{lblRunRemaining, lblRunEnd, pbRunProgress})
+        SetStaleLook(w, remaining);
+}
+
+void RunPanel::setLanguage(quint8 language)
+{
+    setAccessibleName(RunTexts::PanelName.text(language));
+    pbRunProgress->setAccessibleName(RunTexts::ProgressName.text(language));
+}
+
+void RunPanel::resizeEvent(QResizeEvent *event)
+{
+    QFrame::resizeEvent(event);
+    showHeadline();
+}
+
+void RunPanel::showHeadline()
+{
+    const int room = lblRunStage->contentsRect().width();
+    const QString shown =
+        room > 0 ? lblRunStage->fontMetrics().elidedText(m_headline, Qt::ElideRight, room)
+                 : m_headline;
+    lblRunStage->setText(shown);
+    lblRunStage->setToolTip(shown == m_headline ? QString() : m_headline);
+    lblRunStage->setAccessibleName(m_headline);
+}

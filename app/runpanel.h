@@ -1,0 +1,48 @@
+#pragma once
+
+#include "runfigures.h"
+
+#include <QFrame>
+
+class QLabel;
+class QProgressBar;
+
+/// Greys `widget`'s texts while `stale` (a value the furnace has not confirmed since the link
+/// was lost) and gives it back its own colours once it is fresh again. The state is kept in the
+/// widget's "stale" property.
+void SetStaleLook(QWidget *widget, bool stale);
+
+/// The run panel above the firing curve (objectName "pnlRun"): in a large font, the stage of
+/// the running program, its step, the remaining time, the expected end, the time elapsed and a
+/// progress bar; after the run, how and when it ended. It shows figures computed elsewhere
+/// (ComputeRunFigures) and holds no state of the run.
+class RunPanel : public QFrame
+{
+    Q_OBJECT
+public:
+    explicit RunPanel(QWidget *parent = nullptr);
+
+    void showFigures(const RunFigures &figures);
+    /// Greys the figures that come from the furnace: the stage and step, and the remaining
+    /// time with the end time and the progress.
+    void setStale(bool stage, bool remaining);
+    /// Accessible names in `language`.
+    void setLanguage(quint8 language);
+
+    /// The whole stage or outcome text (the label may show it shortened).
+    QString headline() const { return m_headline; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void showHeadline();
+
+    QLabel *lblRunStage = nullptr;
+    QLabel *lblRunStep = nullptr;
+    QLabel *lblRunRemaining = nullptr;
+    QLabel *lblRunEnd = nullptr;
+    QLabel *lblRunElapsed = nullptr;
+    QProgressBar *pbRunProgress = nullptr;
+    QString m_headline;
+};

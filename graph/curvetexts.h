@@ -1,0 +1,17 @@
+#pragma once
+
+#include "textpair.h"
+
+/// Texts the firing-curve graph writes itself: the units of its axes and its legend.
+namespace CurveTexts
+{
+inline constexpr TextPair TemperatureUnit{"°C", "°C"};
+inline constexpr TextPair TimeUnit{"мин:с", "min:s"};
+inline constexpr TextPair LegendPlan{"План", "Plan"};
+inline constexpr TextPair LegendExecuted{"Выполнено", "Executed"};
+inline constexpr TextPair LegendMeasured{"Измерено", "Measured"};
+inline constexpr TextPair LegendVacuumOn{"Вакуум вкл.", "Vacuum on"};
+inline constexpr TextPair LegendVacuumOff{"Вакуум выкл.", "Vacuum off"};
+/// The accessible name of the graph.
+inline constexpr TextPair GraphName{"Кривая обжига", "Firing curve"};
+} // namespace CurveTexts

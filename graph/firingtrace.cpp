@@ -1,0 +1,50 @@
+#include "firingtrace.h"
+
+#include <algorithm>
+
+void FiringTrace::start(const QDateTime &wallClock)
+{
+    m_samples.clear();
+    m_startedAt = wallClock;
+    m_endedAt = QDateTime();
+    m_endDetail.clear();
+    m_outcome = RunOutcome::Running;
+    m_dropped = 0;
+    m_plannedStart = -1;
+    m_plannedOrigin = 0;
+    m_hasRun = true;
+}
+
+void FiringTrace::add(const TraceSample &sample)
+{
+    if (!running())
+        return;
+    if (!m_samples.isEmpty() && sample.Seconds < m_samples.constLast().Seconds)
+        return;
+    if (m_samples.size() >= MaxSamples) {
+        ++m_dropped;
+        return;
+    }
+    m_samples.append(sample);
+    // The stage text mostly repeats: share the previous sample's copy.
+    if (m_samples.size() > 1) {
+        TraceSample &added = m_samples.last();
+        const TraceSample &before = m_samples[m_samples.size() - 2];
+        if (added.StageText == before.StageText)
+            added.StageText = before.StageText;
+    }
+    if (m_plannedStart < 0 && sample.CurrentZone >= FirstPlannedZone) {
+        m_plannedStart = m_samples.size() - 1;
+        const double before = m_plannedStart > 0 ? m_samples[m_plannedStart - 1].Seconds : 0.0;
+        m_plannedOrigin = std::max(before, sample.Seconds - sample.ZoneTime);
+    }
+}
+
+void FiringTrace::finish(RunOutcome outcome, const QDateTime &when, const QString &detail)
+{
+    if (!running() || outcome == RunOutcome::Running)
+        return;
+    m_outcome = outcome;
+    m_endedAt = when;
+    m_endDetail = outcome == RunOutcome::Fault ? detail : QString();
+}
