@@ -8,6 +8,7 @@
 #include "glyphlist.h"
 #include "link.h"
 #include "logtime.h"
+#include "portreconnector.h"
 #include "texts.h"
 #include "transfersequence.h"
 
@@ -101,6 +102,7 @@ TForm1::TForm1(ConsoleOptions options, Dialogs &dialogs, QWidget *parent)
     // Every request sent restarts the watchdog: its tick comes 800 ms after the last send.
     connect(m_link.get(), &Link::requestSent, Timer1, qOverload<>(&QTimer::start));
     connect(m_link.get(), &Link::replyDecoded, this, &TForm1::onReplyDecoded);
+    connectReconnectHandlers();
 
     resize(774, 657);
     if (const QScreen *screen = QGuiApplication::primaryScreen())

@@ -15,6 +15,7 @@
 
 class FiringCurveView;
 class Link;
+class PortReconnector;
 class TransferSequence;
 class SerialLine;
 struct DecodeResult;
@@ -362,6 +363,16 @@ private:
     std::vector<QPushButton *> m_buttonTable;
     std::vector<QObject *> m_menuTable;
     std::vector<QWidget *> m_hintTable;
+
+    // --- reconnecting a failed port (Unit1_reconnect.cpp) ---------------------------------
+    /// Creates the reconnector that reopens a failed port (called once by the constructor).
+    void connectReconnectHandlers();
+    /// The line failed: an upload under way ends as on a time-out.
+    void endTransferOnLineFailure();
+    /// The line is back: logged as an open is.
+    void onPortReopened();
+    std::unique_ptr<PortReconnector> m_reconnector;
+    // --- end reconnecting (private) -------------------------------------------------------
 
     // --- service windows (private) --------------------------------------------------------
     void connectServiceHandlers();

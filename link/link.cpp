@@ -40,6 +40,22 @@ bool Link::open(std::unique_ptr<SerialLine> line, QString *error)
     return true;
 }
 
+bool Link::reopen(QString *error)
+{
+    if (!lineDown() || !m_line)
+        return false;
+    if (!m_line->open(error))
+        return false;
+    m_state.PortFailed = false;
+    m_rx.reset();
+    m_requests.ReplyAwaited = false;
+    m_pauseUntil = QDeadlineTimer();
+    m_line->purge();
+    RaisePollSet(m_requests, false);
+    wakeThread();
+    return true;
+}
+
 void Link::close()
 {
     m_state.LinkRunning = 0;
@@ -104,7 +120,7 @@ bool Link::runPass()
 
 bool Link::schedulerStep()
 {
-    if (!isRunning() || m_requests.ReplyAwaited || pausing())
+    if (!isRunning() || m_state.PortFailed || m_requests.ReplyAwaited || pausing())
         return false;
     const std::optional<Request> next = TakeNextRequest(m_requests, m_image);
     if (!next)
@@ -139,6 +155,12 @@ void Link::SendRequest(const Request &request)
 
 WatchdogResult Link::watchdogTick(bool officesWindowOpen)
 {
+    if (lineDown()) {
+        ++m_requests.NoReplyCount;
+        m_requests.ReplyAwaited = false;
+        m_rx.reset();
+        return {true, false};
+    }
     const WatchdogResult result = WatchdogTick(m_requests, officesWindowOpen);
     if (result.timedOut)
         m_rx.reset();

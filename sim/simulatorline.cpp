@@ -12,10 +12,12 @@ SimulatorLine::~SimulatorLine() = default;
 bool SimulatorLine::open(QString *error)
 {
     if (m_failed) {
+        setFault(LineFault::NotFound);
         if (error)
             *error = tr("the simulated line has failed");
         return false;
     }
+    setFault(LineFault::None);
     m_open = true;
     m_queued.clear();
     m_controller.resetReceiver();
@@ -76,11 +78,12 @@ bool SimulatorLine::write(const QByteArray &bytes)
     return true;
 }
 
-void SimulatorLine::simulateFailure(const QString &reason)
+void SimulatorLine::simulateFailure(const QString &reason, LineFault fault)
 {
     if (m_failed)
         return;
     m_failed = true;
     close();
+    setFault(fault);
     emit failed(reason);
 }
