@@ -23,7 +23,7 @@ PtyServer::PtyServer(FurnaceController &controller, QObject *parent)
     m_resume.setSingleShot(true);
     m_resume.setInterval(ResumeAfterMs);
     connect(&m_resume, &QTimer::timeout, this, [this] {
-        if (m_readNotifier)
+        if (m_readNotifier && m_takingData)
             m_readNotifier->setEnabled(true);
     });
 }
@@ -93,6 +93,22 @@ void PtyServer::onReadable()
     }
 }
 
+void PtyServer::setTakingData(bool taking)
+{
+    if (!m_readNotifier || taking == m_takingData)
+        return;
+    m_takingData = taking;
+    m_readNotifier->setEnabled(taking);
+    if (taking)
+        return;
+    const int flags = ::fcntl(m_slave, F_GETFL);
+    ::fcntl(m_slave, F_SETFL, flags | O_NONBLOCK);
+    const QByteArray filler(256, '\0');
+    while (::write(m_slave, filler.constData(), size_t(filler.size())) > 0) {
+    }
+    ::fcntl(m_slave, F_SETFL, flags);
+}
+
 void PtyServer::pauseReading()
 {
     m_readNotifier->setEnabled(false);
@@ -102,15 +118,20 @@ void PtyServer::pauseReading()
 void PtyServer::send(const QByteArray &bytes)
 {
     const int delay = m_controller.faults().replyDelayMs;
-    if (delay > 0) {
-        QTimer::singleShot(delay, this, [this, bytes] {
+    const int again = m_controller.faults().duplicateReplyAfterMs;
+    for (const int after : {delay, again >= 0 ? delay + again : -1}) {
+        if (after < 0)
+            continue;
+        if (after > 0) {
+            QTimer::singleShot(after, this, [this, bytes] {
+                m_pending += bytes;
+                flush();
+            });
+        } else {
             m_pending += bytes;
             flush();
-        });
-        return;
+        }
     }
-    m_pending += bytes;
-    flush();
 }
 
 void PtyServer::flush()

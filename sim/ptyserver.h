@@ -31,6 +31,12 @@ public:
     /// The slave device path, e.g. "/dev/pts/3"; empty before open().
     QString slavePath() const { return m_slavePath; }
 
+    /// A device that stops taking data: nothing more is read from the console, and the
+    /// terminal's buffer towards the furnace is filled up (with zero bytes, which hold no
+    /// frame) so that the console's writes are not taken either. Taking data again reads on,
+    /// filler and all.
+    void setTakingData(bool taking);
+
 private:
     void onReadable();
     void onWritable();
@@ -46,4 +52,5 @@ private:
     QSocketNotifier *m_writeNotifier = nullptr;
     QTimer m_resume; ///< re-arms reading a while after a read error, instead of spinning
     QByteArray m_pending;
+    bool m_takingData = true;
 };

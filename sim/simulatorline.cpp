@@ -64,10 +64,18 @@ bool SimulatorLine::write(const QByteArray &bytes)
     }
     if (reply.isEmpty())
         return true;
+    deliver(reply, delay);
+    if (const int again = m_controller.faults().duplicateReplyAfterMs; again >= 0)
+        deliver(reply, delay + again);
+    return true;
+}
+
+void SimulatorLine::deliver(const QByteArray &reply, int delay)
+{
     if (delay <= 0) {
         m_queued += reply;
         emit dataArrived();
-        return true;
+        return;
     }
     const quint64 session = m_session;
     QTimer::singleShot(delay, this, [this, session, reply] {
@@ -75,7 +83,6 @@ bool SimulatorLine::write(const QByteArray &bytes)
             m_queued += reply;
         emit dataArrived();
     });
-    return true;
 }
 
 void SimulatorLine::simulateFailure(const QString &reason, LineFault fault)

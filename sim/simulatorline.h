@@ -47,6 +47,9 @@ public:
     void setLineRate(double bytesPerSecond) { m_lineRate = std::max(0.0, bytesPerSecond); }
 
 private:
+    /// Queues `reply` for reading now, or after `delay` ms when this session is still open.
+    void deliver(const QByteArray &reply, int delay);
+
     FurnaceController m_controller;
     QByteArray m_queued;
     bool m_open = false;

@@ -114,7 +114,8 @@ void TestReconnect::reconnectorRetriesAndLogsOnlyNewReasons()
     QVERIFY(reconnector.active());
     // The same reason again and again is told once.
     QTRY_VERIFY(reconnector.attempts() >= 4);
-    QCOMPARE(lines, QStringList{" Port /dev/ttyUSB0 can't be opened yet (the device is not there)."});
+    QCOMPARE(lines,
+             QStringList{" Port /dev/ttyUSB0 can't be opened yet (the device is not there)."});
     fake.openFault = LineFault::Other;
     fake.openError = QStringLiteral("Resource busy");
     QTRY_COMPARE(lines.size(), 2);
