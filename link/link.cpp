@@ -31,6 +31,7 @@ bool Link::open(std::unique_ptr<SerialLine> line, QString *error)
     m_state.PortFailed = false;
     m_state.LinkRunning = 1;
     m_rx.reset();
+    m_rxBacklog.clear();
     m_line->purge();
     if (!m_manualPasses) {
         m_thread = std::make_unique<ComThread>(
@@ -50,6 +51,7 @@ bool Link::reopen(QString *error)
     m_rx.reset();
     m_requests.ReplyAwaited = false;
     m_pauseUntil = QDeadlineTimer();
+    m_rxBacklog.clear();
     m_line->purge();
     RaisePollSet(m_requests, false);
     wakeThread();
@@ -173,14 +175,21 @@ bool Link::receiveStep()
     if (!isRunning() || !m_line || m_state.PortFailed)
         return false;
     const QByteArray bytes = m_line->readQueued();
-    for (char c : bytes) {
-        m_rx.feed(quint8(c));
-        // The controller speaks only when asked: whatever follows a complete reply in the
-        // same read is line noise and must not overwrite the reply before it is decoded.
-        if (m_rx.FrameReady)
+    if (bytes.isEmpty() && m_rxBacklog.isEmpty())
+        return false;
+    const QByteArray line = m_rxBacklog + bytes;
+    m_rxBacklog.clear();
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        m_rx.feed(quint8(line[i]));
+        // What follows a complete reply in the same read must not reach the frame buffer
+        // before the reply is decoded; it is fed on the next pass, so that the bytes on the
+        // line are taken in one unbroken stream (a doubled 0xFF split off is still a pair).
+        if (m_rx.FrameReady) {
+            m_rxBacklog = line.mid(i + 1);
             break;
+        }
     }
-    return !bytes.isEmpty();
+    return true;
 }
 
 bool Link::dispatchStep()

@@ -118,6 +118,8 @@ private:
 
     LinkState m_state;
     FrameReceiver m_rx;
+    /// Bytes read after a complete frame in the same read, fed once it is dispatched.
+    QByteArray m_rxBacklog;
     RequestState m_requests;
     FurnaceImage m_image;
     PayloadProvider m_payloadProvider;

@@ -13,6 +13,7 @@ namespace
 {
 
 constexpr int ResumeAfterMs = 250;
+constexpr int RefillEveryMs = 50;
 
 } // namespace
 
@@ -22,6 +23,8 @@ PtyServer::PtyServer(FurnaceController &controller, QObject *parent)
 {
     m_resume.setSingleShot(true);
     m_resume.setInterval(ResumeAfterMs);
+    m_refill.setInterval(RefillEveryMs);
+    connect(&m_refill, &QTimer::timeout, this, &PtyServer::fillUp);
     connect(&m_resume, &QTimer::timeout, this, [this] {
         if (m_readNotifier && m_takingData)
             m_readNotifier->setEnabled(true);
@@ -99,12 +102,24 @@ void PtyServer::setTakingData(bool taking)
         return;
     m_takingData = taking;
     m_readNotifier->setEnabled(taking);
-    if (taking)
+    if (taking) {
+        m_refill.stop();
         return;
+    }
+    fillUp();
+    // The terminal moves what it holds on to its line discipline a while later, which makes
+    // room again: keep it full.
+    m_refill.start();
+}
+
+void PtyServer::fillUp()
+{
     const int flags = ::fcntl(m_slave, F_GETFL);
     ::fcntl(m_slave, F_SETFL, flags | O_NONBLOCK);
     const QByteArray filler(256, '\0');
-    while (::write(m_slave, filler.constData(), size_t(filler.size())) > 0) {
+    for (const size_t chunk : {size_t(filler.size()), size_t(1)}) {
+        while (::write(m_slave, filler.constData(), chunk) > 0) {
+        }
     }
     ::fcntl(m_slave, F_SETFL, flags);
 }

@@ -43,6 +43,8 @@ private:
     void send(const QByteArray &bytes);
     void flush();
     void pauseReading();
+    /// Fills the terminal's buffer towards the furnace until it takes no more.
+    void fillUp();
 
     FurnaceController &m_controller;
     int m_master = -1;
@@ -51,6 +53,7 @@ private:
     QSocketNotifier *m_readNotifier = nullptr;
     QSocketNotifier *m_writeNotifier = nullptr;
     QTimer m_resume; ///< re-arms reading a while after a read error, instead of spinning
+    QTimer m_refill; ///< keeps the buffer full while no data is taken
     QByteArray m_pending;
     bool m_takingData = true;
 };
