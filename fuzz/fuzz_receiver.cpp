@@ -105,7 +105,10 @@ public:
     bool isOpen() const override { return true; }
     void close() override {}
     void purge() override {}
-    QByteArray readQueued() override { return chunks.isEmpty() ? QByteArray() : chunks.takeFirst(); }
+    QByteArray readQueued() override
+    {
+        return chunks.isEmpty() ? QByteArray() : chunks.takeFirst();
+    }
     bool write(const QByteArray &) override { return true; }
 };
 

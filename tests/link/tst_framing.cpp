@@ -63,6 +63,7 @@ private slots:
     void resetReturnsToIdle();
     void receiveStepSplitAtEveryOffset();
     void receiveStepKeepsReadyFrameFromTrailingNoise();
+    void receiveStepTakesTheLineUnbroken();
     void randomStreamsStayInsideTheBuffer();
     void framesAfterRandomNoiseAreFound();
     void onlyEmbeddedGoodFramesAreTaken_data();
@@ -239,6 +240,23 @@ void TestFraming::receiveStepKeepsReadyFrameFromTrailingNoise()
     QCOMPARE(got.size(), 1);
     QCOMPARE(got[0].type, 1);
     QCOMPARE(got[0].payload, payload);
+}
+
+void TestFraming::receiveStepTakesTheLineUnbroken()
+{
+    // What follows a frame in the same read is taken after it is dispatched, not dropped: a
+    // doubled 0xFF split by the read stays a pair (else FF 05 would open a frame), and a second
+    // reply in the same read arrives too.
+    const QByteArray first = frame(1, bytes({13, 1, 5}));
+    const QByteArray second = frame(4, bytes({0x2C, 0x01}));
+    QList<Decoded> got =
+        throughLink({first + bytes({0xFF}), bytes({0xFF, 0x05, 0x03, 0x00, 0x08})});
+    QCOMPARE(got.size(), 1);
+    QCOMPARE(got[0].type, 1);
+    got = throughLink({first + second});
+    QCOMPARE(got.size(), 2);
+    QCOMPARE(got[1].type, 4);
+    QCOMPARE(got[1].payload, bytes({0x2C, 0x01}));
 }
 
 void TestFraming::randomStreamsStayInsideTheBuffer()
