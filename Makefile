@@ -12,7 +12,7 @@ PACKAGES := cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev libqt6svg6
 # Window titles are tested under an X server of the test's own.
 PACKAGES += xvfb xauth x11-utils
 
-.PHONY: all deps configure build run test clean format bench
+.PHONY: all deps configure build run test clean format bench fuzz
 
 all: build
 
@@ -73,6 +73,20 @@ package-check: package
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Fuzzing: the libFuzzer targets under fuzz/, built with clang (installed when missing) against
+# the core libraries under AddressSanitizer and UndefinedBehaviorSanitizer, each run for
+# FUZZ_SECONDS from the committed seeds. CI runs them for 60 s each.
+FUZZ_DIR      ?= build-fuzz
+FUZZ_SECONDS  ?= 600
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+
+fuzz: deps
+	@$(MAKE) --no-print-directory deps PACKAGES="$(FUZZ_PACKAGES)"
+	cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	      -DZKV_FUZZ=ON $(CMAKE_ARGS)
+	cmake --build $(FUZZ_DIR) --target zkv_fuzzers -j $(JOBS)
+	fuzz/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD_DIR)

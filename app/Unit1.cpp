@@ -10,6 +10,7 @@
 #include "logtime.h"
 #include "parametercolumns.h"
 #include "runpanel.h"
+#include "portreconnector.h"
 #include "texts.h"
 #include "transfersequence.h"
 
@@ -104,6 +105,7 @@ TForm1::TForm1(ConsoleOptions options, Dialogs &dialogs, QWidget *parent)
     // Every request sent restarts the watchdog: its tick comes 800 ms after the last send.
     connect(m_link.get(), &Link::requestSent, Timer1, qOverload<>(&QTimer::start));
     connect(m_link.get(), &Link::replyDecoded, this, &TForm1::onReplyDecoded);
+    connectReconnectHandlers();
 
     resize(774, 657);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {

@@ -18,6 +18,7 @@
 class FiringCurveView;
 class Link;
 class RunPanel;
+class PortReconnector;
 class TransferSequence;
 class SerialLine;
 struct DecodeResult;
@@ -410,6 +411,15 @@ private:
     quint32 m_stale = 0; ///< LiveDisplay bits
     RunPanel *pnlRun = nullptr;
     // --- end run view (private) -----------------------------------------------------------
+    // --- reconnecting a failed port (Unit1_reconnect.cpp) ---------------------------------
+    /// Creates the reconnector that reopens a failed port (called once by the constructor).
+    void connectReconnectHandlers();
+    /// The line failed: an upload under way ends as on a time-out.
+    void endTransferOnLineFailure();
+    /// The line is back: logged as an open is.
+    void onPortReopened();
+    std::unique_ptr<PortReconnector> m_reconnector;
+    // --- end reconnecting (private) -------------------------------------------------------
 
     // --- service windows (private) --------------------------------------------------------
     void connectServiceHandlers();

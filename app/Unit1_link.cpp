@@ -75,7 +75,9 @@ void TForm1::cmbSelPortChange()
 
 void TForm1::onPortFailed(const QString &reason)
 {
-    log(LinkTexts::PortFailed.text(m_console.Language).arg(m_link->state().PortName, reason));
+    const quint8 lang = m_console.Language;
+    log(LinkTexts::PortFailed.text(lang).arg(
+        m_link->state().PortName, LinkTexts::LineFaultText(m_link->lineFault(), reason, lang)));
     m_panels[0]->setFixedWidth(70);
     m_panels[0]->setText(tx(Texts::NoFurnace));
 }

@@ -7,7 +7,7 @@ void FrameReceiver::reset()
     RxSum = 0;
     EscapePending = false;
     FrameReady = false;
-    Hunting = false;
+    Hunting = true;
 }
 
 void FrameReceiver::abandon()
@@ -68,8 +68,10 @@ void FrameReceiver::feed(quint8 b)
     if (RxCount > 4 && RxCount > FrameBuffer[3] + 4) {
         if (quint8(RxSum - b) == b)
             FrameReady = true;
+        // Whatever follows belongs to no frame until the next start mark.
         EscapePending = false;
         RxCount = 0;
+        Hunting = true;
     }
 }
 

@@ -18,8 +18,13 @@ inline constexpr quint8 ConsoleAddress = 1;
 /// FrameBuffer layout: [0] start mark, [1] address, [2] type, [3] length N, [4..4+N-1] payload
 /// (unstuffed), [4+N] checksum. A frame starts only at 0xFF followed by a byte other than 0xFF;
 /// the checksum byte completes it even when it is 0xFF. A frame with a bad checksum is dropped
-/// silently. Bytes that would land past the buffer, or a length above 99, abandon the frame and
-/// the machine then ignores everything up to the next start mark.
+/// silently. Bytes that would land past the buffer, or a length above 99, abandon the frame.
+///
+/// Outside a frame the machine only hunts for the next start mark: after reset() (idle), after
+/// a frame completed (good or bad) and after an abandoned one, nothing is stored or summed until
+/// a start mark, which clears the sum and the write position. So only bytes between a start mark
+/// and a good checksum ever reach the decoder; a completed frame stays in the buffer, untouched
+/// by what follows, until the next start mark.
 class FrameReceiver
 {
 public:
@@ -29,9 +34,9 @@ public:
     quint8 RxSum = 0;           ///< running sum
     bool EscapePending = false; ///< the previous byte taken was 0xFF
     bool FrameReady = false;    ///< a complete frame with a good checksum is in the buffer
-    bool Hunting = false;       ///< a frame was abandoned: wait for the next start mark
+    bool Hunting = true;        ///< outside a frame: wait for the next start mark
 
-    /// Back to idle: position 0, count 0, flags clear.
+    /// Back to idle: position 0, count 0, flags clear, hunting for a start mark.
     void reset();
     /// Feeds one received byte.
     void feed(quint8 b);

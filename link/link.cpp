@@ -31,12 +31,30 @@ bool Link::open(std::unique_ptr<SerialLine> line, QString *error)
     m_state.PortFailed = false;
     m_state.LinkRunning = 1;
     m_rx.reset();
+    m_rxBacklog.clear();
     m_line->purge();
     if (!m_manualPasses) {
         m_thread = std::make_unique<ComThread>(
             this, [this] { return runPass(); }, m_state.LinkRunning);
         m_thread->start();
     }
+    return true;
+}
+
+bool Link::reopen(QString *error)
+{
+    if (!lineDown() || !m_line)
+        return false;
+    if (!m_line->open(error))
+        return false;
+    m_state.PortFailed = false;
+    m_rx.reset();
+    m_requests.ReplyAwaited = false;
+    m_pauseUntil = QDeadlineTimer();
+    m_rxBacklog.clear();
+    m_line->purge();
+    RaisePollSet(m_requests, false);
+    wakeThread();
     return true;
 }
 
@@ -104,7 +122,7 @@ bool Link::runPass()
 
 bool Link::schedulerStep()
 {
-    if (!isRunning() || m_requests.ReplyAwaited || pausing())
+    if (!isRunning() || m_state.PortFailed || m_requests.ReplyAwaited || pausing())
         return false;
     const std::optional<Request> next = TakeNextRequest(m_requests, m_image);
     if (!next)
@@ -139,6 +157,12 @@ void Link::SendRequest(const Request &request)
 
 WatchdogResult Link::watchdogTick(bool officesWindowOpen)
 {
+    if (lineDown()) {
+        ++m_requests.NoReplyCount;
+        m_requests.ReplyAwaited = false;
+        m_rx.reset();
+        return {true, false};
+    }
     const WatchdogResult result = WatchdogTick(m_requests, officesWindowOpen);
     if (result.timedOut)
         m_rx.reset();
@@ -151,14 +175,21 @@ bool Link::receiveStep()
     if (!isRunning() || !m_line || m_state.PortFailed)
         return false;
     const QByteArray bytes = m_line->readQueued();
-    for (char c : bytes) {
-        m_rx.feed(quint8(c));
-        // The controller speaks only when asked: whatever follows a complete reply in the
-        // same read is line noise and must not overwrite the reply before it is decoded.
-        if (m_rx.FrameReady)
+    if (bytes.isEmpty() && m_rxBacklog.isEmpty())
+        return false;
+    const QByteArray line = m_rxBacklog + bytes;
+    m_rxBacklog.clear();
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        m_rx.feed(quint8(line[i]));
+        // What follows a complete reply in the same read must not reach the frame buffer
+        // before the reply is decoded; it is fed on the next pass, so that the bytes on the
+        // line are taken in one unbroken stream (a doubled 0xFF split off is still a pair).
+        if (m_rx.FrameReady) {
+            m_rxBacklog = line.mid(i + 1);
             break;
+        }
     }
-    return !bytes.isEmpty();
+    return true;
 }
 
 bool Link::dispatchStep()

@@ -62,6 +62,16 @@ public:
     /// Opens `line`. On success the receiver is idle, both queues are purged, `LinkRunning` is
     /// set and the link thread runs. On failure the line is dropped and `error` says why.
     bool open(std::unique_ptr<SerialLine> line, QString *error);
+    /// After the line failed (portFailed()), opens the same line again. On success the link goes
+    /// on as after open(): the receiver is idle, no reply is awaited, both queues are purged and
+    /// the poll set is raised; requests still pending (a stop, say) go out next. On failure
+    /// `error` and lineFault() say why. False, doing nothing, unless the line is down.
+    bool reopen(QString *error);
+    /// Whether the line failed and has not been reopened yet.
+    bool lineDown() const { return isRunning() && m_state.PortFailed; }
+    /// Why the line failed, or why the last reopen() did not succeed.
+    LineFault lineFault() const { return m_line ? m_line->fault() : LineFault::None; }
+
     /// Clears `LinkRunning`, closes the line and ends the link thread. Safe to call twice.
     void close();
 
@@ -76,11 +86,13 @@ public:
     void SendRequest(const Request &request);
 
     /// The watchdog that opens every tick of the 800 ms timer (see WatchdogTick); on a
-    /// time-out the receiver is reset too.
+    /// time-out the receiver is reset too. While the line is down every tick is a time-out
+    /// that cancels nothing (an upload is ended when the line fails) and raises no polls.
     WatchdogResult watchdogTick(bool officesWindowOpen);
 
     /// One pass of the link thread: scheduler, receive, dispatch. Does nothing once
-    /// `LinkRunning` is clear. True when the pass sent or received something.
+    /// `LinkRunning` is clear; sends nothing while the line is down (requests stay pending). True
+    /// when the pass sent or received something.
     bool runPass();
     /// The steps; each returns true when it did something.
     bool schedulerStep();
@@ -106,6 +118,8 @@ private:
 
     LinkState m_state;
     FrameReceiver m_rx;
+    /// Bytes read after a complete frame in the same read, fed once it is dispatched.
+    QByteArray m_rxBacklog;
     RequestState m_requests;
     FurnaceImage m_image;
     PayloadProvider m_payloadProvider;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "serialline.h"
 #include "textpair.h"
 
 #include <array>
@@ -8,9 +9,41 @@
 namespace LinkTexts
 {
 
-/// Log line when an opened port stops working: %1 the port, %2 the reason.
-inline constexpr TextPair PortFailed{" Ошибка: порт %1 вышел из строя (%2); обмен прекращён.",
-                                     " Error: port %1 failed (%2); no more data is exchanged."};
+/// Log line when an opened port stops working: %1 the port, %2 the reason (LineFaultText).
+inline constexpr TextPair PortFailed{
+    " Ошибка: порт %1 вышел из строя (%2); попытка открыть его снова каждые 2 с.",
+    " Error: port %1 failed (%2); trying to open it again every 2 s."};
+/// Log line when reopening a failed port fails for a reason not logged before: %1 the port,
+/// %2 the reason (LineFaultText).
+inline constexpr TextPair PortStillDown{" Порт %1 пока не открывается (%2).",
+                                        " Port %1 can't be opened yet (%2)."};
+
+/// Why a line failed, in plain words. A fault without words of its own shows the system's
+/// text, `detail`.
+inline QString LineFaultText(LineFault fault, const QString &detail, quint8 language)
+{
+    constexpr TextPair Disconnected{"устройство отключено", "the device was disconnected"};
+    constexpr TextPair NotTakingData{"устройство перестало принимать данные",
+                                     "the device stopped taking data"};
+    constexpr TextPair NotFound{"устройства нет", "the device is not there"};
+    constexpr TextPair Busy{"устройство занято или нет доступа",
+                            "the device is in use or access is denied"};
+    constexpr TextPair Unknown{"неизвестная ошибка", "unknown error"};
+    switch (fault) {
+    case LineFault::Disconnected:
+        return Disconnected.text(language);
+    case LineFault::NotTakingData:
+        return NotTakingData.text(language);
+    case LineFault::NotFound:
+        return NotFound.text(language);
+    case LineFault::Busy:
+        return Busy.text(language);
+    case LineFault::None:
+    case LineFault::Other:
+        break;
+    }
+    return detail.isEmpty() ? Unknown.text(language) : detail;
+}
 
 /// Chamber position states 0..4 (lblChamberState).
 inline constexpr std::array<TextPair, 5> ChamberStates = {{

@@ -123,6 +123,12 @@ WatchdogResult WatchdogTick(RequestState &state, bool officesWindowOpen)
         return result;
     }
     state.NoReplyCount = 0;
+    RaisePollSet(state, officesWindowOpen);
+    return result;
+}
+
+void RaisePollSet(RequestState &state, bool officesWindowOpen)
+{
     for (RequestKind kind : {RequestKind::ReadClock, RequestKind::Identify, RequestKind::Status,
                              RequestKind::ReadControllerMode, RequestKind::ReadEconomyMode,
                              RequestKind::ZoneTime, RequestKind::ReadSupportTemp})
@@ -131,5 +137,4 @@ WatchdogResult WatchdogTick(RequestState &state, bool officesWindowOpen)
         state.Pending.set(RequestKind::ReadAmbient);
         state.Pending.set(RequestKind::ReadMeasurements);
     }
-    return result;
 }

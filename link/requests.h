@@ -96,6 +96,11 @@ std::optional<Request> TakeNextRequest(RequestState &state, const FurnaceImage &
 /// requests (62, 63, 6, 8, 9) are not built here: their payloads come from the caller.
 int BuildRequestPayload(const Request &request, const FurnaceImage &image, quint8 *payload);
 
+/// Raises the poll set: clock, identify, status, controller mode, economy mode, zone time,
+/// support temperature, and the ambient temperature and measurements while the factory window
+/// is open.
+void RaisePollSet(RequestState &state, bool officesWindowOpen);
+
 /// Outcome of a watchdog tick.
 struct WatchdogResult {
     bool timedOut = false;          ///< the reply did not come within the tick

@@ -16,10 +16,31 @@ SerialPortLine::~SerialPortLine()
     m_port.close();
 }
 
+namespace
+{
+
+LineFault openFault(QSerialPort::SerialPortError error)
+{
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return LineFault::NotFound;
+    case QSerialPort::PermissionError:
+    case QSerialPort::OpenError:
+        return LineFault::Busy;
+    default:
+        return LineFault::Other;
+    }
+}
+
+} // namespace
+
 bool SerialPortLine::open(QString *error)
 {
     m_failed = false;
+    if (m_port.isOpen())
+        m_port.close();
     if (!m_port.open(QIODevice::ReadWrite)) {
+        setFault(openFault(m_port.error()));
         if (error)
             *error = m_port.errorString();
         return false;
@@ -29,6 +50,7 @@ bool SerialPortLine::open(QString *error)
         m_port.setParity(QSerialPort::NoParity) && m_port.setStopBits(QSerialPort::TwoStop) &&
         m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!settingsTaken) {
+        setFault(LineFault::Other);
         if (error)
             *error = m_port.errorString();
         m_port.close();
@@ -42,6 +64,7 @@ bool SerialPortLine::open(QString *error)
     // Qt keeps bytes queued before the open; start clean.
     m_port.clear();
     m_lastProgress.start();
+    setFault(LineFault::None);
     return true;
 }
 
@@ -77,11 +100,11 @@ bool SerialPortLine::write(const QByteArray &bytes)
     if (backlog == 0)
         m_lastProgress.restart();
     else if (backlog > BacklogLimit || m_lastProgress.elapsed() > StallLimitMs) {
-        fail(tr("the device does not take data"));
+        fail(LineFault::NotTakingData, tr("the device does not take data"));
         return false;
     }
     if (m_port.write(bytes) != bytes.size()) {
-        fail(m_port.errorString());
+        fail(LineFault::Other, m_port.errorString());
         return false;
     }
     return true;
@@ -104,18 +127,26 @@ void SerialPortLine::onError(QSerialPort::SerialPortError error)
     case QSerialPort::UnsupportedOperationError: // modem lines on a pseudo-terminal
     case QSerialPort::TimeoutError:
         return;
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
+    case QSerialPort::ResourceError:
+        // What an unplugged adapter or a hung-up pseudo-terminal reports.
+        if (m_port.isOpen())
+            fail(LineFault::Disconnected, m_port.errorString());
+        return;
     default:
         if (m_port.isOpen())
-            fail(m_port.errorString());
+            fail(LineFault::Other, m_port.errorString());
         return;
     }
 }
 
-void SerialPortLine::fail(const QString &reason)
+void SerialPortLine::fail(LineFault fault, const QString &reason)
 {
     if (m_failed)
         return;
     m_failed = true;
+    setFault(fault);
     m_port.close();
     emit failed(reason);
 }

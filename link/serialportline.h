@@ -12,7 +12,7 @@
 /// first read or resource error (unplugged adapter, hung-up peer) the port is closed and
 /// failed() emitted once, because Qt would otherwise keep reporting the error at full CPU.
 /// Bytes the device has not taken within `StallLimitMs`, or a backlog above `BacklogLimit`
-/// bytes, also count as a failed line.
+/// bytes, also count as a failed line. A failed line may be opened again (the device came back).
 class SerialPortLine : public SerialLine
 {
     Q_OBJECT
@@ -35,7 +35,7 @@ public:
 
 private:
     void onError(QSerialPort::SerialPortError error);
-    void fail(const QString &reason);
+    void fail(LineFault fault, const QString &reason);
 
     QSerialPort m_port;
     QElapsedTimer m_lastProgress;

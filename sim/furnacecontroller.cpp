@@ -101,6 +101,8 @@ QByteArray FurnaceController::handleFrame(quint8 type, const quint8 *payload, in
     const auto everyNth = [this](int n) { return n > 0 && m_requests % quint64(n) == 0; };
     if (m_faults.noReply || everyNth(m_faults.noReplyEvery))
         return {};
+    if (const auto raw = m_faults.rawReplies.constFind(type); raw != m_faults.rawReplies.cend())
+        return *raw;
     if (m_faults.wrongLength)
         reply.payload.append('\0');
     if (m_faults.wrongType >= 0 && m_faults.wrongType < 0xFF)
@@ -110,9 +112,23 @@ QByteArray FurnaceController::handleFrame(quint8 type, const quint8 *payload, in
     QByteArray wire =
         EncodeFrame(ReplyAddress, reply.type,
                     reinterpret_cast<const quint8 *>(reply.payload.constData()), replyLength);
-    if (m_faults.badChecksum || everyNth(m_faults.badChecksumEvery))
+    const bool corrupt = m_faults.badChecksum || everyNth(m_faults.badChecksumEvery);
+    if (corrupt)
         wire[wire.size() - 1] = char(quint8(wire.back()) + 1);
-    return wire;
+    if (m_faults.truncateReply >= 0 && m_faults.truncateReply < wire.size())
+        wire.truncate(m_faults.truncateReply);
+    else if (!corrupt && m_frameObserver)
+        m_frameObserver(reply.type, reply.payload.left(replyLength));
+    return m_faults.replyPrefix + wire + m_faults.replySuffix;
+}
+
+void FurnaceController::clearFaults()
+{
+    m_faults = SimFaults{};
+    m_silent = false;
+    m_transferRequests = 0;
+    m_chunksSeen = 0;
+    m_recordsSeen = 0;
 }
 
 FurnaceController::Reply FurnaceController::answer(quint8 type, const quint8 *p, int length)

@@ -8,6 +8,8 @@
 #include <QElapsedTimer>
 #include <QMap>
 
+#include <functional>
+
 #include <optional>
 
 /// Misbehaviour the controller can be told to show, for testing the console against it.
@@ -27,6 +29,18 @@ struct SimFaults {
     int refuseRecord = 0;          ///< refuse the Nth record that arrives (0: off)
     bool refuseAlways = false;     ///< refuse every chunk or record after that one as well
     int silentAfterTransfers = -1; ///< answer N transfer requests, then nothing (-1: off)
+
+    // Raw bytes on the line, for hostile peers. The reply to a request whose type has an entry
+    // in rawReplies is replaced by those bytes, sent as they are; every other reply is sent
+    // with replyPrefix before it and replySuffix after it, and cut to its first truncateReply
+    // bytes (-1: whole).
+    QMap<quint8, QByteArray> rawReplies;
+    QByteArray replyPrefix;
+    QByteArray replySuffix;
+    int truncateReply = -1;
+    /// Each reply arrives a second time, this many ms after the first (-1: off; applied by
+    /// the line).
+    int duplicateReplyAfterMs = -1;
 };
 
 /// What request 1 reports.
@@ -69,6 +83,14 @@ public:
     Reply answer(quint8 type, const quint8 *payload, int length);
     /// Drops a partly received frame.
     void resetReceiver() { m_rx.reset(); }
+
+    /// Every well-formed reply frame (good checksum, whole, not raw) as it goes on the line,
+    /// faults such as a wrong type or length applied. For tests that check what a console took.
+    using FrameObserver = std::function<void(quint8 type, const QByteArray &payload)>;
+    void setFrameObserver(FrameObserver observer) { m_frameObserver = std::move(observer); }
+    /// Back to a well-behaved controller: no faults, and a controller silenced by
+    /// silentAfterTransfers answers again.
+    void clearFaults();
 
     // --- time
     /// Simulated seconds per real second; 0 stops the clock (advance() still works).
@@ -131,4 +153,5 @@ private:
     int m_chunksSeen = 0;
     int m_recordsSeen = 0;
     bool m_silent = false;
+    FrameObserver m_frameObserver;
 };

@@ -13,6 +13,7 @@ namespace
 {
 
 constexpr int ResumeAfterMs = 250;
+constexpr int RefillEveryMs = 50;
 
 } // namespace
 
@@ -22,8 +23,10 @@ PtyServer::PtyServer(FurnaceController &controller, QObject *parent)
 {
     m_resume.setSingleShot(true);
     m_resume.setInterval(ResumeAfterMs);
+    m_refill.setInterval(RefillEveryMs);
+    connect(&m_refill, &QTimer::timeout, this, &PtyServer::fillUp);
     connect(&m_resume, &QTimer::timeout, this, [this] {
-        if (m_readNotifier)
+        if (m_readNotifier && m_takingData)
             m_readNotifier->setEnabled(true);
     });
 }
@@ -93,6 +96,34 @@ void PtyServer::onReadable()
     }
 }
 
+void PtyServer::setTakingData(bool taking)
+{
+    if (!m_readNotifier || taking == m_takingData)
+        return;
+    m_takingData = taking;
+    m_readNotifier->setEnabled(taking);
+    if (taking) {
+        m_refill.stop();
+        return;
+    }
+    fillUp();
+    // The terminal moves what it holds on to its line discipline a while later, which makes
+    // room again: keep it full.
+    m_refill.start();
+}
+
+void PtyServer::fillUp()
+{
+    const int flags = ::fcntl(m_slave, F_GETFL);
+    ::fcntl(m_slave, F_SETFL, flags | O_NONBLOCK);
+    const QByteArray filler(256, '\0');
+    for (const size_t chunk : {size_t(filler.size()), size_t(1)}) {
+        while (::write(m_slave, filler.constData(), chunk) > 0) {
+        }
+    }
+    ::fcntl(m_slave, F_SETFL, flags);
+}
+
 void PtyServer::pauseReading()
 {
     m_readNotifier->setEnabled(false);
@@ -102,15 +133,20 @@ void PtyServer::pauseReading()
 void PtyServer::send(const QByteArray &bytes)
 {
     const int delay = m_controller.faults().replyDelayMs;
-    if (delay > 0) {
-        QTimer::singleShot(delay, this, [this, bytes] {
+    const int again = m_controller.faults().duplicateReplyAfterMs;
+    for (const int after : {delay, again >= 0 ? delay + again : -1}) {
+        if (after < 0)
+            continue;
+        if (after > 0) {
+            QTimer::singleShot(after, this, [this, bytes] {
+                m_pending += bytes;
+                flush();
+            });
+        } else {
             m_pending += bytes;
             flush();
-        });
-        return;
+        }
     }
-    m_pending += bytes;
-    flush();
 }
 
 void PtyServer::flush()

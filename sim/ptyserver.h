@@ -31,12 +31,20 @@ public:
     /// The slave device path, e.g. "/dev/pts/3"; empty before open().
     QString slavePath() const { return m_slavePath; }
 
+    /// A device that stops taking data: nothing more is read from the console, and the
+    /// terminal's buffer towards the furnace is filled up (with zero bytes, which hold no
+    /// frame) so that the console's writes are not taken either. Taking data again reads on,
+    /// filler and all.
+    void setTakingData(bool taking);
+
 private:
     void onReadable();
     void onWritable();
     void send(const QByteArray &bytes);
     void flush();
     void pauseReading();
+    /// Fills the terminal's buffer towards the furnace until it takes no more.
+    void fillUp();
 
     FurnaceController &m_controller;
     int m_master = -1;
@@ -45,5 +53,7 @@ private:
     QSocketNotifier *m_readNotifier = nullptr;
     QSocketNotifier *m_writeNotifier = nullptr;
     QTimer m_resume; ///< re-arms reading a while after a read error, instead of spinning
+    QTimer m_refill; ///< keeps the buffer full while no data is taken
     QByteArray m_pending;
+    bool m_takingData = true;
 };

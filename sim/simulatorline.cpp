@@ -12,10 +12,12 @@ SimulatorLine::~SimulatorLine() = default;
 bool SimulatorLine::open(QString *error)
 {
     if (m_failed) {
+        setFault(LineFault::NotFound);
         if (error)
             *error = tr("the simulated line has failed");
         return false;
     }
+    setFault(LineFault::None);
     m_open = true;
     m_queued.clear();
     m_controller.resetReceiver();
@@ -62,10 +64,18 @@ bool SimulatorLine::write(const QByteArray &bytes)
     }
     if (reply.isEmpty())
         return true;
+    deliver(reply, delay);
+    if (const int again = m_controller.faults().duplicateReplyAfterMs; again >= 0)
+        deliver(reply, delay + again);
+    return true;
+}
+
+void SimulatorLine::deliver(const QByteArray &reply, int delay)
+{
     if (delay <= 0) {
         m_queued += reply;
         emit dataArrived();
-        return true;
+        return;
     }
     const quint64 session = m_session;
     QTimer::singleShot(delay, this, [this, session, reply] {
@@ -73,14 +83,14 @@ bool SimulatorLine::write(const QByteArray &bytes)
             m_queued += reply;
         emit dataArrived();
     });
-    return true;
 }
 
-void SimulatorLine::simulateFailure(const QString &reason)
+void SimulatorLine::simulateFailure(const QString &reason, LineFault fault)
 {
     if (m_failed)
         return;
     m_failed = true;
     close();
+    setFault(fault);
     emit failed(reason);
 }

@@ -35,8 +35,12 @@ public:
     FurnaceController &controller() { return m_controller; }
     const FurnaceController &controller() const { return m_controller; }
 
-    /// Test hook: the line dies like an unplugged adapter (closed, then failed() emitted).
-    void simulateFailure(const QString &reason);
+    /// Test hook: the line dies like an unplugged adapter (closed, then failed() emitted with
+    /// `fault`); it cannot be opened again until simulateReplug(). The controller, and the
+    /// furnace it runs, go on meanwhile.
+    void simulateFailure(const QString &reason, LineFault fault = LineFault::Disconnected);
+    /// Test hook: the adapter is back; open() succeeds again.
+    void simulateReplug() { m_failed = false; }
 
     /// The furnace's serial line: 9600 baud, 8 data bits, no parity, 2 stop bits.
     static constexpr double FurnaceLineRate = 9600.0 / 11.0;
@@ -45,6 +49,9 @@ public:
     void setLineRate(double bytesPerSecond) { m_lineRate = std::max(0.0, bytesPerSecond); }
 
 private:
+    /// Queues `reply` for reading now, or after `delay` ms when this session is still open.
+    void deliver(const QByteArray &reply, int delay);
+
     FurnaceController m_controller;
     QByteArray m_queued;
     bool m_open = false;

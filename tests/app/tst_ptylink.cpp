@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -34,6 +35,7 @@ private slots:
     void pollsAnsweredThenSimulatorKilled();
     void slowRepliesAroundTheWatchdog_data();
     void slowRepliesAroundTheWatchdog();
+    void resumesWhenTheSimulatorComesBackAtItsLink();
 };
 
 void TestPtyLink::pollsAnsweredThenSimulatorKilled()
@@ -98,6 +100,46 @@ void TestPtyLink::slowRepliesAroundTheWatchdog()
         QTRY_COMPARE_WITH_TIMEOUT(form.panel(0)->text(), QStringLiteral("ZKV 4.6 v:1.05"), 6000);
     sim.terminate();
     sim.waitForFinished(5000);
+}
+
+void TestPtyLink::resumesWhenTheSimulatorComesBackAtItsLink()
+{
+    // The console opens a symbolic link; the simulator behind it goes away and a new one
+    // appears at the same link, as a replugged adapter comes back under its udev name.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("furnace"));
+    QProcess first;
+    QVERIFY(!startSimulator(first, {QStringLiteral("--link"), path}).isEmpty());
+    ScriptedDialogs dialogs;
+    ConsoleOptions options;
+    options.port = path;
+    dialogs.openAnswers << QString(); // no masses file at start
+    TForm1 form(std::move(options), dialogs);
+    auto *log = form.findChild<QPlainTextEdit *>(QStringLiteral("mMessage"));
+    QTRY_COMPARE_WITH_TIMEOUT(form.panel(0)->text(), QStringLiteral("ZKV 4.6 v:1.05"), 3000);
+
+    first.terminate();
+    QVERIFY(first.waitForFinished(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        log->toPlainText().contains(QStringLiteral(" failed (the device was disconnected)")), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(form.panel(0)->text(), QStringLiteral("No furnace"), 3000);
+    // Tries in vain meanwhile, and says so.
+    QTRY_VERIFY_WITH_TIMEOUT(log->toPlainText().contains(QStringLiteral("can't be opened yet")),
+                             3000);
+
+    QProcess second;
+    QVERIFY(!startSimulator(second, {QStringLiteral("--link"), path, QStringLiteral("--firmware"),
+                                     QStringLiteral("2.07")})
+                 .isEmpty());
+    QElapsedTimer t;
+    t.start();
+    QTRY_COMPARE_WITH_TIMEOUT(form.panel(0)->text(), QStringLiteral("ZKV 4.6 v:2.07"), 3000);
+    qInfo("polling resumed %lld ms after the furnace came back", t.elapsed());
+    QCOMPARE(log->toPlainText().count(QStringLiteral(" successfully opened.")), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(form.findChild<QLabel *>(QStringLiteral("lblPacketErr"))->text(),
+                              QStringLiteral("PacketERR=0"), 2000);
+    second.terminate();
+    second.waitForFinished(5000);
 }
 
 int main(int argc, char **argv)

@@ -63,8 +63,11 @@ private slots:
     void resetReturnsToIdle();
     void receiveStepSplitAtEveryOffset();
     void receiveStepKeepsReadyFrameFromTrailingNoise();
+    void receiveStepTakesTheLineUnbroken();
     void randomStreamsStayInsideTheBuffer();
     void framesAfterRandomNoiseAreFound();
+    void onlyEmbeddedGoodFramesAreTaken_data();
+    void onlyEmbeddedGoodFramesAreTaken();
     void transmitPacketSendsAddressOne();
 };
 
@@ -133,6 +136,15 @@ void TestFraming::receive_data()
         << bytes({0x10, 0x00});
     QTest::newRow("longest frame 99 bytes")
         << frame(51, QByteArray(99, 0x5A)) << true << 51 << QByteArray(99, 0x5A);
+    // Stray bytes after a bad frame must not be summed on from it: these ten complete the
+    // bad frame's sum and would show T=1337 °C.
+    QTest::newRow("bad checksum, then stray bytes")
+        << bytes({0xFF, 0x01, 0x03, 0x05, 0x39, 0x05, 0x00, 0x03, 0x00, 0x4B}) +
+               QByteArray(9, 0x00) + bytes({0x95})
+        << false << -1 << QByteArray();
+    QTest::newRow("reply without start mark")
+        << bytes({0x00, 0x01, 0x03, 0x05, 0x3A, 0x05, 0x00, 0x03, 0x00, 0x4B}) << false << -1
+        << QByteArray();
 }
 
 void TestFraming::receive()
@@ -230,6 +242,23 @@ void TestFraming::receiveStepKeepsReadyFrameFromTrailingNoise()
     QCOMPARE(got[0].payload, payload);
 }
 
+void TestFraming::receiveStepTakesTheLineUnbroken()
+{
+    // What follows a frame in the same read is taken after it is dispatched, not dropped: a
+    // doubled 0xFF split by the read stays a pair (else FF 05 would open a frame), and a second
+    // reply in the same read arrives too.
+    const QByteArray first = frame(1, bytes({13, 1, 5}));
+    const QByteArray second = frame(4, bytes({0x2C, 0x01}));
+    QList<Decoded> got =
+        throughLink({first + bytes({0xFF}), bytes({0xFF, 0x05, 0x03, 0x00, 0x08})});
+    QCOMPARE(got.size(), 1);
+    QCOMPARE(got[0].type, 1);
+    got = throughLink({first + second});
+    QCOMPARE(got.size(), 2);
+    QCOMPARE(got[1].type, 4);
+    QCOMPARE(got[1].payload, bytes({0x2C, 0x01}));
+}
+
 void TestFraming::randomStreamsStayInsideTheBuffer()
 {
     QRandomGenerator rng(20261208);
@@ -270,6 +299,66 @@ void TestFraming::framesAfterRandomNoiseAreFound()
         QVERIFY2(d.ready, qPrintable(QStringLiteral("round %1").arg(round)));
         QCOMPARE(d.type, int(type));
         QCOMPARE(d.payload, payload);
+    }
+}
+
+void TestFraming::onlyEmbeddedGoodFramesAreTaken_data()
+{
+    QTest::addColumn<bool>("resetAfterFrame");
+    QTest::newRow("dispatched (reset after each frame)") << true;
+    QTest::newRow("left in the buffer") << false;
+}
+
+void TestFraming::onlyEmbeddedGoodFramesAreTaken()
+{
+    // Streams of good frames, frames with a bad checksum, and noise that holds no start mark
+    // (each 0xFF in it doubled, as inside a payload): exactly the good frames arrive, in order.
+    QFETCH(bool, resetAfterFrame);
+    QRandomGenerator rng(resetAfterFrame ? 4242 : 2424);
+    for (int round = 0; round < 400; ++round) {
+        FrameReceiver rx;
+        QList<Decoded> expected;
+        QList<Decoded> got;
+        const auto feed = [&](const QByteArray &wire) {
+            for (char c : wire) {
+                rx.feed(quint8(c));
+                if (rx.FrameReady) {
+                    got.append(
+                        {true, rx.type(),
+                         QByteArray(reinterpret_cast<const char *>(rx.payload()), rx.length())});
+                    if (resetAfterFrame)
+                        rx.reset();
+                    else
+                        rx.FrameReady = false;
+                }
+            }
+        };
+        for (int segment = 0; segment < 40; ++segment) {
+            QByteArray noise;
+            for (int i = int(rng.bounded(24)); i > 0; --i) {
+                const quint8 b = rng.bounded(3) == 0 ? 0xFF : quint8(rng.bounded(256));
+                noise.append(char(b));
+                if (b == 0xFF)
+                    noise.append(char(b));
+            }
+            feed(noise);
+            QByteArray payload;
+            for (int i = int(rng.bounded(12)); i > 0; --i)
+                payload.append(char(rng.bounded(4) == 0 ? 0xFF : rng.bounded(256)));
+            const quint8 type = quint8(rng.bounded(1, 100));
+            QByteArray wire = frame(type, payload);
+            if (rng.bounded(2) == 0) {
+                wire[wire.size() - 1] = char(quint8(wire.back()) + 1 + rng.bounded(255));
+            } else {
+                expected.append({true, type, payload});
+            }
+            feed(wire);
+        }
+        QCOMPARE(got.size(), expected.size());
+        for (int i = 0; i < got.size(); ++i) {
+            QCOMPARE(got[i].type, expected[i].type);
+            QCOMPARE(got[i].payload, expected[i].payload);
+        }
     }
 }
 

@@ -14,10 +14,14 @@ public:
     bool acceptWrites = true;
     int purges = 0;
 
+    LineFault openFault = LineFault::Other; ///< what a refused open() reports
+    QString openError = QStringLiteral("refused by the test");
+
     bool open(QString *error) override
     {
         if (!openResult && error)
-            *error = QStringLiteral("refused by the test");
+            *error = openError;
+        setFault(openResult ? LineFault::None : openFault);
         opened = openResult;
         return openResult;
     }
@@ -35,9 +39,10 @@ public:
         written += bytes;
         return true;
     }
-    void failNow(const QString &reason)
+    void failNow(const QString &reason, LineFault fault = LineFault::Other)
     {
         opened = false;
+        setFault(fault);
         emit failed(reason);
     }
 };
