@@ -1,6 +1,7 @@
 #pragma once
 
 #include "progparam.h"
+#include "servicetexts.h"
 #include "textpair.h"
 
 #include <QString>
@@ -270,25 +271,24 @@ inline constexpr TextPair MoveMassDown{"Перемещение массы вни
 inline constexpr TextPair MoveLayerUp{"Перемещение слоя вверх", "Move Layer Up"};
 inline constexpr TextPair MoveLayerDown{"Перемещение слоя вниз", "Move Layer Down"};
 
-// Texts of the service procedures.
-inline constexpr TextPair ServiceOpening{"Открывание: ", "Opening: "};
-inline constexpr TextPair ServiceClosing{"Закрывание: ", "Closing: "};
-inline constexpr TextPair ServiceChamberOpening{"Открывание камеры", "Chamber opening"};
-inline constexpr TextPair ServiceChamberClosing = StageChamberClosing;
-inline constexpr TextPair ServiceHeating60{"Нагрев 60°C/мин", "Heating 60°C/min"};
-inline constexpr TextPair ServiceHeating5{"Нагрев 5°C/мин", "Heating 5°C/min"};
-inline constexpr TextPair ServiceTOperation{"Tсработки= ", "T operation= "};
-inline constexpr TextPair ServiceStart{"Пуск", "Start"};
-inline constexpr TextPair ServiceReperWorkedOut{"Реперный датчик сработал ",
-                                                "Reper sensor: work out "};
-inline constexpr TextPair ServiceTimes{" раз", " times"};
-inline constexpr TextPair ServiceUrd{"Uрд= ", "Urd= "};
-inline constexpr TextPair ServiceMillivolt{"мВ", "mV"};
-inline constexpr TextPair ServiceCalibration{"Калибровка", "Calibration"};
-inline constexpr TextPair ServiceRsWorkedOut{"РД сработал ", "RS:work out "};
-inline constexpr TextPair ServiceUOperation1{"Uсработки1= ", "U operation1= "};
-inline constexpr TextPair ServiceUOperation2{"Uсработки2= ", "U operation2= "};
-inline constexpr TextPair ServiceUOperation3{"Uсработки3= ", "U operation3= "};
+// Texts of the service procedures: the service windows keep them; the store names them too.
+inline constexpr TextPair ServiceOpening = ServiceTexts::Opening;
+inline constexpr TextPair ServiceClosing = ServiceTexts::Closing;
+inline constexpr TextPair ServiceChamberOpening = ServiceTexts::ChamberOpening;
+inline constexpr TextPair ServiceChamberClosing = ServiceTexts::ChamberClosing;
+inline constexpr TextPair ServiceHeating60 = ServiceTexts::Heating60;
+inline constexpr TextPair ServiceHeating5 = ServiceTexts::Heating5;
+inline constexpr TextPair ServiceTOperation = ServiceTexts::TOperation;
+inline constexpr TextPair ServiceStart = ServiceTexts::Start;
+inline constexpr TextPair ServiceReperWorkedOut = ServiceTexts::ReperWorkedOut;
+inline constexpr TextPair ServiceTimes = ServiceTexts::Times;
+inline constexpr TextPair ServiceUrd = ServiceTexts::Urd;
+inline constexpr TextPair ServiceMillivolt = ServiceTexts::Millivolt;
+inline constexpr TextPair ServiceCalibration = ServiceTexts::Calibration;
+inline constexpr TextPair ServiceRsWorkedOut = ServiceTexts::RsWorkedOut;
+inline constexpr TextPair ServiceUOperation1 = ServiceTexts::UOperation[0];
+inline constexpr TextPair ServiceUOperation2 = ServiceTexts::UOperation[1];
+inline constexpr TextPair ServiceUOperation3 = ServiceTexts::UOperation[2];
 
 /// Controller fault texts, indexed by fault code.
 inline constexpr auto FaultTexts = std::to_array<TextPair>({
