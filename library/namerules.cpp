@@ -12,6 +12,20 @@ namespace
 /// Names shown in a message about them are cut to this length.
 constexpr int MessageNameLength = 60;
 
+/// What no name may be: empty or blank, with control characters, outside code page 1251.
+NameFault textFault(const QString &name)
+{
+    if (name.trimmed().isEmpty())
+        return NameFault::Empty;
+    for (QChar c : name) {
+        if (c.category() == QChar::Other_Control)
+            return NameFault::ControlChar;
+    }
+    if (!Cp1251::canEncode(name))
+        return NameFault::NotInCodePage;
+    return NameFault::None;
+}
+
 bool hasEdgeBlank(const QString &name)
 {
     return !name.isEmpty() && (IsNameBlank(name.front()) || IsNameBlank(name.back()));
@@ -54,14 +68,8 @@ QString ElideName(const QString &name, int maxLength)
 
 NameFault CheckName(const QString &name, bool limitLength)
 {
-    if (name.trimmed().isEmpty())
-        return NameFault::Empty;
-    for (QChar c : name) {
-        if (c.category() == QChar::Other_Control)
-            return NameFault::ControlChar;
-    }
-    if (!Cp1251::canEncode(name))
-        return NameFault::NotInCodePage;
+    if (const NameFault fault = textFault(name); fault != NameFault::None)
+        return fault;
     if (name.contains(QLatin1Char('=')))
         return NameFault::ContainsEquals;
     qsizetype first = 0;
@@ -91,14 +99,8 @@ NameFault CheckMassName(const MassLibrary &library, const QString &name, int ren
 
 NameFault CheckLayerName(const QString &name)
 {
-    if (name.trimmed().isEmpty())
-        return NameFault::Empty;
-    for (QChar c : name) {
-        if (c.category() == QChar::Other_Control)
-            return NameFault::ControlChar;
-    }
-    if (!Cp1251::canEncode(name))
-        return NameFault::NotInCodePage;
+    if (const NameFault fault = textFault(name); fault != NameFault::None)
+        return fault;
     if (hasEdgeBlank(name))
         return NameFault::EdgeBlank;
     if (name.size() > MaxNameLength)
