@@ -81,12 +81,26 @@ QByteArray Encode(const FiringRecord &record, quint8 language, const QString &co
         out += commentRow({t(DroppedEvents), QString::number(record.droppedEvents())});
 
     out += QString::fromUtf8(Header) + QStringLiteral("\r\n");
-    for (const TraceSample &s : trace.samples())
-        out += row({QString::number(s.Seconds, 'f', 1),
-                    s.WallClock.toString(QStringLiteral("HH:mm:ss")),
-                    QString::number(s.CurrentZone), QString::number(s.ZoneTime), s.StageText,
-                    QString::number(s.ChamberTemp), QString::number(s.Vacuum),
-                    QString::number(s.ChamberStatus), QString::number(s.ControllerMode)});
+    // Up to a day of samples: built piece by piece, only the stage text may need quotes.
+    out.reserve(out.size() + trace.samples().size() * 96);
+    const QChar comma(QLatin1Char(','));
+    for (const TraceSample &s : trace.samples()) {
+        out += QString::number(s.Seconds, 'f', 1);
+        out += comma;
+        out += s.WallClock.toString(QStringLiteral("HH:mm:ss"));
+        for (const int value : {int(s.CurrentZone), int(s.ZoneTime)}) {
+            out += comma;
+            out += QString::number(value);
+        }
+        out += comma;
+        out += Field(s.StageText);
+        for (const int value :
+             {int(s.ChamberTemp), int(s.Vacuum), int(s.ChamberStatus), int(s.ControllerMode)}) {
+            out += comma;
+            out += QString::number(value);
+        }
+        out += QStringLiteral("\r\n");
+    }
     return QByteArrayLiteral("\xEF\xBB\xBF") + out.toUtf8();
 }
 
