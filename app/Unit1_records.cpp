@@ -141,8 +141,7 @@ void TForm1::recordEnded(RecordEventKind kind, const QString &text)
     enableRecordActions();
     if (!m_options.recordDir.isEmpty()) {
         // After the tick that ended the run; the copy keeps this record whatever comes next.
-        QTimer::singleShot(0, this,
-                           [this, record = m_firingRecord] { autoSaveRecord(record); });
+        QTimer::singleShot(0, this, [this, record = m_firingRecord] { autoSaveRecord(record); });
     }
     if (kind == RecordEventKind::Abort || isActiveWindow())
         return;
@@ -196,8 +195,8 @@ void TForm1::autoSaveRecord(const FiringRecord &record)
     };
     for (const auto &[suffix, bytes] : files) {
         const QString path = UniqueRecordPath(folder, ProposedRecordName(record, suffix));
-        const QString error = bytes.isEmpty() ? tx(FiringTexts::PdfFailed)
-                                              : SaveRecordFile(path, bytes);
+        const QString error =
+            bytes.isEmpty() ? tx(FiringTexts::PdfFailed) : SaveRecordFile(path, bytes);
         const QString shown = QDir::toNativeSeparators(path);
         log(error.isEmpty() ? FiringTexts::Saved.text(lang).arg(shown)
                             : FiringTexts::NotSaved.text(lang).arg(shown, error));
@@ -218,7 +217,8 @@ QString TForm1::proposedRecordPath(const QString &suffix) const
 
 bool TForm1::writeRecordFile(const QString &path, const QByteArray &bytes)
 {
-    const QString error = bytes.isEmpty() ? tx(FiringTexts::PdfFailed) : SaveRecordFile(path, bytes);
+    const QString error =
+        bytes.isEmpty() ? tx(FiringTexts::PdfFailed) : SaveRecordFile(path, bytes);
     if (!error.isEmpty()) {
         m_dialogs.message(this, Dialogs::Icon::Error, tx(Texts::ErrorCaption),
                           tx(FiringTexts::SaveFailed).arg(QDir::toNativeSeparators(path), error));

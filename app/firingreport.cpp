@@ -223,8 +223,8 @@ private:
             const qint64 since = m_record.trace().startedAt().secsTo(e.when);
             text(Margin, 70, lineHeight, e.when.toString(QStringLiteral("HH:mm:ss")), font(11),
                  Ink);
-            text(Margin + 70, 70, lineHeight,
-                 QStringLiteral("+%1").arg(FormatSince(since)), font(11), Faint);
+            text(Margin + 70, 70, lineHeight, QStringLiteral("+%1").arg(FormatSince(since)),
+                 font(11), Faint);
             text(Margin + 140, Width - 140, lineHeight, EventText(e, m_language), font(11),
                  e.kind == RecordEventKind::Fault ? FaultInk : Ink);
             m_y += lineHeight;
@@ -233,8 +233,8 @@ private:
             line(events[i]);
         if (shown < events.size()) {
             const qsizetype left = events.size() - shown - 1 + m_record.droppedEvents();
-            text(Margin + 140, Width - 140, lineHeight,
-                 t(FiringTexts::MoreEvents).arg(left), font(11), Faint);
+            text(Margin + 140, Width - 140, lineHeight, t(FiringTexts::MoreEvents).arg(left),
+                 font(11), Faint);
             m_y += lineHeight;
             line(events.constLast());
         }
@@ -273,12 +273,12 @@ private:
 namespace FiringReport
 {
 
-void Paint(QPainter &painter, const QSizeF &deviceSize, const FiringRecord &record,
-           quint8 language, const QString &console)
+void Paint(QPainter &painter, const QSizeF &deviceSize, const FiringRecord &record, quint8 language,
+           const QString &console)
 {
     painter.save();
-    const double scale = std::min(deviceSize.width() / PageSize.width(),
-                                  deviceSize.height() / PageSize.height());
+    const double scale =
+        std::min(deviceSize.width() / PageSize.width(), deviceSize.height() / PageSize.height());
     painter.translate((deviceSize.width() - PageSize.width() * scale) / 2, 0);
     painter.scale(scale, scale);
     painter.fillRect(QRectF(QPointF(0, 0), PageSize), Qt::white);
@@ -296,8 +296,7 @@ QByteArray Pdf(const FiringRecord &record, quint8 language, const QString &conso
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
         writer.setResolution(300);
         writer.setTitle(FiringTexts::ReportTitle.text(language) + QStringLiteral(" — ") +
-                        record.facts().massName + QStringLiteral(", ") +
-                        record.facts().layerName);
+                        record.facts().massName + QStringLiteral(", ") + record.facts().layerName);
         writer.setCreator(console);
         QPainter painter;
         if (!painter.begin(&writer))
@@ -309,8 +308,7 @@ QByteArray Pdf(const FiringRecord &record, quint8 language, const QString &conso
     return buffer.data();
 }
 
-bool Print(QPrinter &printer, const FiringRecord &record, quint8 language,
-           const QString &console)
+bool Print(QPrinter &printer, const FiringRecord &record, quint8 language, const QString &console)
 {
     printer.setDocName(FiringTexts::ReportTitle.text(language));
     QPainter painter;

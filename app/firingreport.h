@@ -20,15 +20,14 @@ inline constexpr QSizeF PageSize(794, 1123);
 
 /// Paints the report on `painter`, whose device has `deviceSize` px, scaled to fit and
 /// centred across. `console` names the program ("ZKV4.6 CONSOLE 1.0.0").
-void Paint(QPainter &painter, const QSizeF &deviceSize, const FiringRecord &record,
-           quint8 language, const QString &console);
+void Paint(QPainter &painter, const QSizeF &deviceSize, const FiringRecord &record, quint8 language,
+           const QString &console);
 
 /// The report as a one-page A4 PDF document; empty when it could not be made.
 QByteArray Pdf(const FiringRecord &record, quint8 language, const QString &console);
 
 /// Prints the report on `printer` (set up by the print dialog); false when the printer could
 /// not be started.
-bool Print(QPrinter &printer, const FiringRecord &record, quint8 language,
-           const QString &console);
+bool Print(QPrinter &printer, const FiringRecord &record, quint8 language, const QString &console);
 
 } // namespace FiringReport

@@ -68,8 +68,8 @@ struct PdfText {
 PdfText pdfText(const QString &path)
 {
     QProcess tool;
-    tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path,
-                                             QStringLiteral("-")});
+    tool.start(QStringLiteral("pdftotext"),
+               {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
     if (!tool.waitForFinished(20000) || tool.exitCode() != 0)
         return {};
     const QString text = QString::fromUtf8(tool.readAllStandardOutput());
@@ -148,10 +148,10 @@ void TestRecords::wholeFiringRecordedSavedAndPrinted()
     const PdfText report = pdfText(base + QStringLiteral("pdf"));
     QCOMPARE(report.pages, 1);
     const QString heatRate = QStringLiteral("%1 °C/min").arg(record.facts().record.HeatRate);
-    for (const QString &text : {QStringLiteral("Firing report"), QStringLiteral("Mass: Dentine"),
-                                QStringLiteral("Layer: Dentine 1"),
-                                QStringLiteral("Program finished"),
-                                QStringLiteral("Furnace not answering"), heatRate})
+    for (const QString &text :
+         {QStringLiteral("Firing report"), QStringLiteral("Mass: Dentine"),
+          QStringLiteral("Layer: Dentine 1"), QStringLiteral("Program finished"),
+          QStringLiteral("Furnace not answering"), heatRate})
         QVERIFY2(report.text.contains(text), qPrintable(text));
 
     // File → Save firing record... proposes date, time, mass and layer in the record folder.
@@ -218,7 +218,8 @@ void TestRecords::faultEndsTheRecordAndAFailedSaveIsLogged()
     c.get<QAction>("mmRecordPdf")->trigger();
     const PdfText report = pdfText(pdf);
     QCOMPARE(report.pages, 1);
-    QVERIFY2(report.text.contains(QStringLiteral("Неисправность: ") + fault), qPrintable(report.text));
+    QVERIFY2(report.text.contains(QStringLiteral("Неисправность: ") + fault),
+             qPrintable(report.text));
     QVERIFY(report.text.contains(QStringLiteral("Протокол обжига")));
 }
 

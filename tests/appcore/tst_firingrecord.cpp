@@ -57,7 +57,7 @@ void TestFiringRecord::eventsFollowTheLink()
 
     record = sampleRecord();
     record.addEvent(RecordEventKind::LinkBack, Start.addSecs(1)); // not lost: nothing
-    for (int i = 2; i < 5; ++i)                                    // every silent tick reports
+    for (int i = 2; i < 5; ++i)                                   // every silent tick reports
         record.addEvent(RecordEventKind::LinkLost, Start.addSecs(i));
     record.addEvent(RecordEventKind::LinkBack, Start.addSecs(6));
     record.addEvent(RecordEventKind::LinkBack, Start.addSecs(7));
@@ -118,8 +118,9 @@ void TestFiringRecord::csvByValue()
     const qsizetype header = lines.indexOf(QString::fromUtf8(RecordCsv::Header));
     QVERIFY(header > 0);
     QCOMPARE(lines.size(), header + 3); // header, one sample, the empty rest
-    QCOMPARE(lines[header + 1],
-             QStringLiteral("12.5,10:15:15,3,5,\"Holding 2 min at T predrying, 400°C\",401,0,3,32"));
+    QCOMPARE(
+        lines[header + 1],
+        QStringLiteral("12.5,10:15:15,3,5,\"Holding 2 min at T predrying, 400°C\",401,0,3,32"));
     for (qsizetype i = 0; i < header; ++i)
         QVERIFY2(lines[i].startsWith(QStringLiteral("# ")), qPrintable(lines[i]));
     // Twenty parameters, VacOffByTime and ProgNumber.
