@@ -42,6 +42,14 @@ QString Field(const QString &text)
     return QLatin1Char('"') + escaped + QLatin1Char('"');
 }
 
+QString Name(const QString &text)
+{
+    static const QString formulaStart = QStringLiteral("=+-@\t\r\n");
+    if (!text.isEmpty() && formulaStart.contains(text.front()))
+        return QLatin1Char('\'') + text;
+    return text;
+}
+
 QByteArray Encode(const FiringRecord &record, quint8 language, const QString &console)
 {
     using namespace FiringTexts;
@@ -52,9 +60,9 @@ QByteArray Encode(const FiringRecord &record, quint8 language, const QString &co
     QString out;
     out += commentRow({t(RecordTitle), console});
     out += commentRow({t(Furnace), FurnaceText(facts, language)});
-    out += commentRow({t(Port), facts.port});
-    out += commentRow({t(Mass), facts.massName});
-    out += commentRow({t(Layer), facts.layerName});
+    out += commentRow({t(Port), Name(facts.port)});
+    out += commentRow({t(Mass), Name(facts.massName)});
+    out += commentRow({t(Layer), Name(facts.layerName)});
     out += commentRow({t(ProgramNumber), QString::number(facts.record.ProgNumber)});
     out += commentRow({t(Start), trace.startedAt().toString(DateTimeFormat)});
     out += commentRow({t(End), trace.endedAt().toString(DateTimeFormat)});

@@ -23,6 +23,10 @@ QByteArray Encode(const FiringRecord &record, quint8 language, const QString &co
 
 /// One CSV field, quoted when it has to be.
 QString Field(const QString &text);
+/// A name as a CSV field's text: one that a spreadsheet would take for a formula (it begins
+/// with "=", "+", "-", "@", a tab or a line break) gets a leading "'", so that opening the file
+/// never runs what a masses file brought in.
+QString Name(const QString &text);
 
 } // namespace RecordCsv
 

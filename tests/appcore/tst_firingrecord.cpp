@@ -104,6 +104,10 @@ void TestFiringRecord::csvByValue()
     QVERIFY(has("# Furnace,ZKV4.6 v:1.02"));
     QVERIFY(has("# Mass,\"Dentine, \"\"A2\"\"\""));
     QVERIFY(has("# Layer,Glaze/Stain 1"));
+    // A name a spreadsheet would run as a formula is only text.
+    QCOMPARE(RecordCsv::Name(QStringLiteral("=HYPERLINK(\"x\")")),
+             QStringLiteral("'=HYPERLINK(\"x\")"));
+    QCOMPARE(RecordCsv::Name(QStringLiteral("A-2")), QStringLiteral("A-2"));
     QVERIFY(has("# Start,2026-03-07 10:15:02"));
     QVERIFY(has("# End,2026-03-07 10:16:37"));
     QVERIFY(has("# Duration,0:01:35"));
