@@ -11,6 +11,8 @@ PACKAGES := cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev libqt6svg6
             libgl-dev fonts-dejavu-core
 # Window titles are tested under an X server of the test's own.
 PACKAGES += xvfb xauth x11-utils
+# The firing report's tests read the PDF's text and pages with pdftotext.
+PACKAGES += poppler-utils
 
 .PHONY: all deps configure build run test clean format bench fuzz
 

@@ -101,6 +101,7 @@ TForm1::TForm1(ConsoleOptions options, Dialogs &dialogs, QWidget *parent)
     connectTransferHandlers();
     connectServiceHandlers();
     connectRunView();
+    connectRecordHandlers();
     connect(m_link.get(), &Link::portFailed, this, &TForm1::onPortFailed);
     // Every request sent restarts the watchdog: its tick comes 800 ms after the last send.
     connect(m_link.get(), &Link::requestSent, Timer1, qOverload<>(&QTimer::start));
@@ -726,6 +727,7 @@ void TForm1::ReLanguageForm1()
     ReLanguageLibrary();
     ReLanguageTransfer();
     ReLanguageRunView();
+    ReLanguageRecords();
 }
 
 void TForm1::sbFullViewClick()

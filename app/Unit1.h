@@ -2,7 +2,7 @@
 
 #include "consolestate.h"
 #include "dialogs.h"
-#include "firingtrace.h"
+#include "firingrecord.h"
 #include "libraryselection.h"
 #include "masslibrary.h"
 #include "runmonitor.h"
@@ -35,6 +35,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QStatusBar;
+class QSystemTrayIcon;
 class QTimer;
 class QToolButton;
 
@@ -51,6 +52,15 @@ struct ConsoleOptions {
     std::optional<QString> massesFile;
     /// Speed of the built-in simulator: simulated seconds per real second.
     double simulatorSpeed = 1.0;
+
+    // Firing records.
+    /// Folder in which every ended firing is also saved as CSV and PDF (`--record-dir`); none
+    /// when empty.
+    QString recordDir;
+    /// How the end of a firing (finished, or a fault) asks for attention while the main window
+    /// is not active, with the stage or fault text. By default the task bar's alert and, where
+    /// the desktop has a system tray, a tray message.
+    std::function<void(const QString &text)> endAlert;
 };
 
 /// The main window: the mass library editor, the parameter fields, the firing curve, the run
@@ -182,11 +192,22 @@ public:
 
     // --- run view: title, run panel, measured curve, live values (Unit1_runview.cpp) -------
     /// The samples of the last run started from this window (kept until the next start).
-    const FiringTrace &firingTrace() const { return m_trace; }
+    const FiringTrace &firingTrace() const { return m_firingRecord.trace(); }
     /// The window's size when it opens on a screen with `available` room: the design size, or
     /// larger on a larger screen, so that the firing curve gets room.
     static QSize OpeningSize(const QRect &available);
     // --- end run view ---------------------------------------------------------------------
+
+    // --- firing records: CSV, PDF report, printing, auto-save, end alert (Unit1_records.cpp)
+    /// The record of the last firing started from this window (kept until the next start).
+    const FiringRecord &firingRecord() const { return m_firingRecord; }
+    /// File → Save firing record...: the record as a CSV file.
+    void mmSaveRecordClick();
+    /// File → Firing report (PDF)...: the one-page report as a PDF file.
+    void mmRecordPdfClick();
+    /// File → Print...: the same page through the print dialog.
+    void mmPrintRecordClick();
+    // --- end firing records ---------------------------------------------------------------
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -399,7 +420,8 @@ private:
     double runClockNow() const;
 
     QString m_caption; ///< "ZKV4.6 CONSOLE", or with the opened port
-    FiringTrace m_trace;
+    /// The last firing: its facts, samples (which the measured curve draws) and events.
+    FiringRecord m_firingRecord;
     /// The record of the layer that ran; kept so that it cannot be mistaken for another one.
     std::shared_ptr<ProgParam> m_ranRecord;
     QElapsedTimer m_runTimer;
@@ -420,6 +442,35 @@ private:
     void onPortReopened();
     std::unique_ptr<PortReconnector> m_reconnector;
     // --- end reconnecting (private) -------------------------------------------------------
+
+    // --- firing records (private) ---------------------------------------------------------
+    /// Adds the record items to the File menu and follows the link for the record's events
+    /// (called once by the constructor).
+    void connectRecordHandlers();
+    /// The record items' texts in the current language.
+    void ReLanguageRecords();
+    /// What the record of a firing starting now holds: mass, layer, record, port, furnace.
+    FiringFacts firingFacts() const;
+    /// The record items are enabled while a record exists.
+    void enableRecordActions();
+    /// A run ended with `kind` (Fault, Abort or Finished): the alert and the automatic save.
+    void recordEnded(RecordEventKind kind, const QString &text);
+    /// Saves `record` into the record folder as CSV and PDF; failures are logged.
+    void autoSaveRecord(const FiringRecord &record);
+    void alertRunEnded(const QString &text);
+    /// "ZKV4.6 CONSOLE 1.0.0".
+    QString consoleName() const;
+    /// Folder and name the save dialog proposes for a record file with `suffix`.
+    QString proposedRecordPath(const QString &suffix) const;
+    /// Writes a record file the user asked for; a failure is shown in a box.
+    bool writeRecordFile(const QString &path, const QByteArray &bytes);
+
+    QAction *mmSaveRecord = nullptr;
+    QAction *mmRecordPdf = nullptr;
+    QAction *mmPrintRecord = nullptr;
+    QString m_lastRecordFolder;
+    QSystemTrayIcon *m_trayIcon = nullptr;
+    // --- end firing records (private) -----------------------------------------------------
 
     // --- service windows (private) --------------------------------------------------------
     void connectServiceHandlers();

@@ -72,7 +72,7 @@ double TForm1::runClockNow() const
 
 void TForm1::startRunView()
 {
-    m_trace.start(QDateTime::currentDateTime());
+    m_firingRecord.start(firingFacts(), QDateTime::currentDateTime());
     m_ranRecord = m_selection.CurrentParams;
     m_runSeconds = 0;
     m_statusAt = 0;
@@ -81,27 +81,37 @@ void TForm1::startRunView()
     m_runTimer.start();
     m_remainingKnown = false;
     m_stale |= LiveDisplay::RunStage | LiveDisplay::RunRemaining;
-    pbGraph->setMeasuredTrace(&m_trace, m_ranRecord.get());
+    pbGraph->setMeasuredTrace(&m_firingRecord.trace(), m_ranRecord.get());
     applyStaleLooks();
     showRunPanel();
+    enableRecordActions();
 }
 
 void TForm1::endRunView(RunOutcome outcome, const QString &detail)
 {
-    if (!m_trace.running())
+    if (!m_firingRecord.running())
         return;
-    m_trace.finish(outcome, QDateTime::currentDateTime(), detail);
+    const RecordEventKind kind = outcome == RunOutcome::Fault      ? RecordEventKind::Fault
+                                 : outcome == RunOutcome::Finished ? RecordEventKind::Finished
+                                                                   : RecordEventKind::Abort;
+    m_firingRecord.addEvent(kind, QDateTime::currentDateTime(), detail);
     showRunPanel();
+    recordEnded(kind, detail);
 }
 
 void TForm1::sampleRun(bool timedOut)
 {
-    if (!m_console.ProgramRunning || !m_trace.running())
+    FiringTrace &trace = m_firingRecord.trace();
+    if (!m_console.ProgramRunning || !trace.running())
         return;
     // The run clock counts furnace time, also over silent ticks.
     m_runSeconds += double(m_runTimer.restart()) / 1000.0 * furnaceTimeScale();
-    if (timedOut)
+    // A silent tick is a loss of the link; the first answered one after it, its return.
+    if (timedOut) {
+        m_firingRecord.addEvent(RecordEventKind::LinkLost, QDateTime::currentDateTime());
         return;
+    }
+    m_firingRecord.addEvent(RecordEventKind::LinkBack, QDateTime::currentDateTime());
     const FurnaceImage &image = m_link->image();
     TraceSample sample;
     // Time-stamped when the reading came, not at the tick (on a fast simulator the two are far
@@ -116,13 +126,13 @@ void TForm1::sampleRun(bool timedOut)
     if (m_ranRecord)
         sample.StageText = Texts::StageText(image.CurrentZone, *m_ranRecord, m_console.Language)
                                .value_or(QString());
-    if (sample.StageText.isEmpty() && !m_trace.samples().isEmpty())
-        sample.StageText = m_trace.samples().constLast().StageText;
+    if (sample.StageText.isEmpty() && !trace.samples().isEmpty())
+        sample.StageText = trace.samples().constLast().StageText;
     sample.ChamberTemp = image.ChamberTemp;
     sample.Vacuum = image.Vacuum;
     sample.ChamberStatus = image.ChamberStatus;
     sample.ControllerMode = image.ControllerMode;
-    m_trace.add(sample);
+    trace.add(sample);
 }
 
 void TForm1::updateRunView(bool timedOut, const QString &title)
@@ -143,7 +153,7 @@ void TForm1::onRunViewReply(const DecodeResult &result)
 {
     if (!result.applied)
         return;
-    if (m_trace.running()) {
+    if (m_firingRecord.running()) {
         if (result.type == 70)
             m_remainingKnown = true;
         else if (result.type == 3)
@@ -164,7 +174,7 @@ void TForm1::showRunPanel()
 {
     const FurnaceImage &image = m_link->image();
     RunPanelInput input;
-    input.trace = &m_trace;
+    input.trace = &m_firingRecord.trace();
     input.elapsedSeconds = m_runSeconds;
     input.zone = image.CurrentZone;
     if (m_remainingKnown)

@@ -4,6 +4,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -55,6 +56,12 @@ CommandLine ParseCommandLine(int argc, char **argv)
         QStringLiteral("open"), QStringLiteral("Open the masses FILE at start instead of asking."),
         QStringLiteral("FILE"));
     parser.addOption(openOption);
+    const QCommandLineOption recordDirOption(
+        QStringLiteral("record-dir"),
+        QStringLiteral("Also save every ended firing into the folder DIR, as a CSV record and a "
+                       "PDF report."),
+        QStringLiteral("DIR"));
+    parser.addOption(recordDirOption);
     for (const char *name : QtValueOptions) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -94,6 +101,13 @@ CommandLine ParseCommandLine(int argc, char **argv)
         options.port = SimulatorPortName;
     if (parser.isSet(openOption))
         options.massesFile = parser.value(openOption);
+    if (parser.isSet(recordDirOption)) {
+        const QString folder = parser.value(recordDirOption);
+        if (folder.trimmed().isEmpty())
+            return refuse(QStringLiteral("--record-dir takes a folder."));
+        // Fixed now: a later change of the working folder does not move the records.
+        options.recordDir = QFileInfo(folder).absoluteFilePath();
+    }
     bool speedOk = false;
     options.simulatorSpeed = parser.value(speedOption).toDouble(&speedOk);
     if (!speedOk || options.simulatorSpeed < 0 || options.simulatorSpeed > 10000)

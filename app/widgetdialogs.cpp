@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPrintDialog>
 
 namespace
 {
@@ -130,4 +131,10 @@ std::optional<QString> WidgetDialogs::selectPort(QWidget *parent, quint8 &langua
 int WidgetDialogs::showModal(QDialog &window)
 {
     return window.exec();
+}
+
+bool WidgetDialogs::choosePrinter(QWidget *parent, QPrinter &printer)
+{
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
 }

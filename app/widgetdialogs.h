@@ -26,6 +26,7 @@ public:
     std::optional<QString> selectPort(QWidget *parent, quint8 &language,
                                       const PortWindowHooks &hooks) override;
     int showModal(QDialog &window) override;
+    bool choosePrinter(QWidget *parent, QPrinter &printer) override;
 
 private:
     struct Windows;

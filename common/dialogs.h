@@ -7,6 +7,7 @@
 #include <optional>
 
 class QDialog;
+class QPrinter;
 class QWidget;
 
 /// What the name dialog is asked for: its caption, prompt, note, whether only digits may be
@@ -89,5 +90,14 @@ public:
     {
         Q_UNUSED(window);
         return 0;
+    }
+
+    /// The print dialog for `printer`: true when the user chose to print, with the choices
+    /// made in `printer`.
+    virtual bool choosePrinter(QWidget *parent, QPrinter &printer)
+    {
+        Q_UNUSED(parent);
+        Q_UNUSED(printer);
+        return false;
     }
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "curveframe.h"
+#include "curvepainter.h"
 #include "curveviewstate.h"
 #include "firingtrace.h"
 #include "progparam.h"
@@ -12,8 +13,8 @@ class QPainter;
 /// The firing-curve graph of the main window (objectName "pbGraph"): draws the selected layer's
 /// curve with its vacuum markers, the executed part of a running program, the measured
 /// temperature of the run, a light grid, both axes with their units and a legend, and zooms
-/// around a clicked point. The geometry comes from BuildCurveFrame and the overlay functions;
-/// this class only paints it.
+/// around a clicked point. The geometry comes from BuildCurveFrame and the overlay functions,
+/// the drawing from FiringCurvePainter (which the firing report uses too).
 ///
 /// The record is owned by the caller (the main window) and must stay valid while it is set; the
 /// caller calls update() after changing it and TotalScale() to reset the view. Setting a record
@@ -72,6 +73,8 @@ protected:
 
 private:
     QColor backgroundColor() const;
+    /// What a paint of the widget shows now.
+    CurvePaintInput paintInput() const;
 
     const ProgParam *m_record = nullptr;
     const FiringTrace *m_trace = nullptr;

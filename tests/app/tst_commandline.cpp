@@ -17,7 +17,7 @@ void TestCommandLine::withoutDisplay_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<bool>("toStdout"); // where the text goes; else standard error
     QTest::addColumn<QStringList>("says");
-    const QStringList usage{"Usage:", "--port <DEVICE>", "--open <FILE>"};
+    const QStringList usage{"Usage:", "--port <DEVICE>", "--open <FILE>", "--record-dir <DIR>"};
     QTest::newRow("--help") << QStringList{"--help"} << 0 << true << usage;
     QTest::newRow("--version") << QStringList{"--version"} << 0 << true
                                << QStringList{"zkv-console " ZKV_VERSION};
@@ -27,6 +27,8 @@ void TestCommandLine::withoutDisplay_data()
         << QStringList{"--bogus"} << 2 << false << (QStringList{"Unknown option 'bogus'"} + usage);
     QTest::newRow("missing value") << QStringList{"--port"} << 2 << false
                                    << (QStringList{"Missing value after '--port'"} + usage);
+    QTest::newRow("empty record folder") << QStringList{"--record-dir", ""} << 2 << false
+                                         << (QStringList{"--record-dir takes a folder"} + usage);
     QTest::newRow("bad speed") << QStringList{"--sim-speed", "fast"} << 2 << false
                                << (QStringList{"--sim-speed takes a factor"} + usage);
 }

@@ -128,6 +128,19 @@ public:
         return window.result();
     }
 
+    /// The print dialog: each answer sets the printer up as the user would (a test prints to a
+    /// file) and says whether to print; a print dialog without an answer is unexpected.
+    QList<std::function<bool(QPrinter &)>> printAnswers;
+    bool choosePrinter(QWidget *, QPrinter &printer) override
+    {
+        record({QStringLiteral("print"), Icon::Information, {}, {}});
+        if (printAnswers.isEmpty()) {
+            unexpected << QStringLiteral("print dialog");
+            return false;
+        }
+        return printAnswers.takeFirst()(printer);
+    }
+
     /// Closes the oldest non-blocking box as the user would.
     bool closeOldestBox()
     {

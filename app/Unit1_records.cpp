@@ -1,0 +1,267 @@
+// Main window: the record of each firing. Saved as CSV, exported as a one-page PDF report or
+// printed from the File menu, saved by itself into the record folder when one was given, and
+// an alert when a firing ends while the window is in the background.
+
+#include "Unit1.h"
+
+#include "firingreport.h"
+#include "link.h"
+#include "recordcsv.h"
+#include "recordformat.h"
+#include "texts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QMenu>
+#include <QPageSize>
+#include <QPrinter>
+#include <QStandardPaths>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+namespace
+{
+
+/// Hides the tray icon of an alert once the window is active again.
+class ActivationWatcher : public QObject
+{
+public:
+    ActivationWatcher(QWidget *window, std::function<void()> activated)
+        : QObject(window)
+        , m_activated(std::move(activated))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::WindowActivate)
+            m_activated();
+        return false;
+    }
+
+private:
+    std::function<void()> m_activated;
+};
+
+/// A menu text without its trailing dots: the title of the dialog the item opens.
+QString dialogTitle(const QString &menuText)
+{
+    QString title = menuText;
+    while (title.endsWith(QLatin1Char('.')))
+        title.chop(1);
+    return title;
+}
+
+} // namespace
+
+void TForm1::connectRecordHandlers()
+{
+    auto action = [this](const char *name, const QKeySequence &keys) {
+        auto *a = new QAction(this);
+        a->setObjectName(QString::fromLatin1(name));
+        if (!keys.isEmpty())
+            a->setShortcut(keys);
+        a->setEnabled(false);
+        return a;
+    };
+    mmSaveRecord = action("mmSaveRecord", {});
+    mmRecordPdf = action("mmRecordPdf", {});
+    mmPrintRecord = action("mmPrintRecord", QKeySequence::Print);
+    // Between the masses items and Exit, in a section of their own.
+    const QList<QAction *> items = mmFile->actions();
+    const qsizetype exit = items.indexOf(mmExit);
+    QAction *before = exit > 0 && items[exit - 1]->isSeparator() ? items[exit - 1] : mmExit;
+    mmFile->insertSeparator(before);
+    mmFile->insertActions(before, {mmSaveRecord, mmRecordPdf, mmPrintRecord});
+    connect(mmSaveRecord, &QAction::triggered, this, &TForm1::mmSaveRecordClick);
+    connect(mmRecordPdf, &QAction::triggered, this, &TForm1::mmRecordPdfClick);
+    connect(mmPrintRecord, &QAction::triggered, this, &TForm1::mmPrintRecordClick);
+
+    // A failed port is a lost link as much as a silent furnace.
+    connect(m_link.get(), &Link::portFailed, this, [this] {
+        m_firingRecord.addEvent(RecordEventKind::LinkLost, QDateTime::currentDateTime());
+    });
+    // A furnace that identifies itself only after the start is still the furnace that fired.
+    connect(m_link.get(), &Link::replyDecoded, this, [this](const DecodeResult &result) {
+        if (result.applied && result.type == 1) {
+            const FurnaceImage &image = m_link->image();
+            m_firingRecord.noteFurnace(image.FurnaceModelName, image.VersionMajor,
+                                       image.VersionMinor);
+        }
+    });
+    new ActivationWatcher(this, [this] {
+        if (m_trayIcon)
+            m_trayIcon->hide();
+    });
+}
+
+void TForm1::ReLanguageRecords()
+{
+    mmSaveRecord->setText(tx(FiringTexts::SaveRecord));
+    mmRecordPdf->setText(tx(FiringTexts::ReportPdf));
+    mmPrintRecord->setText(tx(FiringTexts::Print));
+}
+
+void TForm1::enableRecordActions()
+{
+    const bool exists = m_firingRecord.exists();
+    for (QAction *a : {mmSaveRecord, mmRecordPdf, mmPrintRecord})
+        a->setEnabled(exists);
+}
+
+FiringFacts TForm1::firingFacts() const
+{
+    FiringFacts facts;
+    facts.massName = m_library.massName(m_selection.CurrentMass);
+    facts.layerName = m_library.layerNames(m_selection.CurrentMass).value(m_selection.CurrentLayer);
+    if (m_selection.CurrentParams)
+        facts.record = *m_selection.CurrentParams;
+    facts.port = m_link->state().PortName;
+    const FurnaceImage &image = m_link->image();
+    facts.furnaceModel = image.FurnaceModelName;
+    facts.versionMajor = image.VersionMajor;
+    facts.versionMinor = image.VersionMinor;
+    return facts;
+}
+
+QString TForm1::consoleName() const
+{
+    return (QString::fromLatin1(Texts::ProgramTitle) + QLatin1Char(' ') +
+            QCoreApplication::applicationVersion())
+        .trimmed();
+}
+
+void TForm1::recordEnded(RecordEventKind kind, const QString &text)
+{
+    enableRecordActions();
+    if (!m_options.recordDir.isEmpty()) {
+        // After the tick that ended the run; the copy keeps this record whatever comes next.
+        QTimer::singleShot(0, this, [this, record = m_firingRecord] { autoSaveRecord(record); });
+    }
+    if (kind == RecordEventKind::Abort || isActiveWindow())
+        return;
+    const QString shown =
+        kind == RecordEventKind::Fault
+            ? text
+            : Texts::StageText(19, m_firingRecord.facts().record, m_console.Language)
+                  .value_or(QString());
+    alertRunEnded(shown);
+}
+
+void TForm1::alertRunEnded(const QString &text)
+{
+    if (m_options.endAlert) {
+        m_options.endAlert(text);
+        return;
+    }
+    QApplication::alert(this);
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        return;
+    if (!m_trayIcon) {
+        m_trayIcon = new QSystemTrayIcon(windowIcon(), this);
+        m_trayIcon->setObjectName(QStringLiteral("RecordTrayIcon"));
+        auto bringBack = [this] {
+            showNormal();
+            raise();
+            activateWindow();
+        };
+        connect(m_trayIcon, &QSystemTrayIcon::activated, this, bringBack);
+        connect(m_trayIcon, &QSystemTrayIcon::messageClicked, this, bringBack);
+    }
+    m_trayIcon->setToolTip(QString::fromLatin1(Texts::ProgramTitle));
+    m_trayIcon->show();
+    m_trayIcon->showMessage(QString::fromLatin1(Texts::ProgramTitle), text,
+                            QSystemTrayIcon::Information);
+}
+
+void TForm1::autoSaveRecord(const FiringRecord &record)
+{
+    const quint8 lang = m_console.Language;
+    const QString folder = m_options.recordDir;
+    if (!QDir().mkpath(folder)) {
+        log(FiringTexts::NotSaved.text(lang).arg(QDir::toNativeSeparators(folder),
+                                                 FiringTexts::FolderFailed.text(lang)));
+        return;
+    }
+    const QString console = consoleName();
+    const std::pair<QString, QByteArray> files[] = {
+        {QStringLiteral("csv"), RecordCsv::Encode(record, lang, console)},
+        {QStringLiteral("pdf"), FiringReport::Pdf(record, lang, console)},
+    };
+    for (const auto &[suffix, bytes] : files) {
+        const QString path = UniqueRecordPath(folder, ProposedRecordName(record, suffix));
+        const QString error =
+            bytes.isEmpty() ? tx(FiringTexts::PdfFailed) : SaveRecordFile(path, bytes);
+        const QString shown = QDir::toNativeSeparators(path);
+        log(error.isEmpty() ? FiringTexts::Saved.text(lang).arg(shown)
+                            : FiringTexts::NotSaved.text(lang).arg(shown, error));
+    }
+}
+
+QString TForm1::proposedRecordPath(const QString &suffix) const
+{
+    QString folder = m_lastRecordFolder;
+    if (folder.isEmpty())
+        folder = m_options.recordDir;
+    if (folder.isEmpty())
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty())
+        folder = QDir::homePath();
+    return QDir(folder).filePath(ProposedRecordName(m_firingRecord, suffix));
+}
+
+bool TForm1::writeRecordFile(const QString &path, const QByteArray &bytes)
+{
+    const QString error =
+        bytes.isEmpty() ? tx(FiringTexts::PdfFailed) : SaveRecordFile(path, bytes);
+    if (!error.isEmpty()) {
+        m_dialogs.message(this, Dialogs::Icon::Error, tx(Texts::ErrorCaption),
+                          tx(FiringTexts::SaveFailed).arg(QDir::toNativeSeparators(path), error));
+        return false;
+    }
+    m_lastRecordFolder = QFileInfo(path).absolutePath();
+    log(tx(FiringTexts::Saved).arg(QDir::toNativeSeparators(path)));
+    return true;
+}
+
+void TForm1::mmSaveRecordClick()
+{
+    if (!m_firingRecord.exists())
+        return;
+    const QString path = m_dialogs.saveFileNameProposing(
+        this, dialogTitle(tx(FiringTexts::SaveRecord)), tx(FiringTexts::CsvFilter),
+        QStringLiteral("csv"), proposedRecordPath(QStringLiteral("csv")));
+    if (path.isEmpty())
+        return;
+    writeRecordFile(path, RecordCsv::Encode(m_firingRecord, m_console.Language, consoleName()));
+}
+
+void TForm1::mmRecordPdfClick()
+{
+    if (!m_firingRecord.exists())
+        return;
+    const QString path = m_dialogs.saveFileNameProposing(
+        this, dialogTitle(tx(FiringTexts::ReportPdf)), tx(FiringTexts::PdfFilter),
+        QStringLiteral("pdf"), proposedRecordPath(QStringLiteral("pdf")));
+    if (path.isEmpty())
+        return;
+    writeRecordFile(path, FiringReport::Pdf(m_firingRecord, m_console.Language, consoleName()));
+}
+
+void TForm1::mmPrintRecordClick()
+{
+    if (!m_firingRecord.exists())
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    if (!m_dialogs.choosePrinter(this, printer))
+        return;
+    if (!FiringReport::Print(printer, m_firingRecord, m_console.Language, consoleName()))
+        m_dialogs.message(this, Dialogs::Icon::Error, tx(Texts::ErrorCaption),
+                          tx(FiringTexts::PrintFailed));
+}

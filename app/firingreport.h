@@ -1,0 +1,33 @@
+#pragma once
+
+#include "firingrecord.h"
+
+#include <QByteArray>
+#include <QSizeF>
+#include <QString>
+
+class QPainter;
+class QPrinter;
+
+/// The firing report: one A4 page with the run's facts, the mass and layer, the twenty
+/// parameters in their groups, the firing curve (drawn by the graph's own painter: plan,
+/// executed path, measured temperature, vacuum markers) and the events.
+namespace FiringReport
+{
+
+/// The page in its own units (A4 at 96 units per inch); painting scales it to the device.
+inline constexpr QSizeF PageSize(794, 1123);
+
+/// Paints the report on `painter`, whose device has `deviceSize` px, scaled to fit and
+/// centred across. `console` names the program ("ZKV4.6 CONSOLE 1.0.0").
+void Paint(QPainter &painter, const QSizeF &deviceSize, const FiringRecord &record, quint8 language,
+           const QString &console);
+
+/// The report as a one-page A4 PDF document; empty when it could not be made.
+QByteArray Pdf(const FiringRecord &record, quint8 language, const QString &console);
+
+/// Prints the report on `printer` (set up by the print dialog); false when the printer could
+/// not be started.
+bool Print(QPrinter &printer, const FiringRecord &record, quint8 language, const QString &console);
+
+} // namespace FiringReport

@@ -1,0 +1,233 @@
+// The record of a firing as the main window keeps it: a whole firing on the built-in simulator
+// with a lost link, saved as CSV, exported as a PDF report, printed, saved by itself into the
+// record folder, and the alert at its end; a fault that ends the record in Russian.
+
+#include "Unit1.h"
+#include "consolelines.h"
+#include "furnacecontroller.h"
+#include "link.h"
+#include "recordformat.h"
+#include "scripteddialogs.h"
+#include "simulatorline.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace
+{
+
+/// A console on the built-in simulator with the demo library open, the first layer of the
+/// second mass selected, and firings saved into `recordDir`.
+struct RecordConsole {
+    ScriptedDialogs dialogs;
+    SimulatorLine *sim = nullptr;
+    std::unique_ptr<TForm1> form;
+    QStringList alerts;
+
+    RecordConsole(double speed, const QString &recordDir)
+    {
+        ConsoleOptions options;
+        options.port = SimulatorPortName;
+        options.lineFactory = [this, speed](const QString &) {
+            auto line = std::make_unique<SimulatorLine>();
+            line->controller().setSpeed(speed);
+            sim = line.get();
+            return line;
+        };
+        options.massesFile = QStringLiteral(ZKV_SOURCE_DIR "/examples/demo.zkv");
+        options.recordDir = recordDir;
+        options.endAlert = [this](const QString &text) { alerts << text; };
+        form = std::make_unique<TForm1>(std::move(options), dialogs);
+        get<QListWidget>("lbNames")->setCurrentRow(1);
+        form->lbNamesClick();
+        get<QListWidget>("lbLayers")->setCurrentRow(0);
+        form->lbLayersClick();
+    }
+    template<typename T>
+    T *get(const char *name) const
+    {
+        return form->findChild<T *>(QString::fromLatin1(name));
+    }
+    QString log() const { return get<QPlainTextEdit>("mMessage")->toPlainText(); }
+    FurnaceController &controller() { return sim->controller(); }
+};
+
+/// The text of a PDF file and its number of pages, by pdftotext.
+struct PdfText {
+    QString text;
+    int pages = 0;
+};
+PdfText pdfText(const QString &path)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("pdftotext"),
+               {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
+    if (!tool.waitForFinished(20000) || tool.exitCode() != 0)
+        return {};
+    const QString text = QString::fromUtf8(tool.readAllStandardOutput());
+    return {text, int(text.count(QLatin1Char('\f')))};
+}
+
+QList<RecordEventKind> kindsOf(const FiringRecord &record)
+{
+    QList<RecordEventKind> kinds;
+    for (const RecordEvent &e : record.events())
+        kinds << e.kind;
+    return kinds;
+}
+
+} // namespace
+
+class TestRecords : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void wholeFiringRecordedSavedAndPrinted();
+    void faultEndsTheRecordAndAFailedSaveIsLogged();
+};
+
+void TestRecords::initTestCase()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed: `make deps` installs it");
+}
+
+void TestRecords::wholeFiringRecordedSavedAndPrinted()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString autoDir = dir.filePath(QStringLiteral("records"));
+    RecordConsole c(400, autoDir);
+    auto *save = c.get<QAction>("mmSaveRecord");
+    QVERIFY(!save->isEnabled()); // no firing yet
+    QCOMPARE(save->text(), QStringLiteral("Save firing record..."));
+    c.controller().furnace().advance(600); // up to the support temperature
+    c.form->sbStartPrgClick();
+
+    // Silent for a while in the middle of the firing, then answering again.
+    QTRY_VERIFY_WITH_TIMEOUT(c.form->firingTrace().samples().size() >= 3, 10000);
+    c.controller().faults().noReply = true;
+    QTRY_VERIFY_WITH_TIMEOUT(c.form->firingRecord().linkLost(), 5000);
+    c.controller().faults().noReply = false;
+    QTRY_VERIFY_WITH_TIMEOUT(!c.form->console().ProgramRunning, 60000);
+
+    const FiringRecord &record = c.form->firingRecord();
+    QCOMPARE(record.trace().outcome(), RunOutcome::Finished);
+    QCOMPARE(kindsOf(record),
+             (QList<RecordEventKind>{RecordEventKind::Start, RecordEventKind::LinkLost,
+                                     RecordEventKind::LinkBack, RecordEventKind::Finished}));
+    QCOMPARE(record.facts().massName, QStringLiteral("Dentine"));
+    QCOMPARE(record.facts().layerName, QStringLiteral("Dentine 1"));
+    QCOMPARE(record.facts().port, SimulatorPortName);
+    QVERIFY(!record.facts().furnaceModel.isEmpty());
+    QCOMPARE(record.facts().record, *c.form->selection().CurrentParams);
+    // One sample per answered tick, the program's steps in order up to the last.
+    const QList<TraceSample> &samples = record.trace().samples();
+    QVERIFY2(samples.size() > 5, qPrintable(QString::number(samples.size())));
+    for (qsizetype i = 1; i < samples.size(); ++i)
+        QVERIFY(samples[i].CurrentZone >= samples[i - 1].CurrentZone);
+    QCOMPARE(samples.constLast().CurrentZone, quint8(19));
+    QCOMPARE(samples.constLast().StageText, QStringLiteral("Program finished"));
+    // The window was in the background: the alert says the program finished.
+    QCOMPARE(c.alerts, QStringList{QStringLiteral("Program finished")});
+
+    // Saved by itself into the record folder, once as CSV and once as PDF.
+    const QString base = QDir(autoDir).filePath(ProposedRecordName(record, QString()));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(base + QStringLiteral("pdf")), 5000);
+    QVERIFY(QFile::exists(base + QStringLiteral("csv")));
+    QCOMPARE(c.log().count(QStringLiteral(" Firing record saved: ")), 2);
+    const PdfText report = pdfText(base + QStringLiteral("pdf"));
+    QCOMPARE(report.pages, 1);
+    const QString heatRate = QStringLiteral("%1 °C/min").arg(record.facts().record.HeatRate);
+    for (const QString &text :
+         {QStringLiteral("Firing report"), QStringLiteral("Mass: Dentine"),
+          QStringLiteral("Layer: Dentine 1"), QStringLiteral("Program finished"),
+          QStringLiteral("Furnace not answering"), heatRate})
+        QVERIFY2(report.text.contains(text), qPrintable(text));
+
+    // File → Save firing record... proposes date, time, mass and layer in the record folder.
+    QVERIFY(save->isEnabled());
+    const QString csv = dir.filePath(QStringLiteral("mine.csv"));
+    c.dialogs.saveAnswers << csv;
+    save->trigger();
+    QCOMPARE(c.dialogs.saveProposals.constLast(),
+             QDir(autoDir).filePath(ProposedRecordName(record, QStringLiteral("csv"))));
+    QFile file(csv);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF# Firing record,ZKV4.6 CONSOLE"));
+    QVERIFY(bytes.contains("\r\n# Outcome,Program finished\r\n"));
+    QCOMPARE(bytes.count("\r\n") - bytes.count("\r\n# ") - 1, samples.size() + 1);
+
+    // Print...: the same page, here on a PDF printer.
+    const QString printed = dir.filePath(QStringLiteral("printed.pdf"));
+    c.dialogs.printAnswers << [&printed](QPrinter &printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printed);
+        return true;
+    };
+    c.get<QAction>("mmPrintRecord")->trigger();
+    const PdfText page = pdfText(printed);
+    QCOMPARE(page.pages, 1);
+    QVERIFY(page.text.contains(QStringLiteral("Dentine 1")));
+    QVERIFY2(c.dialogs.unexpected.isEmpty(), qPrintable(c.dialogs.unexpected.join('\n')));
+    QCOMPARE(c.dialogs.boxCount(), 0);
+
+    // The next start forgets the record.
+    c.form->sbStartPrgClick();
+    QCOMPARE(kindsOf(c.form->firingRecord()), QList<RecordEventKind>{RecordEventKind::Start});
+}
+
+void TestRecords::faultEndsTheRecordAndAFailedSaveIsLogged()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // A record folder that cannot be made: below a plain file.
+    const QString blocker = dir.filePath(QStringLiteral("file"));
+    QFile(blocker).open(QIODevice::WriteOnly);
+    RecordConsole c(1, blocker + QStringLiteral("/records"));
+    c.form->setLanguage(0);
+    c.form->sbStartPrgClick();
+    QTRY_COMPARE_WITH_TIMEOUT(c.controller().furnace().ControllerMode(), quint8(32), 3000);
+    c.controller().furnace().raiseFault(12);
+    QTRY_COMPARE_WITH_TIMEOUT(c.dialogs.callsOf(QStringLiteral("later")).size(), 1, 3000);
+
+    const FiringRecord &record = c.form->firingRecord();
+    const QString fault = QStringLiteral("Сработала защита от перегрева");
+    QCOMPARE(record.trace().outcome(), RunOutcome::Fault);
+    QCOMPARE(record.events().constLast().detail, fault);
+    QCOMPARE(c.alerts, QStringList{fault});
+    // No box mid-run for the failed save: a line in the log.
+    QTRY_VERIFY_WITH_TIMEOUT(c.log().contains(QStringLiteral("протокол обжига не сохранён")), 3000);
+    QCOMPARE(c.dialogs.boxCount(), 1);
+
+    // Closing the fault box ends the run; the record stays as the fault left it.
+    QVERIFY(c.dialogs.closeOldestBox());
+    QCOMPARE(record.trace().outcome(), RunOutcome::Fault);
+    const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+    c.dialogs.saveAnswers << pdf;
+    c.get<QAction>("mmRecordPdf")->trigger();
+    const PdfText report = pdfText(pdf);
+    QCOMPARE(report.pages, 1);
+    QVERIFY2(report.text.contains(QStringLiteral("Неисправность: ") + fault),
+             qPrintable(report.text));
+    QVERIFY(report.text.contains(QStringLiteral("Протокол обжига")));
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    TestRecords test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_records.moc"
