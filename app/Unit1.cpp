@@ -9,8 +9,8 @@
 #include "link.h"
 #include "logtime.h"
 #include "parametercolumns.h"
-#include "runpanel.h"
 #include "portreconnector.h"
+#include "runpanel.h"
 #include "texts.h"
 #include "transfersequence.h"
 
