@@ -1,10 +1,8 @@
 #include "recordcsv.h"
 
 #include "filesync.h"
-#include "massesfile.h"
 #include "recordformat.h"
 
-#include <QSaveFile>
 #include <QStringList>
 
 namespace
@@ -116,18 +114,5 @@ QByteArray Encode(const FiringRecord &record, quint8 language, const QString &co
 
 QString SaveRecordFile(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
-    // A folder may let an existing file be written but no new file be created beside it.
-    file.setDirectWriteFallback(true);
-    // Unbuffered, so that every write reports what reached the file.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return file.errorString();
-    if (const QString error = MassesFile::WriteAll(file, bytes); !error.isEmpty()) {
-        file.cancelWriting();
-        return error;
-    }
-    if (!file.commit())
-        return file.errorString();
-    FileSync::SyncDirectoryOf(path);
-    return {};
+    return FileSync::SaveFile(path, bytes);
 }

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QtGlobal>
 
 #ifdef Q_OS_UNIX
@@ -33,6 +34,39 @@ bool SyncDirectoryOf(const QString &filePath)
     Q_UNUSED(filePath);
     return true;
 #endif
+}
+
+QString WriteAll(QFileDevice &file, QByteArrayView bytes)
+{
+    while (!bytes.isEmpty()) {
+        // A write that stops short (a full disk) sets no error; the next attempt fails with
+        // the system's reason.
+        const qint64 written = file.write(bytes.data(), bytes.size());
+        if (written < 0 || (written == 0 && file.error() != QFileDevice::NoError))
+            return file.errorString();
+        if (written == 0)
+            return QStringLiteral("The file takes no more data");
+        bytes = bytes.sliced(written);
+    }
+    return {};
+}
+
+QString SaveFile(const QString &path, QByteArrayView bytes)
+{
+    QSaveFile file(path);
+    // A folder may let the existing file be written but no new file be created beside it.
+    file.setDirectWriteFallback(true);
+    // Unbuffered, so that every write reports what reached the file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return file.errorString();
+    if (const QString error = WriteAll(file, bytes); !error.isEmpty()) {
+        file.cancelWriting();
+        return error;
+    }
+    if (!file.commit())
+        return file.errorString();
+    SyncDirectoryOf(path);
+    return {};
 }
 
 } // namespace FileSync

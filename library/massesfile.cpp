@@ -4,7 +4,6 @@
 #include "filesync.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace MassesFile
 {
@@ -176,21 +175,6 @@ LoadReport append(MassLibrary &library, const FileContents &contents, bool renam
 }
 
 } // namespace
-
-QString WriteAll(QFileDevice &file, QByteArrayView bytes)
-{
-    while (!bytes.isEmpty()) {
-        // A write that stops short (a full disk) sets no error; the next attempt fails with
-        // the system's reason.
-        const qint64 written = file.write(bytes.data(), bytes.size());
-        if (written < 0 || (written == 0 && file.error() != QFileDevice::NoError))
-            return file.errorString();
-        if (written == 0)
-            return QStringLiteral("The file takes no more data");
-        bytes = bytes.sliced(written);
-    }
-    return {};
-}
 
 QByteArray EncodeRecord(const ProgParam &record)
 {
@@ -428,26 +412,8 @@ SaveResult Save(const MassLibrary &library, const QString &path)
     result.nameProblems = CheckLibraryNames(library);
     if (!result.nameProblems.isEmpty())
         return result;
-    const QByteArray bytes = Encode(library);
-    QSaveFile file(path);
-    // A folder may let the existing file be written but no new file be created beside it.
-    file.setDirectWriteFallback(true);
-    // Unbuffered, so that every write reports what reached the file.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        result.error = file.errorString();
-        return result;
-    }
-    if (const QString error = WriteAll(file, bytes); !error.isEmpty()) {
-        result.error = error;
-        file.cancelWriting();
-        return result;
-    }
-    if (!file.commit()) {
-        result.error = file.errorString();
-        return result;
-    }
-    FileSync::SyncDirectoryOf(path);
-    result.saved = true;
+    result.error = FileSync::SaveFile(path, Encode(library));
+    result.saved = result.error.isEmpty();
     return result;
 }
 

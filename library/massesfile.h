@@ -1,5 +1,6 @@
 #pragma once
 
+#include "filesync.h"
 #include "masslibrary.h"
 #include "namerules.h"
 
@@ -136,9 +137,7 @@ QString RenamedMassesLogText(const QList<RenamedMass> &renamed, quint8 language)
 /// Log line text (beginning with a blank) for a layer whose record could not be read.
 QString BadRecordLogText(const BadRecord &bad, quint8 language);
 
-/// Writes all of `bytes` to an open file, write by write; the system's reason when it could not
-/// (empty when all was written). For an unbuffered device, every byte counted reached the file.
-QString WriteAll(QFileDevice &file, QByteArrayView bytes);
+using FileSync::WriteAll;
 
 /// Outcome of Save: either saved, or refused for names (nothing written), or failed writing.
 struct SaveResult {
