@@ -1,5 +1,6 @@
 #include "runfigures.h"
 
+#include "logtime.h"
 #include "texts.h"
 
 #include <algorithm>
@@ -18,10 +19,7 @@ QString timeOfDay(const QDateTime &when)
 QString FormatDuration(double seconds)
 {
     const qint64 s = std::isfinite(seconds) && seconds > 0 ? qint64(seconds) : 0;
-    return QStringLiteral("%1:%2:%3")
-        .arg(s / 3600)
-        .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(s % 60, 2, 10, QLatin1Char('0'));
+    return HoursMinutesSeconds(s);
 }
 
 RunFigures ComputeRunFigures(const RunPanelInput &in, const QDateTime &now, quint8 language)

@@ -15,3 +15,11 @@ QString LogLine(const QString &text)
 {
     return LogTimeText(QTime::currentTime()) + text;
 }
+
+QString HoursMinutesSeconds(qint64 seconds)
+{
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600)
+        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}

@@ -1,5 +1,6 @@
 #include "servicelogic.h"
 
+#include "logtime.h"
 #include "servicetexts.h"
 
 #include <algorithm>
@@ -33,10 +34,7 @@ bool IsAccessCode(const QString &text)
 
 QString DurationText(quint32 seconds)
 {
-    return QStringLiteral("%1:%2:%3")
-        .arg(seconds / 3600)
-        .arg((seconds / 60) % 60, 2, 10, QLatin1Char('0'))
-        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return HoursMinutesSeconds(seconds);
 }
 
 quint16 WorkTimeSeconds(const ServiceBlock &block)
