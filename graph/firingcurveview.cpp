@@ -114,18 +114,6 @@ void FiringCurveView::PaintTimeScale(QPainter &painter, const CurveFrame &frame)
     FiringCurvePainter(painter, m_view, input, size()).PaintTimeScale(frame);
 }
 
-void FiringCurveView::PaintGrid(QPainter &painter, const CurveFrame &frame)
-{
-    const CurvePaintInput input = paintInput();
-    FiringCurvePainter(painter, m_view, input, size()).PaintGrid(frame);
-}
-
-void FiringCurveView::PaintUnitsAndLegend(QPainter &painter, const CurveFrame &frame, bool measured)
-{
-    const CurvePaintInput input = paintInput();
-    FiringCurvePainter(painter, m_view, input, size()).PaintUnitsAndLegend(frame, measured);
-}
-
 void FiringCurveView::pbGraphMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)
 {
     if (m_record) {
