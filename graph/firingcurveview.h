@@ -58,7 +58,6 @@ public:
     void PaintData(QPainter &painter, const CurveFrame &frame);
     void PaintTermScale(QPainter &painter, const CurveFrame &frame);
     void PaintTimeScale(QPainter &painter, const CurveFrame &frame);
-    /// The grid under the curve; the units and the legend over it.
     /// One zoom step at (x, y) for any button, then a repaint.
     void pbGraphMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     /// Cross-hair inside the plot while a zoom button is down, the arrow elsewhere.
