@@ -331,28 +331,25 @@ void TestAddMass::presetAndBlanks_data()
 {
     QTest::addColumn<QString>("preset"); // "-": none
     QTest::addColumn<QString>("typed");  // "-": left as it is
-    QTest::addColumn<bool>("trim");
-    QTest::addColumn<QString>("result");
+    QTest::addColumn<QString>("result"); // blanks at the ends are dropped from what is typed
     const QString longName = QStringLiteral("A name of twenty-five chars");
-    QTest::newRow("long preset kept whole") << longName << "-" << true << longName;
-    QTest::newRow("long preset with blanks kept") << " x "
-                                                  << "-" << true << " x ";
-    QTest::newRow("typed blanks dropped") << "-"
-                                          << "  Frit 2 " << true << "Frit 2";
+    const QString none = QStringLiteral("-");
+    QTest::newRow("long preset kept whole") << longName << none << longName;
+    QTest::newRow("preset with blanks kept") << " x " << none << " x ";
+    QTest::newRow("typed blanks dropped") << none << QStringLiteral("  Frit 2 ") << "Frit 2";
     QTest::newRow("typing stops at 18")
-        << longName << "ABCDEFGHIJKLMNOPQRSTU" << true << "ABCDEFGHIJKLMNOPQR";
+        << longName << QStringLiteral("ABCDEFGHIJKLMNOPQRSTU") << "ABCDEFGHIJKLMNOPQR";
 }
 
 void TestAddMass::presetAndBlanks()
 {
     QFETCH(QString, preset);
     QFETCH(QString, typed);
-    QFETCH(bool, trim);
     QFETCH(QString, result);
     NameRequest request = addMassRequest();
     if (preset != QStringLiteral("-"))
         request.preset = preset;
-    request.trimBlanks = trim;
+    request.trimBlanks = true;
     QTimer::singleShot(0, m_dialog, [this, typed] {
         if (typed != QStringLiteral("-")) {
             edit()->selectAll();
@@ -369,17 +366,15 @@ void TestAddMass::passwordPromptEchoesStarsThenPlainAgain()
     edit()->setText(QStringLiteral("Opaque"));
     NameRequest request = addMassRequest();
     request.password = true;
-    struct Seen {
-        QString before;
-        QLineEdit::EchoMode echo = QLineEdit::Normal;
-        QString shown;
-    } seen;
-    const auto typeCode = [this, &seen](bool accept) {
-        QTimer::singleShot(0, m_dialog, [this, &seen, accept] {
-            seen.before = edit()->text();
+    QString before;
+    QString shown;
+    QLineEdit::EchoMode echo = QLineEdit::Normal;
+    const auto typeCode = [&](bool accept) {
+        QTimer::singleShot(0, m_dialog, [&, accept] {
+            before = edit()->text();
             QTest::keyClicks(edit(), QStringLiteral("47"));
-            seen.echo = edit()->echoMode();
-            seen.shown = edit()->displayText();
+            echo = edit()->echoMode();
+            shown = edit()->displayText();
             if (accept)
                 QTest::keyClick(edit(), Qt::Key_Return);
             else
@@ -388,9 +383,9 @@ void TestAddMass::passwordPromptEchoesStarsThenPlainAgain()
     };
     typeCode(false);
     QCOMPARE(m_dialog->ask(request), std::nullopt);
-    QVERIFY(seen.before.isEmpty());
-    QCOMPARE(seen.echo, QLineEdit::Password);
-    QCOMPARE(seen.shown, QStringLiteral("**"));
+    QVERIFY(before.isEmpty());
+    QCOMPARE(echo, QLineEdit::Password);
+    QCOMPARE(shown, QStringLiteral("**"));
     // Cancelled: the next use as a name dialog finds it plain and empty.
     QCOMPARE(edit()->echoMode(), QLineEdit::Normal);
     QVERIFY(edit()->text().isEmpty());

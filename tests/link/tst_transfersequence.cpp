@@ -48,11 +48,7 @@ struct Wire {
     }
     void reply(int type, bool accepted = true)
     {
-        DecodeResult r;
-        r.type = quint8(type);
-        r.applied = true;
-        r.accepted = accepted;
-        seq.replyDecoded(r);
+        seq.replyDecoded({.type = quint8(type), .applied = true, .accepted = accepted});
     }
     /// Accepts requests until one of `type` is next.
     void acceptUntil(int type)
