@@ -84,7 +84,6 @@ private slots:
     void oneSamplePerAnsweredTickKeptAfterTheRun();
     void greyedWhileTheFurnaceIsSilent();
     void abortQuestionOutlivedByTheRun();
-    void everyControlHasAnAccessibleName_data();
     void everyControlHasAnAccessibleName();
     void openingSizeGivesTheCurveRoom();
 };
@@ -172,40 +171,32 @@ void TestRunView::abortQuestionOutlivedByTheRun()
     QVERIFY2(!c.log().contains(QStringLiteral("Abort the program")), qPrintable(c.log()));
 }
 
-void TestRunView::everyControlHasAnAccessibleName_data()
-{
-    QTest::addColumn<quint8>("language");
-    QTest::addColumn<QStringList>("examples"); // objectName, name, ...
-    QTest::newRow("English") << quint8(1)
-                             << QStringList{"Edit13",     "Heating: Firing", "lbNames",
-                                            "Mass",       "btnDelLayer",     "Layer: Delete",
-                                            "sbStartPrg", "Start program"};
-    QTest::newRow("Russian") << quint8(0) << QStringList{"Edit5",      "Сушка: Температура",
-                                                         "btnAddMass", "Масса: Добавить",
-                                                         "pbGraph",    "Кривая обжига"};
-}
-
 void TestRunView::everyControlHasAnAccessibleName()
 {
-    QFETCH(quint8, language);
-    QFETCH(QStringList, examples);
     ViewConsole c;
-    c.form->setLanguage(language);
-    auto nameOf = [](QWidget *w) {
+    const auto nameOf = [](QWidget *w) {
         QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
         return a ? a->text(QAccessible::Name) : QString();
     };
-    for (QWidget *w : c.form->findChildren<QWidget *>()) {
-        const bool control = qobject_cast<QAbstractButton *>(w) || qobject_cast<QLineEdit *>(w) ||
-                             qobject_cast<QAbstractItemView *>(w) || qobject_cast<QComboBox *>(w) ||
-                             qobject_cast<QPlainTextEdit *>(w) || qobject_cast<QProgressBar *>(w) ||
-                             qobject_cast<FiringCurveView *>(w);
-        if (!control || w->objectName().isEmpty() || w->objectName().startsWith("qt_"))
-            continue;
-        QVERIFY2(!nameOf(w).isEmpty(), qPrintable(w->objectName()));
+    // Per language: objectName, then the name built from the group's title and the caption.
+    const QStringList examples[] = {
+        {"Edit5", "Сушка: Температура", "btnAddMass", "Масса: Добавить"},
+        {"Edit13", "Heating: Firing", "btnDelLayer", "Layer: Delete"}};
+    for (quint8 language : {0, 1}) {
+        c.form->setLanguage(language);
+        for (QWidget *w : c.form->findChildren<QWidget *>()) {
+            const bool control =
+                qobject_cast<QAbstractButton *>(w) || qobject_cast<QLineEdit *>(w) ||
+                qobject_cast<QAbstractItemView *>(w) || qobject_cast<QComboBox *>(w) ||
+                qobject_cast<QPlainTextEdit *>(w) || qobject_cast<QProgressBar *>(w) ||
+                qobject_cast<FiringCurveView *>(w);
+            if (control && !w->objectName().isEmpty() && !w->objectName().startsWith("qt_"))
+                QVERIFY2(!nameOf(w).isEmpty(), qPrintable(w->objectName()));
+        }
+        const QStringList &pairs = examples[language];
+        for (qsizetype i = 0; i + 1 < pairs.size(); i += 2)
+            QCOMPARE(nameOf(c.get<QWidget>(qPrintable(pairs[i]))), pairs[i + 1]);
     }
-    for (qsizetype i = 0; i + 1 < examples.size(); i += 2)
-        QCOMPARE(nameOf(c.get<QWidget>(qPrintable(examples[i]))), examples[i + 1]);
 }
 
 void TestRunView::openingSizeGivesTheCurveRoom()
@@ -224,11 +215,5 @@ void TestRunView::openingSizeGivesTheCurveRoom()
     QVERIFY(graph->geometry().top() >= c.get<QWidget>("pnlRun")->geometry().bottom());
 }
 
-int main(int argc, char **argv)
-{
-    QApplication app(argc, argv);
-    TestRunView test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(TestRunView)
 #include "tst_runview.moc"
