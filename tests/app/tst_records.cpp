@@ -152,7 +152,6 @@ void TestRecords::wholeFiringRecordedSavedAndPrinted()
     QFile file(csv);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
-    QVERIFY(bytes.startsWith("\xEF\xBB\xBF# Firing record,ZKV4.6 CONSOLE"));
     QVERIFY(bytes.contains("\r\n# Outcome,Program finished\r\n"));
     QCOMPARE(bytes.count("\r\n") - bytes.count("\r\n# ") - 1, samples.size() + 1);
 

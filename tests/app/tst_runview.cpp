@@ -1,5 +1,5 @@
 // The run as the main window shows it: samples of the run, the measured curve kept after it,
-// values greyed while the furnace is silent, the abort question outlived by the run, the
+// the abort question outlived by the run, values greyed while the furnace is silent, the
 // accessible names of the controls and the room the curve gets.
 
 #include "Unit1.h"
@@ -83,7 +83,6 @@ class TestRunView : public QObject
 private slots:
     void oneSamplePerAnsweredTickKeptAfterTheRun();
     void greyedWhileTheFurnaceIsSilent();
-    void abortQuestionOutlivedByTheRun();
     void everyControlHasAnAccessibleName();
     void openingSizeGivesTheCurveRoom();
 };
@@ -104,9 +103,17 @@ void TestRunView::oneSamplePerAnsweredTickKeptAfterTheRun()
     auto *graph = c.get<FiringCurveView>("pbGraph");
     QVERIFY(graph->showsMeasuredTrace());
 
-    c.tick(19, 600); // the last step ends the run
+    // The last step ends the run while the abort question is open: the run finished, and the
+    // yes that follows aborts nothing.
+    c.dialogs.whileModal = [&c](const ScriptedDialogs::Call &call) {
+        if (call.kind == QStringLiteral("question"))
+            c.tick(19, 600);
+    };
+    c.dialogs.questionAnswers << true;
+    c.form->sbStopPrgClick();
     QVERIFY(!c.form->console().ProgramRunning);
     QCOMPARE(trace.outcome(), RunOutcome::Finished);
+    QVERIFY2(!c.log().contains(QStringLiteral("Abort the program")), qPrintable(c.log()));
     c.tick(0, 300);
     QCOMPARE(trace.samples().size(), 4); // nothing added after the end
     QVERIFY(
@@ -153,22 +160,6 @@ void TestRunView::greyedWhileTheFurnaceIsSilent()
         QTRY_VERIFY2_WITH_TIMEOUT(!c.stale(name), name, 4000);
     QCOMPARE(c.get<QWidget>("lblChamberState")->palette().color(QPalette::WindowText),
              QColor(0, 128, 0));
-}
-
-void TestRunView::abortQuestionOutlivedByTheRun()
-{
-    ViewConsole c;
-    c.form->sbStartPrgClick();
-    // The controller reaches its last step while the question is open.
-    c.dialogs.whileModal = [&c](const ScriptedDialogs::Call &call) {
-        if (call.kind == QStringLiteral("question"))
-            c.tick(19, 600);
-    };
-    c.dialogs.questionAnswers << true;
-    c.form->sbStopPrgClick();
-    QVERIFY(!c.form->console().ProgramRunning);
-    QCOMPARE(c.form->firingTrace().outcome(), RunOutcome::Finished);
-    QVERIFY2(!c.log().contains(QStringLiteral("Abort the program")), qPrintable(c.log()));
 }
 
 void TestRunView::everyControlHasAnAccessibleName()
