@@ -83,11 +83,6 @@ struct Console {
             layers()->setCurrentRow(p);
     }
     void click(const char *name) const { get<QAbstractButton>(name)->click(); }
-    static void clickItem(QListWidget *list, int row)
-    {
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(list->item(row)).center());
-    }
     void trigger(const char *name) const { get<QAction>(name)->trigger(); }
     void doubleClick(QListWidget *list, int row) const
     {
@@ -1130,7 +1125,9 @@ void TestLibraryUi::reclickingTheSelectedItem()
     Console c;
     c.selectLayer(1, 1);
     zoomIn(c.graph());
-    Console::clickItem(layer ? c.layers() : c.names(), 1);
+    QListWidget *list = layer ? c.layers() : c.names();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(1)).center());
     QCOMPARE(c.sel().hasLayer(), layer);
     QCOMPARE(c.get("sbUpMass")->toolTip(),
              QString::fromLatin1(layer ? "Move Layer Up" : "Move Mass Up"));

@@ -120,8 +120,6 @@ void TestPtyLink::resumesWhenTheSimulatorComesBackAtItsLink()
 
     first.terminate();
     QVERIFY(first.waitForFinished(5000));
-    QTRY_VERIFY_WITH_TIMEOUT(
-        log->toPlainText().contains(QStringLiteral(" failed (the device was disconnected)")), 3000);
     QTRY_COMPARE_WITH_TIMEOUT(form.panel(0)->text(), QStringLiteral("No furnace"), 3000);
     // Tries in vain meanwhile, and says so.
     QTRY_VERIFY_WITH_TIMEOUT(log->toPlainText().contains(QStringLiteral("can't be opened yet")),
@@ -131,10 +129,7 @@ void TestPtyLink::resumesWhenTheSimulatorComesBackAtItsLink()
     QVERIFY(!startSimulator(second, {QStringLiteral("--link"), path, QStringLiteral("--firmware"),
                                      QStringLiteral("2.07")})
                  .isEmpty());
-    QElapsedTimer t;
-    t.start();
     QTRY_COMPARE_WITH_TIMEOUT(form.panel(0)->text(), QStringLiteral("ZKV 4.6 v:2.07"), 3000);
-    qInfo("polling resumed %lld ms after the furnace came back", t.elapsed());
     QCOMPARE(log->toPlainText().count(QStringLiteral(" successfully opened.")), 2);
     QTRY_COMPARE_WITH_TIMEOUT(form.findChild<QLabel *>(QStringLiteral("lblPacketErr"))->text(),
                               QStringLiteral("PacketERR=0"), 2000);

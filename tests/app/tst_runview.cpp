@@ -1,5 +1,5 @@
 // The run as the main window shows it: samples of the run, the measured curve kept after it,
-// values greyed while the furnace is silent, the abort question outlived by the run, the
+// the abort question outlived by the run, values greyed while the furnace is silent, the
 // accessible names of the controls and the room the curve gets.
 
 #include "Unit1.h"
@@ -83,8 +83,6 @@ class TestRunView : public QObject
 private slots:
     void oneSamplePerAnsweredTickKeptAfterTheRun();
     void greyedWhileTheFurnaceIsSilent();
-    void abortQuestionOutlivedByTheRun();
-    void everyControlHasAnAccessibleName_data();
     void everyControlHasAnAccessibleName();
     void openingSizeGivesTheCurveRoom();
 };
@@ -105,9 +103,17 @@ void TestRunView::oneSamplePerAnsweredTickKeptAfterTheRun()
     auto *graph = c.get<FiringCurveView>("pbGraph");
     QVERIFY(graph->showsMeasuredTrace());
 
-    c.tick(19, 600); // the last step ends the run
+    // The last step ends the run while the abort question is open: the run finished, and the
+    // yes that follows aborts nothing.
+    c.dialogs.whileModal = [&c](const ScriptedDialogs::Call &call) {
+        if (call.kind == QStringLiteral("question"))
+            c.tick(19, 600);
+    };
+    c.dialogs.questionAnswers << true;
+    c.form->sbStopPrgClick();
     QVERIFY(!c.form->console().ProgramRunning);
     QCOMPARE(trace.outcome(), RunOutcome::Finished);
+    QVERIFY2(!c.log().contains(QStringLiteral("Abort the program")), qPrintable(c.log()));
     c.tick(0, 300);
     QCOMPARE(trace.samples().size(), 4); // nothing added after the end
     QVERIFY(
@@ -156,56 +162,32 @@ void TestRunView::greyedWhileTheFurnaceIsSilent()
              QColor(0, 128, 0));
 }
 
-void TestRunView::abortQuestionOutlivedByTheRun()
-{
-    ViewConsole c;
-    c.form->sbStartPrgClick();
-    // The controller reaches its last step while the question is open.
-    c.dialogs.whileModal = [&c](const ScriptedDialogs::Call &call) {
-        if (call.kind == QStringLiteral("question"))
-            c.tick(19, 600);
-    };
-    c.dialogs.questionAnswers << true;
-    c.form->sbStopPrgClick();
-    QVERIFY(!c.form->console().ProgramRunning);
-    QCOMPARE(c.form->firingTrace().outcome(), RunOutcome::Finished);
-    QVERIFY2(!c.log().contains(QStringLiteral("Abort the program")), qPrintable(c.log()));
-}
-
-void TestRunView::everyControlHasAnAccessibleName_data()
-{
-    QTest::addColumn<quint8>("language");
-    QTest::addColumn<QStringList>("examples"); // objectName, name, ...
-    QTest::newRow("English") << quint8(1)
-                             << QStringList{"Edit13",     "Heating: Firing", "lbNames",
-                                            "Mass",       "btnDelLayer",     "Layer: Delete",
-                                            "sbStartPrg", "Start program"};
-    QTest::newRow("Russian") << quint8(0) << QStringList{"Edit5",      "Сушка: Температура",
-                                                         "btnAddMass", "Масса: Добавить",
-                                                         "pbGraph",    "Кривая обжига"};
-}
-
 void TestRunView::everyControlHasAnAccessibleName()
 {
-    QFETCH(quint8, language);
-    QFETCH(QStringList, examples);
     ViewConsole c;
-    c.form->setLanguage(language);
-    auto nameOf = [](QWidget *w) {
+    const auto nameOf = [](QWidget *w) {
         QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
         return a ? a->text(QAccessible::Name) : QString();
     };
-    for (QWidget *w : c.form->findChildren<QWidget *>()) {
-        const bool control = qobject_cast<QAbstractButton *>(w) || qobject_cast<QLineEdit *>(w) ||
-                             qobject_cast<QAbstractItemView *>(w) || qobject_cast<QComboBox *>(w) ||
-                             qobject_cast<QPlainTextEdit *>(w) || qobject_cast<QProgressBar *>(w) ||
-                             qobject_cast<FiringCurveView *>(w);
-        if (!control || w->objectName().isEmpty() || w->objectName().startsWith("qt_"))
-            continue;
-        QVERIFY2(!nameOf(w).isEmpty(), qPrintable(w->objectName()));
+    // Per language: objectName, then the name built from the group's title and the caption.
+    const QStringList examples[] = {
+        {"Edit5", "Сушка: Температура", "btnAddMass", "Масса: Добавить"},
+        {"Edit13", "Heating: Firing", "btnDelLayer", "Layer: Delete"}};
+    for (quint8 language : {0, 1}) {
+        c.form->setLanguage(language);
+        for (QWidget *w : c.form->findChildren<QWidget *>()) {
+            const bool control =
+                qobject_cast<QAbstractButton *>(w) || qobject_cast<QLineEdit *>(w) ||
+                qobject_cast<QAbstractItemView *>(w) || qobject_cast<QComboBox *>(w) ||
+                qobject_cast<QPlainTextEdit *>(w) || qobject_cast<QProgressBar *>(w) ||
+                qobject_cast<FiringCurveView *>(w);
+            if (control && !w->objectName().isEmpty() && !w->objectName().startsWith("qt_"))
+                QVERIFY2(!nameOf(w).isEmpty(), qPrintable(w->objectName()));
+        }
+        const QStringList &pairs = examples[language];
+        for (qsizetype i = 0; i + 1 < pairs.size(); i += 2)
+            QCOMPARE(nameOf(c.get<QWidget>(qPrintable(pairs[i]))), pairs[i + 1]);
     }
-    for (qsizetype i = 0; i + 1 < examples.size(); i += 2)
-        QCOMPARE(nameOf(c.get<QWidget>(qPrintable(examples[i]))), examples[i + 1]);
 }
 
 void TestRunView::openingSizeGivesTheCurveRoom()
@@ -224,11 +206,5 @@ void TestRunView::openingSizeGivesTheCurveRoom()
     QVERIFY(graph->geometry().top() >= c.get<QWidget>("pnlRun")->geometry().bottom());
 }
 
-int main(int argc, char **argv)
-{
-    QApplication app(argc, argv);
-    TestRunView test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(TestRunView)
 #include "tst_runview.moc"

@@ -36,37 +36,7 @@ QString xTitle(const QWidget *window)
     return m.hasMatch() ? m.captured(1) : out;
 }
 
-/// The console with the real dialogs on the built-in simulator, whose time moves only when
-/// the test advances it; the demo library open and its first layer selected.
-struct XConsole {
-    WidgetDialogs dialogs;
-    SimulatorLine *sim = nullptr;
-    std::unique_ptr<TForm1> form;
-
-    XConsole()
-    {
-        ConsoleOptions options;
-        options.port = SimulatorPortName;
-        options.lineFactory = [this](const QString &) {
-            auto line = std::make_unique<SimulatorLine>();
-            line->controller().setSpeed(0);
-            line->controller().furnace().advance(600); // up to the support temperature
-            sim = line.get();
-            return line;
-        };
-        options.massesFile = QStringLiteral(ZKV_SOURCE_DIR "/examples/demo.zkv");
-        form = std::make_unique<TForm1>(std::move(options), dialogs);
-        auto *masses = form->findChild<QListWidget *>(QStringLiteral("lbNames"));
-        masses->setCurrentRow(0);
-        form->lbNamesClick();
-        form->findChild<QListWidget *>(QStringLiteral("lbLayers"))->setCurrentRow(0);
-        form->lbLayersClick();
-        form->show();
-    }
-    SimFurnace &furnace() { return sim->controller().furnace(); }
-};
-
-/// Runs `look` on the next modal window that opens inside `open`, then closes it.
+/// The X title of the next modal window that opens inside `open`, which is then closed.
 QString titleOfModal(const std::function<void()> &open)
 {
     QString title;
@@ -92,8 +62,7 @@ class TestWindowTitle : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
-    void titleThroughAFiring();
-    void boxesCarryTheirOwnCaptions();
+    void titlesThroughAFiring();
 };
 
 void TestWindowTitle::initTestCase()
@@ -102,57 +71,56 @@ void TestWindowTitle::initTestCase()
         QSKIP("needs an X server (run through run-under-x.sh, which starts one)");
 }
 
-void TestWindowTitle::titleThroughAFiring()
+void TestWindowTitle::titlesThroughAFiring()
 {
-    XConsole c;
-    QVERIFY(QTest::qWaitForWindowExposed(c.form.get()));
+    // The real dialogs; the built-in simulator, whose time moves only when the test advances it.
+    WidgetDialogs dialogs;
+    SimulatorLine *sim = nullptr;
+    ConsoleOptions options;
+    options.port = SimulatorPortName;
+    options.lineFactory = [&sim](const QString &) {
+        auto line = std::make_unique<SimulatorLine>();
+        line->controller().setSpeed(0);
+        line->controller().furnace().advance(600); // up to the support temperature
+        sim = line.get();
+        return line;
+    };
+    options.massesFile = QStringLiteral(ZKV_SOURCE_DIR "/examples/demo.zkv");
+    TForm1 form(std::move(options), dialogs);
+    form.findChild<QListWidget *>(QStringLiteral("lbNames"))->setCurrentRow(0);
+    form.lbNamesClick();
+    form.findChild<QListWidget *>(QStringLiteral("lbLayers"))->setCurrentRow(0);
+    form.lbLayersClick();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    SimFurnace &furnace = sim->controller().furnace();
     const QString caption = QStringLiteral("ZKV4.6 CONSOLE - Simulator");
-    QTRY_COMPARE_WITH_TIMEOUT(xTitle(c.form.get()), caption, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(xTitle(&form), caption, 3000);
+    // The boxes and file dialogs carry their own captions, without the window's.
+    QCOMPARE(titleOfModal([&] { form.sbOpenFileClick(); }), QStringLiteral("Masses: opening"));
 
-    c.form->sbStartPrgClick();
-    QTRY_VERIFY_WITH_TIMEOUT(c.furnace().programRunning(), 3000);
-    c.furnace().advance(120);
-    const quint16 remaining = c.furnace().RemainingMinutes();
+    form.sbStartPrgClick();
+    QTRY_VERIFY_WITH_TIMEOUT(furnace.programRunning(), 3000);
+    furnace.advance(120);
+    const quint16 remaining = furnace.RemainingMinutes();
     QVERIFY(remaining > 0);
-    QTRY_COMPARE_WITH_TIMEOUT(xTitle(c.form.get()),
-                              QStringLiteral("ZKV4.6 CONSOLE - Duration: %1 min").arg(remaining),
-                              4000);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        xTitle(&form), QStringLiteral("ZKV4.6 CONSOLE - Duration: %1 min").arg(remaining), 4000);
+    QCOMPARE(titleOfModal([&] { form.sbStopPrgClick(); }), QStringLiteral("Attention"));
+    QVERIFY(form.console().ProgramRunning); // cancelled
     // The language switch reaches the title with the next tick.
-    c.form->findChild<QAction *>(QStringLiteral("mmRussian"))->trigger();
-    QTRY_COMPARE_WITH_TIMEOUT(xTitle(c.form.get()),
-                              QStringLiteral("ZKV4.6 CONSOLE - Осталось: %1 мин").arg(remaining),
-                              4000);
-    // The furnace finishes the program: the caption of the port comes back.
-    c.furnace().advance(20000);
-    QTRY_VERIFY_WITH_TIMEOUT(!c.form->console().ProgramRunning, 4000);
-    QTRY_COMPARE_WITH_TIMEOUT(xTitle(c.form.get()), caption, 4000);
-}
-
-void TestWindowTitle::boxesCarryTheirOwnCaptions()
-{
-    XConsole c;
-    QVERIFY(QTest::qWaitForWindowExposed(c.form.get()));
-    // A file dialog while idle.
-    QCOMPARE(titleOfModal([&] { c.form->sbOpenFileClick(); }), QStringLiteral("Masses: opening"));
-
-    // During a run: the abort question, then the fault box (which does not block).
-    c.form->sbStartPrgClick();
-    QTRY_VERIFY_WITH_TIMEOUT(c.form->windowTitle().contains(QStringLiteral("Duration")), 4000);
-    QCOMPARE(titleOfModal([&] { c.form->sbStopPrgClick(); }), QStringLiteral("Attention"));
-    QVERIFY(c.form->console().ProgramRunning); // cancelled
-    c.furnace().raiseFault(12);
+    form.findChild<QAction *>(QStringLiteral("mmRussian"))->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(
+        xTitle(&form), QStringLiteral("ZKV4.6 CONSOLE - Осталось: %1 мин").arg(remaining), 4000);
+    // A fault ends the run; its box does not block. The caption of the port comes back.
+    furnace.raiseFault(12);
     QMessageBox *box = nullptr;
-    QTRY_VERIFY_WITH_TIMEOUT((box = c.form->findChild<QMessageBox *>()) && box->isVisible(), 4000);
-    QTRY_COMPARE_WITH_TIMEOUT(xTitle(box), QStringLiteral("Error"), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT((box = form.findChild<QMessageBox *>()) && box->isVisible(), 4000);
+    QTRY_COMPARE_WITH_TIMEOUT(xTitle(box), QStringLiteral("Ошибка"), 3000);
     box->accept();
-    QTRY_VERIFY_WITH_TIMEOUT(!c.form->console().ProgramRunning, 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(!form.console().ProgramRunning, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(xTitle(&form), caption, 4000);
 }
 
-int main(int argc, char **argv)
-{
-    QApplication app(argc, argv);
-    TestWindowTitle test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(TestWindowTitle)
 #include "tst_windowtitle.moc"
