@@ -3,7 +3,9 @@
 #include "cp1251.h"
 #include "filesync.h"
 
-#include <QFile>
+#include <QStringDecoder>
+
+#include <algorithm>
 
 namespace MassesFile
 {
@@ -79,13 +81,12 @@ Sections splitSections(QByteArrayView bytes)
     Sections sections;
     qsizetype start = 0;
     while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', start);
-        if (end < 0)
-            end = bytes.size();
-        QByteArrayView line = bytes.sliced(start, end - start);
+        // CR, LF and CR LF end a line (the LF of a CR LF ends an empty one).
+        qsizetype end = start;
+        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
+            ++end;
+        const QByteArrayView line = bytes.sliced(start, end - start);
         start = end + 1;
-        if (line.endsWith('\r'))
-            line.chop(1);
 
         qsizetype lead = 0;
         while (lead < line.size() && isBlank(line[lead]))
@@ -116,6 +117,45 @@ Sections splitSections(QByteArrayView bytes)
     }
     sections.hasMass = massSeen;
     return sections;
+}
+
+bool isLineSpace(char c)
+{
+    return isBlank(c) || c == '\r' || c == '\n';
+}
+
+/// The text of the file after its byte-order mark, as the section reader takes it: bytes in
+/// Windows-1251 or UTF-8 (UTF-16 is converted into `storage`). False when the bytes are not
+/// text in the encoding their mark names.
+bool fileText(QByteArrayView bytes, QByteArray &storage, QByteArrayView &text,
+              TextEncoding &encoding)
+{
+    encoding = TextEncoding::Cp1251;
+    text = bytes;
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        encoding = TextEncoding::Utf8;
+        text = bytes.sliced(3);
+        // Stateless: a character cut off at the end is an error too.
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+        const QString decoded = decoder.decode(text);
+        Q_UNUSED(decoded);
+        return !decoder.hasError();
+    }
+    const bool little = bytes.startsWith("\xFF\xFE");
+    if (!little && !bytes.startsWith("\xFE\xFF"))
+        return true;
+    encoding = little ? TextEncoding::Utf16LE : TextEncoding::Utf16BE;
+    const QByteArrayView units = bytes.sliced(2);
+    if (units.size() % 2 != 0)
+        return false;
+    QStringDecoder decoder(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+                           QStringConverter::Flag::Stateless);
+    const QString decoded = decoder.decode(units);
+    if (decoder.hasError() || !decoded.isValidUtf16())
+        return false;
+    storage = decoded.toUtf8();
+    text = storage;
+    return true;
 }
 
 TextPair recordFaultText(RecordFault fault)
@@ -256,11 +296,32 @@ FileContents Decode(QByteArrayView bytes)
         contents.error = ReadError::TooLarge;
         return contents;
     }
-    const Sections sections = splitSections(bytes);
+    QByteArray converted;
+    QByteArrayView text;
+    const bool isText = fileText(bytes, converted, text, contents.encoding);
+    // A text file holds no zero byte; a program or an image does.
+    if (!isText || text.contains('\0')) {
+        contents.error = ReadError::NotText;
+        return contents;
+    }
+    if (std::all_of(text.begin(), text.end(), isLineSpace)) {
+        contents.empty = true;
+        return contents;
+    }
+    const Sections sections = splitSections(text);
     contents.hasMassSection = sections.hasMass;
-    const auto tooMany = [&contents] {
+    if (!sections.hasMass) {
+        contents.error = ReadError::NoMassSection;
+        return contents;
+    }
+    const TextEncoding encoding = contents.encoding;
+    const auto toUnicode = [encoding](QByteArrayView name) {
+        return encoding == TextEncoding::Cp1251 ? Cp1251::toUnicode(name) : QString::fromUtf8(name);
+    };
+    const auto tooMany = [&contents, encoding] {
         contents = FileContents{};
         contents.hasMassSection = true;
+        contents.encoding = encoding;
         contents.error = ReadError::TooManyEntries;
         return contents;
     };
@@ -271,7 +332,7 @@ FileContents Decode(QByteArrayView bytes)
     for (QByteArrayView line : sections.massLines) {
         FileMass mass;
         const qsizetype equals = line.indexOf('=');
-        mass.name = Cp1251::toUnicode(trimBlanks(equals < 0 ? line : line.first(equals)));
+        mass.name = toUnicode(trimBlanks(equals < 0 ? line : line.first(equals)));
         QByteArrayView value = equals < 0 ? QByteArrayView() : trimBlanks(line.sliced(equals + 1));
         // An empty value, or an empty piece after a final separator, is no layer.
         while (!value.isEmpty()) {
@@ -279,10 +340,10 @@ FileContents Decode(QByteArrayView bytes)
                 return tooMany();
             const qsizetype separator = value.indexOf(kLayerSeparator);
             if (separator < 0) {
-                mass.layers.append(Cp1251::toUnicode(value));
+                mass.layers.append(toUnicode(value));
                 break;
             }
-            mass.layers.append(Cp1251::toUnicode(value.first(separator)));
+            mass.layers.append(toUnicode(value.first(separator)));
             value = value.sliced(separator + 1);
         }
         contents.masses.append(std::move(mass));
@@ -313,22 +374,24 @@ FileContents Decode(QByteArrayView bytes)
 
 FileContents ReadFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        FileContents contents;
+    // One byte past the limit tells a file that is too large.
+    const FileSync::FileBytes file = FileSync::ReadRegularFile(path, MaxFileSize + 1);
+    FileContents contents;
+    switch (file.outcome) {
+    case FileSync::ReadOutcome::Read:
+        return Decode(file.bytes);
+    case FileSync::ReadOutcome::Folder:
+        contents.error = ReadError::Folder;
+        break;
+    case FileSync::ReadOutcome::NotRegularFile:
+        contents.error = ReadError::NotRegularFile;
+        break;
+    case FileSync::ReadOutcome::Failed:
         contents.error = ReadError::CannotOpen;
-        contents.errorDetail = file.errorString();
-        return contents;
+        contents.errorDetail = file.error;
+        break;
     }
-    // Read one byte past the limit so that devices without a size are bounded too.
-    const QByteArray bytes = file.read(MaxFileSize + 1);
-    if (file.error() != QFileDevice::NoError) {
-        FileContents contents;
-        contents.error = ReadError::CannotOpen;
-        contents.errorDetail = file.errorString();
-        return contents;
-    }
-    return Decode(bytes);
+    return contents;
 }
 
 QString ReadErrorText(const FileContents &contents, quint8 language)
@@ -350,6 +413,28 @@ QString ReadErrorText(const FileContents &contents, quint8 language)
                         "The file names more than %1 masses or layers."}
             .text(language)
             .arg(MaxEntries);
+    case ReadError::Folder:
+        return TextPair{"Это папка, а не файл.", "It is a folder, not a file."}.text(language);
+    case ReadError::NotRegularFile:
+        return TextPair{"Это не обычный файл (а устройство или канал); он не читается.",
+                        "It is not a regular file (but a device or a pipe); it is not read."}
+            .text(language);
+    case ReadError::NotText:
+        if (contents.encoding == TextEncoding::Cp1251)
+            return TextPair{
+                "Это не текстовый файл (в нём есть нулевые байты), поэтому и не файл масс.",
+                "It is not a text file (it holds zero bytes), so it is no masses file."}
+                .text(language);
+        return TextPair{"Текст файла не в кодировке %1, которую называет его метка порядка "
+                        "байтов.",
+                        "The file's text is not in %1, the encoding its byte-order mark names."}
+            .text(language)
+            .arg(contents.encoding == TextEncoding::Utf8 ? QStringLiteral("UTF-8")
+                                                         : QStringLiteral("UTF-16"));
+    case ReadError::NoMassSection:
+        return TextPair{"В файле нет раздела [Mass]: это не файл масс.",
+                        "The file holds no [Mass] section: it is no masses file."}
+            .text(language);
     }
     return {};
 }

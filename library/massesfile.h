@@ -23,11 +23,16 @@
 //   <row, decimal from 0>=<42 record bytes as 84 upper-case hex digits><sum of the 42 bytes
 //                          modulo 256 as 2 hex digits>
 //
-// A section appears only when it has a line. On reading, section names and keys match without
-// regard to letter case, blanks around keys and around whole values (a mass's list of layer
-// names, a record) and lines starting with ";" are ignored, the first occurrence of a section
-// or a record key counts, and the whole "Mass" section is read. A reader never trusts the file:
-// every size is checked, and what it keeps is bounded by the file's size and the limits below.
+// A section appears only when it has a line (an empty library is an empty file). On reading,
+// section names and keys match without regard to letter case, blanks around keys and around
+// whole values (a mass's list of layer names, a record) and lines starting with ";" are ignored,
+// the first occurrence of a section or a record key counts, and the whole "Mass" section is
+// read. CR, LF and CR LF all end a line. A file that begins with a byte-order mark is read as
+// the private-profile functions read it: UTF-8 after EF BB BF, UTF-16 after FF FE or FE FF;
+// without one, names are in Windows-1251. A reader never trusts the file: every size is
+// checked, and what it keeps is bounded by the file's size and the limits below; what is no
+// masses file (no "Mass" section, zero bytes, text not in its encoding) is refused, never read
+// as an empty library.
 namespace MassesFile
 {
 
@@ -47,7 +52,15 @@ enum class ReadError {
     CannotOpen,     ///< missing or unreadable file
     TooLarge,       ///< larger than MaxFileSize
     TooManyEntries, ///< more than MaxEntries masses or layers
+    Folder,         ///< the name is a folder's
+    NotRegularFile, ///< a device, a pipe or a socket (never read: reading could wait forever)
+    NotText,        ///< zero bytes in it (a binary file), or not text in its byte-order mark's
+                    ///< encoding
+    NoMassSection,  ///< text without a "Mass" section: no masses file
 };
+
+/// How the names of a file are encoded.
+enum class TextEncoding { Cp1251, Utf8, Utf16LE, Utf16BE };
 
 struct FileMass {
     QString name;
@@ -56,7 +69,7 @@ struct FileMass {
     bool operator==(const FileMass &) const = default;
 };
 
-/// What a file holds. A file without a "Mass" section holds no masses.
+/// What a file holds. A file that is read holds a "Mass" section, or nothing at all.
 struct FileContents {
     QList<FileMass> masses;
     /// One record per layer over the whole file, in order (layer j from key j); all zero when
@@ -65,6 +78,9 @@ struct FileContents {
     /// Layers (index j over the file) whose record could not be read, in order.
     QList<std::pair<int, RecordFault>> unreadable;
     bool hasMassSection = false;
+    /// Nothing but blanks and line ends (and a byte-order mark): read as no masses.
+    bool empty = false;
+    TextEncoding encoding = TextEncoding::Cp1251;
     ReadError error = ReadError::None;
     /// The system's reason for CannotOpen.
     QString errorDetail;
@@ -80,9 +96,10 @@ std::optional<RecordFault> DecodeRecord(QByteArrayView value, ProgParam &record)
 /// check the names first (Save does).
 QByteArray Encode(const MassLibrary &library);
 
-/// Parses file bytes.
+/// Parses file bytes; bytes that are no masses file hold nothing and say why.
 FileContents Decode(QByteArrayView bytes);
-/// Reads and parses a file; a missing or unreadable file holds nothing and says why.
+/// Reads and parses a file; a missing or unreadable file, or anything that is not a regular
+/// file, holds nothing and says why.
 FileContents ReadFile(const QString &path);
 /// Message for a file that could not be read (empty for ReadError::None).
 QString ReadErrorText(const FileContents &contents, quint8 language);

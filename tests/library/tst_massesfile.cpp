@@ -1,22 +1,49 @@
 #include "demolibrary.h"
 #include "massesfile.h"
 #include "paramentry.h"
+#include "permissions.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #ifdef Q_OS_LINUX
-#include <linux/capability.h>
+#include <dlfcn.h>
 #include <sys/resource.h>
-#include <sys/syscall.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
+
+namespace
+{
+
+/// The files this program asked the system to sync, by their paths at that moment.
+QStringList &syncedFiles()
+{
+    static QStringList paths;
+    return paths;
+}
+
+} // namespace
+
+// Every fsync of this program passes here on its way to the system's.
+extern "C" int fsync(int fd)
+{
+    char target[4096];
+    const QByteArray link = "/proc/self/fd/" + QByteArray::number(fd);
+    const ssize_t length = readlink(link.constData(), target, sizeof target);
+    if (length > 0)
+        syncedFiles() << QFile::decodeName(QByteArray(target, int(length)));
+    using Sync = int (*)(int);
+    static const Sync system = reinterpret_cast<Sync>(dlsym(RTLD_NEXT, "fsync"));
+    return system ? system(fd) : 0;
+}
 #endif
 
 using namespace MassesFile;
@@ -75,6 +102,11 @@ void checkContentsConsistent(const FileContents &contents)
     }
     if (!contents.hasMassSection)
         QVERIFY(contents.masses.isEmpty());
+    // What is read is a masses file or nothing at all; never anything else shown as empty.
+    if (contents.error == ReadError::None)
+        QVERIFY(contents.hasMassSection != contents.empty);
+    else
+        QVERIFY(contents.masses.isEmpty() && !contents.empty);
 
     MassLibrary lib;
     const LoadReport report = Open(lib, contents);
@@ -85,37 +117,6 @@ void checkContentsConsistent(const FileContents &contents)
         QVERIFY(r == 0 || lib.storage().Row(r).mass >= lib.storage().Row(r - 1).mass);
     }
 }
-
-#ifdef Q_OS_LINUX
-/// While alive, file permissions bind this thread even when it runs as root: the capabilities
-/// that override them are dropped from its effective set, and given back at the end.
-class PermissionsEnforced
-{
-public:
-    PermissionsEnforced()
-    {
-        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-        if (syscall(SYS_capget, &header, m_saved) != 0)
-            return;
-        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
-        reduced[0].effective &=
-            ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
-        m_dropped = syscall(SYS_capset, &header, reduced) == 0;
-    }
-    ~PermissionsEnforced()
-    {
-        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-        if (m_dropped)
-            syscall(SYS_capset, &header, m_saved);
-    }
-    PermissionsEnforced(const PermissionsEnforced &) = delete;
-    PermissionsEnforced &operator=(const PermissionsEnforced &) = delete;
-
-private:
-    __user_cap_data_struct m_saved[2]{};
-    bool m_dropped = false;
-};
-#endif
 
 QByteArray readAll(const QString &path)
 {
@@ -160,8 +161,11 @@ private slots:
     void lenientReading_data();
     void lenientReading();
     void massSectionBeyond20000Bytes();
+    void noMassSection_data();
     void noMassSection();
     void missingFile();
+    void notRegularFiles_data();
+    void notRegularFiles();
     void tooManyLayers();
     void tooLarge();
     void layerNamesTheFormatHolds();
@@ -173,6 +177,7 @@ private slots:
     void saveReportsWriteFailure();
     void saveInPlaceWhereNoFileCanBeCreated();
     void saveReportsWhyAWriteStoppedShort();
+    void emptyLibrary_data();
     void emptyLibrary();
 
     void fuzzRandomBytes_data();
@@ -409,6 +414,30 @@ void TestMassesFile::lenientReading_data()
         << QStringList{"lead", "trail"} << 2;
     QTest::newRow("entries before any section")
         << QByteArray("A=x\r\n[Mass]\r\nB=\r\n") << QStringList{"B"} << QStringList{} << 0;
+
+    // Line ends of any kind, and the byte-order marks of UTF-8 and UTF-16.
+    QTest::newRow("CR only") << "[Mass]\rA=x\x01y\rB=\r[Parameter]\r0=" + rec + "\r1=" + rec
+                             << QStringList{"A", "B"} << QStringList{"x", "y"} << 0;
+    QTest::newRow("CR, LF and CR LF mixed") << "[Mass]\nA=x\r\nB=\r\r\n[Parameter]\r0=" + rec + "\n"
+                                            << QStringList{"A", "B"} << QStringList{"x"} << 0;
+    const QByteArray cyrillic = QStringLiteral("[Mass]\r\nДентин=Слой 1\x01Ёмкий\r\n"
+                                               "[Parameter]\r\n0=%1\r\n1=%1\r\n")
+                                    .arg(QString::fromLatin1(rec))
+                                    .toUtf8();
+    const QStringList cyrillicLayers{"Слой 1", "Ёмкий"};
+    QTest::newRow("UTF-8 mark: names in UTF-8")
+        << "\xEF\xBB\xBF" + cyrillic << QStringList{"Дентин"} << cyrillicLayers << 0;
+    QTest::newRow("UTF-8 mark and CR only")
+        << "\xEF\xBB\xBF" + QByteArray(cyrillic).replace("\r\n", "\r") << QStringList{"Дентин"}
+        << cyrillicLayers << 0;
+    const QString wide = QString::fromUtf8(cyrillic);
+    QByteArray little("\xFF\xFE"), big("\xFE\xFF");
+    for (const QChar c : wide) {
+        little.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+        big.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xFF));
+    }
+    QTest::newRow("UTF-16 LE mark") << little << QStringList{"Дентин"} << cyrillicLayers << 0;
+    QTest::newRow("UTF-16 BE mark") << big << QStringList{"Дентин"} << cyrillicLayers << 0;
 }
 
 void TestMassesFile::lenientReading()
@@ -444,17 +473,48 @@ void TestMassesFile::massSectionBeyond20000Bytes()
     QVERIFY(report.badRecords.isEmpty());
 }
 
+void TestMassesFile::noMassSection_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<ReadError>("error");
+    QTest::newRow("other sections") << "[Parameter]\r\n0=" + zeroDigits + "\r\n[Masses]\r\nA=x\r\n"
+                                    << ReadError::NoMassSection;
+    QTest::newRow("comments only")
+        << QByteArray("; [Mass]\r\n;A=x\r\n") << ReadError::NoMassSection;
+    QRandomGenerator rng(5);
+    QByteArray text(5 * 1024 * 1024, ' ');
+    for (char &c : text) {
+        const char drawn = char(rng.bounded(32, 128));
+        c = drawn == 127 ? '\n' : drawn;
+    }
+    QTest::newRow("5 MB of random text") << text << ReadError::NoMassSection;
+    QByteArray program("\x7F"
+                       "ELF\x02\x01\x01",
+                       7);
+    program.append(QByteArray(9, '\0')).append("\r\n[Mass]\r\nA=x\r\n");
+    QTest::newRow("a program") << program << ReadError::NotText;
+    QTest::newRow("a zero byte in a masses file")
+        << QByteArray("[Mass]\r\nA=x\0y\r\n", 15) << ReadError::NotText;
+    QTest::newRow("UTF-8 mark, text not UTF-8")
+        << QByteArray("\xEF\xBB\xBF[Mass]\r\n\xC4\xE5\xED\xF2\xE8\xED=\r\n") << ReadError::NotText;
+    QTest::newRow("UTF-8 mark, a character cut off at the end")
+        << QByteArray("\xEF\xBB\xBF[Mass]\r\nA=\xD0") << ReadError::NotText;
+    QTest::newRow("UTF-16 mark, odd length")
+        << QByteArray("\xFF\xFE[\0M\0a\0s\0s\0]\0\n", 15) << ReadError::NotText;
+}
+
 void TestMassesFile::noMassSection()
 {
-    const FileContents contents =
-        Decode("[Parameter]\r\n0=" + zeroDigits + "\r\n[Masses]\r\nA=x\r\n");
-    QVERIFY(!contents.hasMassSection);
+    QFETCH(QByteArray, bytes);
+    QFETCH(ReadError, error);
+    const FileContents contents = Decode(bytes);
+    QCOMPARE(contents.error, error);
     QVERIFY(contents.masses.isEmpty());
-    QCOMPARE(contents.error, ReadError::None);
-    MassLibrary lib = libraryAB();
-    Open(lib, contents);
-    QCOMPARE(lib.massCount(), 0);
-    QCOMPARE(lib.layerTotal(), 0);
+    QVERIFY(!contents.empty);
+    // Refused with its reason, in both languages.
+    QVERIFY(!ReadErrorText(contents, 0).isEmpty());
+    QVERIFY(!ReadErrorText(contents, 1).isEmpty());
+    checkContentsConsistent(contents);
 }
 
 void TestMassesFile::missingFile()
@@ -468,8 +528,40 @@ void TestMassesFile::missingFile()
     MassLibrary lib = libraryAB();
     Open(lib, contents);
     QCOMPARE(lib.massCount(), 0);
-    // A directory is no masses file either.
-    QCOMPARE(ReadFile(dir.path()).masses.size(), 0);
+}
+
+void TestMassesFile::notRegularFiles_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<ReadError>("error");
+    QTest::newRow("folder") << "folder" << ReadError::Folder;
+    QTest::newRow("pipe") << "pipe" << ReadError::NotRegularFile;
+    QTest::newRow("link to a pipe") << "link" << ReadError::NotRegularFile;
+    QTest::newRow("device") << "device" << ReadError::NotRegularFile;
+}
+
+void TestMassesFile::notRegularFiles()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("makes pipes the Linux way");
+#else
+    QFETCH(QString, kind);
+    QFETCH(ReadError, error);
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath(QStringLiteral("pipe.zkv"));
+    QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString link = dir.filePath(QStringLiteral("link.zkv"));
+    QVERIFY(QFile::link(pipe, link));
+    const QString path = kind == "folder" ? dir.path()
+                         : kind == "pipe" ? pipe
+                         : kind == "link" ? link
+                                          : QStringLiteral("/dev/zero");
+    // A pipe without a writer would wait forever once opened; it is never opened.
+    const FileContents contents = ReadFile(path);
+    QCOMPARE(contents.error, error);
+    QVERIFY(contents.masses.isEmpty());
+    QVERIFY(ReadErrorText(contents, 1) != ReadErrorText(contents, 0));
+#endif
 }
 
 void TestMassesFile::tooManyLayers()
@@ -641,11 +733,16 @@ void TestMassesFile::saveInPlaceWhereNoFileCanBeCreated()
         const PermissionsEnforced enforced;
         if (QFile(dir.filePath(QStringLiteral("probe"))).open(QIODevice::WriteOnly))
             QSKIP("file permissions are not enforced here");
+        syncedFiles().clear();
         result = Save(libraryAB(), path);
     }
     QVERIFY2(result.saved, qPrintable(result.error));
     QCOMPARE(readAll(path), fileAB());
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"lib.zkv"});
+    // The file itself reached the disk before the save was reported, then its folder.
+    const qsizetype file = syncedFiles().indexOf(QFileInfo(path).canonicalFilePath());
+    QVERIFY2(file >= 0 && syncedFiles().indexOf(QFileInfo(dir.path()).canonicalFilePath()) > file,
+             qPrintable(syncedFiles().join(QLatin1Char('\n'))));
 #endif
 }
 
@@ -679,11 +776,29 @@ void TestMassesFile::saveReportsWhyAWriteStoppedShort()
 #endif
 }
 
+void TestMassesFile::emptyLibrary_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("empty");
+    QTest::newRow("no bytes") << QByteArray() << true;
+    QTest::newRow("line ends and blanks") << QByteArray("\r\n \t\r\n\n\r") << true;
+    QTest::newRow("UTF-8 mark alone") << QByteArray("\xEF\xBB\xBF\r\n") << true;
+    QTest::newRow("UTF-16 mark alone") << QByteArray("\xFF\xFE\r\0\n\0", 6) << true;
+    QTest::newRow("a Mass section without masses")
+        << "[Mass]\r\n[Parameter]\r\n0=" + zeroDigits << false;
+}
+
 void TestMassesFile::emptyLibrary()
 {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, empty);
     QCOMPARE(Encode(MassLibrary{}), QByteArray());
+    const FileContents contents = Decode(bytes);
+    QCOMPARE(contents.error, ReadError::None);
+    QCOMPARE(contents.empty, empty);
+    checkContentsConsistent(contents);
     MassLibrary lib = libraryAB();
-    Open(lib, Decode(QByteArray()));
+    Open(lib, contents);
     QCOMPARE(lib.massCount(), 0);
 }
 
