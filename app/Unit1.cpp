@@ -645,7 +645,7 @@ void TForm1::closeEvent(QCloseEvent *event)
     }
     // Unsaved work is dealt with while the link still runs: a cancelled or failed save keeps
     // the window, and the furnace link, as they were.
-    if (!offerToSaveBeforeClose()) {
+    if (!offerToSaveChanges()) {
         event->ignore();
         return;
     }

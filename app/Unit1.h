@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 
+class ElidedLabel;
 class FiringCurveView;
 class Link;
 class RunPanel;
@@ -217,8 +218,12 @@ private:
     // --- library (private) ----------------------------------------------------------------
     /// Connects the library controls to their handlers (called once by the constructor).
     void connectLibraryHandlers();
-    /// Closing: asks about unsaved changes and saves when asked to. False keeps the window open.
-    bool offerToSaveBeforeClose();
+    /// Before closing, Open and Add from file: with unsaved changes, asks whether to save them
+    /// (Save, Don't save, Cancel) and saves when asked to. True to go on: nothing unsaved,
+    /// "Don't save", or saved; false (cancelled, or the save failed) leaves everything as it was.
+    bool offerToSaveChanges();
+    /// lblMassesFile: the masses file last opened or saved, or none.
+    void showMassesFile();
     /// Replaces the library by the masses file at `path` (a file that cannot be read is
     /// reported and leaves the library as it was).
     void openMassesFile(const QString &path);
@@ -248,8 +253,11 @@ private:
     /// Marks each parameter field out of range (a red frame, the range in its hint) while it
     /// is; no field is marked while no layer is selected (Unit1_fields.cpp).
     void markFieldRanges();
-    /// The masses file last opened or saved: what the save dialog proposes.
+    /// The masses file last opened or saved: what the save dialog proposes and lblMassesFile
+    /// shows.
     QString m_lastMassesFile;
+    /// The masses file's name at the top of gbMass.
+    ElidedLabel *lblMassesFile = nullptr;
     /// The fields' key filter and leave check. Owned here, not by the widget tree, so that it
     /// is gone before the fields are destroyed (their last focus-out must not reach handlers
     /// whose state is already destroyed).

@@ -12,9 +12,11 @@
 #include "texts.h"
 
 #include <QAction>
+#include <QBoxLayout>
 #include <QDir>
 #include <QFileInfo>
 #include <QFocusEvent>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -41,6 +43,18 @@ constexpr TextPair NamesNotSaved{
 constexpr TextPair MoreNames{"… и ещё %1", "… and %1 more"};
 constexpr TextPair LayerLimit{"В массе может быть не более 11 слоёв.",
                               "A mass can hold at most 11 layers."};
+constexpr TextPair SaveButton{"Сохранить", "Save"};
+constexpr TextPair DiscardButton{"Не сохранять", "Don't save"};
+constexpr TextPair CancelButton{"Отмена", "Cancel"};
+constexpr TextPair MassesFileShown{"Файл: %1", "File: %1"};
+constexpr TextPair NoMassesFile{"Файл: нет", "File: none"};
+constexpr TextPair MassesFileDescription{"Открытый файл масс: %1", "Masses file open: %1"};
+constexpr TextPair NoMassesFileDescription{"Файл масс не открыт и не сохранён",
+                                           "No masses file opened or saved"};
+constexpr TextPair OpenedNoMasses{" В файле масс «%1» нет масс: библиотека пуста.",
+                                  " The masses file \"%1\" holds no masses: the library is empty."};
+constexpr TextPair AddedNoMasses{" В файле масс «%1» нет масс: ничего не добавлено.",
+                                 " The masses file \"%1\" holds no masses: nothing was added."};
 
 /// Names listed in the refusal of a save; the rest are counted.
 constexpr qsizetype ListedNameProblems = 10;
@@ -137,6 +151,11 @@ void TForm1::connectLibraryHandlers()
     // Items are one line each: the lists need not measure every one (files may hold many).
     lbNames->setUniformItemSizes(true);
     lbLayers->setUniformItemSizes(true);
+    // The masses file open, at the top of the Mass group.
+    lblMassesFile = new ElidedLabel;
+    lblMassesFile->setObjectName(QStringLiteral("lblMassesFile"));
+    if (auto *column = qobject_cast<QBoxLayout *>(gbMass->layout()))
+        column->insertWidget(0, lblMassesFile);
     // Every click runs the handler, also one on the item already selected.
     LibraryLists::OnReclick(lbNames, [this] { lbNamesClick(); });
     LibraryLists::OnReclick(lbLayers, [this] { lbLayersClick(); });
@@ -163,8 +182,22 @@ void TForm1::FormCreateLibrary()
     ReLanguageLibrary();
 }
 
+void TForm1::showMassesFile()
+{
+    const QString path = QDir::toNativeSeparators(m_lastMassesFile);
+    const QString shown = m_lastMassesFile.isEmpty()
+                              ? tx(NoMassesFile)
+                              : tx(MassesFileShown).arg(QFileInfo(m_lastMassesFile).fileName());
+    lblMassesFile->setFullText(shown);
+    lblMassesFile->setToolTip(path.isEmpty() ? shown : path);
+    lblMassesFile->setAccessibleName(shown);
+    lblMassesFile->setAccessibleDescription(path.isEmpty() ? tx(NoMassesFileDescription)
+                                                           : tx(MassesFileDescription).arg(path));
+}
+
 void TForm1::ReLanguageLibrary()
 {
+    showMassesFile();
     const bool layer = m_selection.hasLayer();
     setHint(sbUpMass, tx(layer ? Texts::MoveLayerUp : Texts::MoveMassUp));
     setHint(sbDnMass, tx(layer ? Texts::MoveLayerDown : Texts::MoveMassDown));
@@ -205,8 +238,13 @@ void TForm1::fillLayerList()
 
 void TForm1::enableLayerControls(bool layerSelected)
 {
-    for (QLineEdit *field : m_fields)
+    // Fields of no layer show nothing (not the values of a layer no longer selected).
+    const QScopedValueRollback tracking(m_selection.ChangeTracking, false);
+    for (QLineEdit *field : m_fields) {
         field->setEnabled(layerSelected);
+        if (!layerSelected)
+            field->clear();
+    }
     sbFullView->setEnabled(layerSelected);
     sbStartPrg->setEnabled(layerSelected && m_link->isRunning() && !m_console.ProgramRunning);
     if (!layerSelected)
@@ -542,9 +580,7 @@ void TForm1::sbOpenFileClick()
     if (refusedDuringTransfer())
         return;
     // Unsaved work is offered for saving first; a save that does not happen keeps everything.
-    if (m_selection.ParamsChanged &&
-        m_dialogs.question(this, tx(Texts::Attention), tx(Texts::SaveChangedParameters)) &&
-        !saveLibrary())
+    if (!offerToSaveChanges())
         return;
     const QString path = askMassesFile(tx(Texts::OpenMassesTitle));
     if (!path.isEmpty())
@@ -562,6 +598,8 @@ void TForm1::openMassesFile(const QString &path)
     ResetAfterOpen(m_selection);
     fillMassList();
     lbNamesClick();
+    if (report.massCount == 0)
+        log(tx(OpenedNoMasses).arg(QDir::toNativeSeparators(path)));
     for (const MassesFile::BadRecord &bad : report.badRecords)
         log(MassesFile::BadRecordLogText(bad, m_console.Language));
 }
@@ -569,6 +607,9 @@ void TForm1::openMassesFile(const QString &path)
 void TForm1::sbAddFileClick()
 {
     if (refusedDuringTransfer())
+        return;
+    // The library as it stands may be saved before another file is merged into it.
+    if (!offerToSaveChanges())
         return;
     const QString path = askMassesFile(tx(Texts::AddMassesTitle));
     if (path.isEmpty())
@@ -579,6 +620,8 @@ void TForm1::sbAddFileClick()
     const MassesFile::LoadReport report = MassesFile::Add(m_library, *contents);
     if (report.massCount > 0)
         m_selection.ParamsChanged = true;
+    else
+        log(tx(AddedNoMasses).arg(QDir::toNativeSeparators(path)));
     fillMassList();
     if (!report.renamed.isEmpty())
         log(MassesFile::RenamedMassesLogText(report.renamed, m_console.Language));
@@ -617,13 +660,23 @@ bool TForm1::saveLibrary()
     }
     m_selection.ParamsChanged = false;
     m_lastMassesFile = QFileInfo(path).absoluteFilePath();
+    showMassesFile();
     return true;
 }
 
-bool TForm1::offerToSaveBeforeClose()
+bool TForm1::offerToSaveChanges()
 {
-    if (!m_selection.ParamsChanged ||
-        !m_dialogs.question(this, tx(Texts::Attention), tx(Texts::SaveChangedParameters)))
+    if (!m_selection.ParamsChanged)
         return true;
-    return saveLibrary();
+    const SaveQuestion question{tx(Texts::Attention), tx(Texts::SaveChangedParameters),
+                                tx(SaveButton), tx(DiscardButton), tx(CancelButton)};
+    switch (m_dialogs.askToSave(this, question)) {
+    case Dialogs::SaveAnswer::Save:
+        return saveLibrary();
+    case Dialogs::SaveAnswer::Discard:
+        return true;
+    case Dialogs::SaveAnswer::Cancel:
+        break;
+    }
+    return false;
 }

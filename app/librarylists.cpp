@@ -73,3 +73,32 @@ void SetItemName(QListWidgetItem *item, const QString &name)
 }
 
 } // namespace LibraryLists
+
+QSize ElidedLabel::minimumSizeHint() const
+{
+    return {0, QLabel::minimumSizeHint().height()};
+}
+
+QSize ElidedLabel::sizeHint() const
+{
+    return {0, QLabel::sizeHint().height()};
+}
+
+void ElidedLabel::setFullText(const QString &text)
+{
+    m_full = text;
+    setToolTip(text);
+    showFitted();
+}
+
+void ElidedLabel::resizeEvent(QResizeEvent *event)
+{
+    QLabel::resizeEvent(event);
+    showFitted();
+}
+
+void ElidedLabel::showFitted()
+{
+    const int room = contentsRect().width();
+    setText(room > 0 ? fontMetrics().elidedText(m_full, Qt::ElideMiddle, room) : m_full);
+}

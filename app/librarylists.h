@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLabel>
 #include <QString>
 
 #include <functional>
@@ -24,3 +25,23 @@ void OnReclick(QListWidget *list, std::function<void()> reclicked);
 void SetItemName(QListWidgetItem *item, const QString &name);
 
 } // namespace LibraryLists
+
+/// A one-line label that shows its text cut in the middle when the room is too small for it
+/// (the whole text in its tool tip), and never asks for more room than its height.
+class ElidedLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+    /// The text to show, whole where it fits.
+    void setFullText(const QString &text);
+    const QString &fullText() const { return m_full; }
+    QSize minimumSizeHint() const override;
+    QSize sizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void showFitted();
+    QString m_full;
+};

@@ -3,7 +3,10 @@
 #include "Unit2.h"
 #include "Unit6_selport.h"
 
+#include <QAbstractButton>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPrintDialog>
@@ -31,8 +34,14 @@ QString runFileDialog(QWidget *parent, QFileDialog::AcceptMode mode, const QStri
                       const QString &proposed = QString())
 {
     QFileDialog dialog(parent, title, QString(), filter);
-    if (!proposed.isEmpty())
-        dialog.selectFile(proposed);
+    if (!proposed.isEmpty()) {
+        // The folder is opened, the name typed in; a folder that is not there is not offered
+        // (the dialog would take the whole path as a name in its current folder).
+        const QFileInfo info(proposed);
+        if (info.isAbsolute() && info.absoluteDir().exists())
+            dialog.setDirectory(info.absolutePath());
+        dialog.selectFile(info.fileName());
+    }
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
@@ -137,4 +146,30 @@ bool WidgetDialogs::choosePrinter(QWidget *parent, QPrinter &printer)
 {
     QPrintDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;
+}
+
+Dialogs::SaveAnswer WidgetDialogs::askToSave(QWidget *parent, const SaveQuestion &question)
+{
+    QMessageBox box(QMessageBox::Question, question.caption, question.text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setObjectName(QStringLiteral("SaveChangesBox"));
+    const std::pair<QMessageBox::StandardButton, QString> buttons[] = {
+        {QMessageBox::Save, question.save},
+        {QMessageBox::Discard, question.discard},
+        {QMessageBox::Cancel, question.cancel}};
+    for (const auto &[which, text] : buttons) {
+        QAbstractButton *button = box.button(which);
+        button->setText(text);
+        button->setAccessibleName(text);
+    }
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return SaveAnswer::Save;
+    case QMessageBox::Discard:
+        return SaveAnswer::Discard;
+    default:
+        return SaveAnswer::Cancel;
+    }
 }

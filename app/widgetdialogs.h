@@ -27,6 +27,7 @@ public:
                                       const PortWindowHooks &hooks) override;
     int showModal(QDialog &window) override;
     bool choosePrinter(QWidget *parent, QPrinter &printer) override;
+    SaveAnswer askToSave(QWidget *parent, const SaveQuestion &question) override;
 
 private:
     struct Windows;

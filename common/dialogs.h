@@ -37,6 +37,15 @@ struct PortWindowHooks {
     std::function<void()> droppedDown;
 };
 
+/// The question asked before unsaved changes would be lost, with its three buttons' texts.
+struct SaveQuestion {
+    QString caption;
+    QString text;
+    QString save;    ///< saves, and goes on only when the save succeeded
+    QString discard; ///< goes on without saving
+    QString cancel;  ///< goes back, nothing lost
+};
+
 /// Every modal interaction of the console (message boxes, questions, file dialogs, the name
 /// dialog, the port window) goes through this interface, so that tests can script the answers
 /// and fail on a box nobody expected. All calls are made on the user-interface thread.
@@ -99,5 +108,15 @@ public:
         Q_UNUSED(parent);
         Q_UNUSED(printer);
         return false;
+    }
+
+    enum class SaveAnswer { Save, Discard, Cancel };
+    /// Asks whether to save changes before they are lost: Save, Don't save or Cancel (closing
+    /// the box is Cancel). By default the OK/Cancel question, OK meaning Save, so that no
+    /// answer of it loses anything.
+    virtual SaveAnswer askToSave(QWidget *parent, const SaveQuestion &question)
+    {
+        return this->question(parent, question.caption, question.text) ? SaveAnswer::Save
+                                                                       : SaveAnswer::Cancel;
     }
 };

@@ -16,6 +16,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -24,6 +25,8 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace
 {
@@ -128,6 +131,29 @@ struct Console {
     {
         dialogs.saveAnswers << (how == "file" ? path : how == "fail" ? Unwritable : QString());
     }
+    /// Scripts the answer ("save", "discard" or "cancel") to the question whether to save
+    /// changes, and for "save" the save dialog's answer as answerSave() takes it.
+    void answerSaveChanges(const QString &answer, const QString &save, const QString &path)
+    {
+        dialogs.saveChangesAnswers << (answer == "save"      ? Dialogs::SaveAnswer::Save
+                                       : answer == "discard" ? Dialogs::SaveAnswer::Discard
+                                                             : Dialogs::SaveAnswer::Cancel);
+        if (answer == "save")
+            answerSave(save, path);
+    }
+    /// The question whether to save changes was asked once, in `language`, with its buttons.
+    void verifySaveQuestion(quint8 language) const
+    {
+        QCOMPARE(dialogs.callsOf(QStringLiteral("save changes")).size(), 1);
+        const SaveQuestion &q = dialogs.lastSaveQuestion;
+        const bool ru = language == 0;
+        QCOMPARE(q.caption, ru ? QStringLiteral("Внимание") : QStringLiteral("Attention"));
+        QCOMPARE(q.text, ru ? QStringLiteral("Параметры были изменены.\nСохранить?")
+                            : QStringLiteral("Save changed parameters?"));
+        QCOMPARE((QStringList{q.save, q.discard, q.cancel}),
+                 ru ? QStringList({"Сохранить", "Не сохранять", "Отмена"})
+                    : QStringList({"Save", "Don't save", "Cancel"}));
+    }
 };
 
 /// A masses file in `dir` whose "Mass" section holds `lines` (records missing: all zero).
@@ -219,7 +245,10 @@ private slots:
     void failedSaveIsReported();
     void saveRefusesNamesTheFileCannotHold();
     void unreadableRecordsAreLogged();
+    void unreadableFileKeepsLibrary_data();
     void unreadableFileKeepsLibrary();
+    void emptyFileOpensEmpty_data();
+    void emptyFileOpensEmpty();
     void addFromFile();
     void saveThenReopenGivesSameLibrary();
     void reclickingTheSelectedItem_data();
@@ -884,9 +913,9 @@ void TestLibraryUi::structuralEditsMarkChanged()
     } else if (edit == "add from file")
         c.trigger("mmAdd");
     QVERIFY(c.sel().ParamsChanged);
-    d.questionAnswers = {false}; // closing: do not save
+    d.saveChangesAnswers = {Dialogs::SaveAnswer::Discard}; // closing: do not save
     QVERIFY(c.form->close());
-    QCOMPARE(d.callsOf(QStringLiteral("question")).last().text,
+    QCOMPARE(d.callsOf(QStringLiteral("save changes")).last().text,
              QStringLiteral("Save changed parameters?"));
     VERIFY_NO_UNEXPECTED(c);
 }
@@ -894,35 +923,53 @@ void TestLibraryUi::structuralEditsMarkChanged()
 void TestLibraryUi::closing_data()
 {
     QTest::addColumn<bool>("changed");
-    QTest::addColumn<bool>("answer");
-    QTest::addColumn<QString>("save"); // "file", "fail" or cancelled
+    QTest::addColumn<QString>("answer"); // save, discard or cancel
+    QTest::addColumn<QString>("save");   // "file", "fail" or cancelled
+    QTest::addColumn<quint8>("language");
     QTest::addColumn<bool>("closes");
-    QTest::newRow("nothing changed") << false << false << "" << true;
-    QTest::newRow("changes discarded") << true << false << "" << true;
-    QTest::newRow("changes saved") << true << true << "file" << true;
-    QTest::newRow("save dialog cancelled") << true << true << "" << false;
-    QTest::newRow("save failed") << true << true << "fail" << false;
+    QTest::newRow("nothing changed") << false << ""
+                                     << "" << quint8(1) << true;
+    QTest::newRow("don't save") << true << "discard"
+                                << "" << quint8(1) << true;
+    QTest::newRow("saved") << true << "save"
+                           << "file" << quint8(1) << true;
+    QTest::newRow("save dialog cancelled") << true << "save"
+                                           << "" << quint8(1) << false;
+    QTest::newRow("save failed") << true << "save"
+                                 << "fail" << quint8(1) << false;
+    QTest::newRow("cancel") << true << "cancel"
+                            << "" << quint8(1) << false;
+    QTest::newRow("Russian: don't save") << true << "discard"
+                                         << "" << quint8(0) << true;
+    QTest::newRow("Russian: saved") << true << "save"
+                                    << "file" << quint8(0) << true;
+    QTest::newRow("Russian: save failed") << true << "save"
+                                          << "fail" << quint8(0) << false;
+    QTest::newRow("Russian: cancel") << true << "cancel"
+                                     << "" << quint8(0) << false;
 }
 
 void TestLibraryUi::closing()
 {
     QFETCH(bool, changed);
-    QFETCH(bool, answer);
+    QFETCH(QString, answer);
     QFETCH(QString, save);
+    QFETCH(quint8, language);
     QFETCH(bool, closes);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("closing.zkv"));
     Console c;
+    c.form->setLanguage(language);
     c.selectLayer(0, 0);
     if (changed) {
         c.type(0, QStringLiteral("400"));
-        c.dialogs.questionAnswers << answer;
-        if (answer)
-            c.answerSave(save, path);
+        c.answerSaveChanges(answer, save, path);
     }
     QCOMPARE(c.form->close(), closes);
-    QCOMPARE(c.dialogs.callsOf(QStringLiteral("question")).size(), changed ? 1 : 0);
-    QCOMPARE(c.dialogs.callsOf(QStringLiteral("save")).size(), answer ? 1 : 0);
+    if (changed)
+        c.verifySaveQuestion(language);
+    QCOMPARE(c.dialogs.callsOf(QStringLiteral("question")).size(), 0);
+    QCOMPARE(c.dialogs.callsOf(QStringLiteral("save")).size(), answer == "save" ? 1 : 0);
     QCOMPARE(QFile::exists(path), save == "file");
     if (save == "file")
         QCOMPARE(MassesFile::ReadFile(path).records[0].PreDryTemp, quint16(400));
@@ -930,6 +977,7 @@ void TestLibraryUi::closing()
         QVERIFY(c.form->isVisible());
         QVERIFY(c.sel().ParamsChanged);
         QCOMPARE(c.record(0).PreDryTemp, quint16(400));
+        QCOMPARE(c.field(0)->text(), QStringLiteral("400"));
     }
     QCOMPARE(c.messages().size(), save == "fail" ? 1 : 0);
     VERIFY_NO_UNEXPECTED(c);
@@ -937,47 +985,70 @@ void TestLibraryUi::closing()
 
 void TestLibraryUi::openWithUnsavedChanges_data()
 {
-    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QString>("action"); // mmOpen or mmAdd
+    QTest::addColumn<QString>("answer");
     QTest::addColumn<QString>("save");
-    QTest::addColumn<bool>("opens");
-    QTest::newRow("discard") << false << "" << true;
-    QTest::newRow("save first") << true << "file" << true;
-    QTest::newRow("save dialog cancelled") << true << "" << false;
-    QTest::newRow("save failed") << true << "fail" << false;
+    QTest::addColumn<quint8>("language");
+    QTest::addColumn<bool>("goesOn");
+    for (const char *action : {"mmOpen", "mmAdd"}) {
+        const auto row = [action](const char *name) -> QTestData & {
+            return QTest::newRow(qPrintable(QStringLiteral("%1: %2").arg(action, name)))
+                   << QString::fromLatin1(action);
+        };
+        row("don't save") << "discard"
+                          << "" << quint8(1) << true;
+        row("save first") << "save"
+                          << "file" << quint8(1) << true;
+        row("save dialog cancelled") << "save"
+                                     << "" << quint8(1) << false;
+        row("save failed") << "save"
+                           << "fail" << quint8(1) << false;
+        row("cancel") << "cancel"
+                      << "" << quint8(1) << false;
+        row("Russian: don't save") << "discard"
+                                   << "" << quint8(0) << true;
+        row("Russian: cancel") << "cancel"
+                               << "" << quint8(0) << false;
+    }
 }
 
 void TestLibraryUi::openWithUnsavedChanges()
 {
-    QFETCH(bool, answer);
+    QFETCH(QString, action);
+    QFETCH(QString, answer);
     QFETCH(QString, save);
-    QFETCH(bool, opens);
+    QFETCH(quint8, language);
+    QFETCH(bool, goesOn);
+    const bool open = action == "mmOpen";
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("before-open.zkv"));
     Console c;
+    c.form->setLanguage(language);
     c.selectLayer(0, 0);
     c.type(0, QStringLiteral("400"));
-    c.dialogs.questionAnswers << answer;
-    if (answer)
-        c.answerSave(save, path);
-    if (opens)
+    c.answerSaveChanges(answer, save, path);
+    if (goesOn)
         c.dialogs.openAnswers << DemoFile;
-    c.click("sbOpenFile");
+    c.trigger(action.toLatin1().constData());
 
-    const auto questions = c.dialogs.callsOf(QStringLiteral("question"));
-    QCOMPARE(questions.size(), 1);
-    QCOMPARE(questions[0].caption, QStringLiteral("Attention"));
-    QCOMPARE(questions[0].text, QStringLiteral("Save changed parameters?"));
-    QCOMPARE(c.dialogs.callsOf(QStringLiteral("open")).size(), opens ? 2 : 1);
-    QCOMPARE(c.record(0).PreDryTemp, quint16(opens ? 450 : 400));
-    QCOMPARE(c.sel().ParamsChanged, !opens);
+    c.verifySaveQuestion(language);
+    QCOMPARE(c.dialogs.callsOf(QStringLiteral("open")).size(), goesOn ? 2 : 1);
+    QCOMPARE(c.names()->count(), goesOn && !open ? 12 : 6);
+    // Opening replaces the edit; adding, and going back, keep it.
+    QCOMPARE(c.record(0).PreDryTemp, quint16(goesOn && open ? 450 : 400));
+    QCOMPARE(c.sel().ParamsChanged, !(goesOn && open));
     if (save == "file")
         QCOMPARE(MassesFile::ReadFile(path).records[0].PreDryTemp, quint16(400));
-    if (opens) { // a fresh library: nothing selected
+    if (goesOn && open) { // a fresh library: nothing selected
         QCOMPARE(c.names()->currentRow(), -1);
         QVERIFY(!c.sel().hasLayer());
         QVERIFY(!c.field(0)->isEnabled());
         QVERIFY(!c.graph()->record());
+    } else { // the edited layer still selected, as it was
+        QVERIFY(c.sel().hasLayer());
+        QCOMPARE(c.field(0)->text(), QStringLiteral("400"));
     }
+    QCOMPARE(c.messages().size(), save == "fail" ? 1 : 0);
     VERIFY_NO_UNEXPECTED(c);
 }
 
@@ -1045,18 +1116,120 @@ void TestLibraryUi::unreadableRecordsAreLogged()
     QVERIFY(c.messages().isEmpty());
 }
 
+void TestLibraryUi::unreadableFileKeepsLibrary_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("action"); // mmOpen, mmAdd, or --open at the start
+    QTest::addColumn<QString>("reason");
+    for (const char *action : {"mmOpen", "mmAdd", "--open"}) {
+        const auto row = [action](const char *kind, const char *reason) {
+            QTest::newRow(qPrintable(QStringLiteral("%1: %2").arg(action, kind)))
+                << QString::fromLatin1(kind) << QString::fromLatin1(action)
+                << QString::fromUtf8(reason);
+        };
+        row("missing", "No such file");
+        row("program", "not a text file");
+        row("no section", "no [Mass] section");
+        row("pipe", "not a regular file");
+    }
+}
+
 void TestLibraryUi::unreadableFileKeepsLibrary()
 {
-    Console c;
-    const QStringList before = snapshot(c.lib());
-    const QString missing = QStringLiteral("/nonexistent-zkv-dir/missing.zkv");
-    c.dialogs.openAnswers << missing;
-    c.trigger("mmOpen");
-    QCOMPARE(c.dialogs.callsOf(QStringLiteral("message")).value(0).caption,
-             QStringLiteral("Error"));
-    QVERIFY(c.messages()[0].contains(missing));
+    QFETCH(QString, kind);
+    QFETCH(QString, action);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    QString path = dir.filePath(kind + QStringLiteral(".zkv"));
+    const auto write = [&path](const QByteArray &bytes) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    };
+    if (kind == "program")
+        write(QByteArray("\x7F"
+                         "ELF\x02\x01\x01\0\0\0\0",
+                         11) +
+              QByteArray(4000, '\x90'));
+    else if (kind == "no section")
+        write("Some notes\r\nabout masses\r\n");
+    else if (kind == "pipe")
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    const QString shown = QDir::toNativeSeparators(path);
+
+    // A pipe given at the start would hold the start forever once opened: it is never opened.
+    ConsoleOptions options;
+    if (action == "--open")
+        options.massesFile = path;
+    Console c(DemoFile, std::move(options));
+    QStringList before;
+    if (action != "--open") {
+        c.selectLayer(1, 0);
+        c.type(0, QStringLiteral("400"));
+        before = snapshot(c.lib());
+        c.dialogs.saveChangesAnswers << Dialogs::SaveAnswer::Discard;
+        c.dialogs.openAnswers << path;
+        c.trigger(action.toLatin1().constData());
+    }
+    const auto boxes = c.dialogs.callsOf(QStringLiteral("message"));
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].caption, QStringLiteral("Error"));
+    QVERIFY2(boxes[0].text.contains(shown) && boxes[0].text.contains(reason),
+             qPrintable(boxes[0].text));
+    if (action == "--open") { // the start goes on with no library
+        QCOMPARE(c.names()->count(), 0);
+        QCOMPARE(c.text("lblMassesFile"), QStringLiteral("File: none"));
+        return;
+    }
+    // The library, the selection and the edit as they were.
     QCOMPARE(snapshot(c.lib()), before);
     QCOMPARE(c.names()->count(), 6);
+    QCOMPARE(c.sel().CurrentRow, 2);
+    QCOMPARE(c.field(0)->text(), QStringLiteral("400"));
+    QVERIFY(c.sel().ParamsChanged);
+    QCOMPARE(c.text("lblMassesFile"), QStringLiteral("File: demo.zkv"));
+    VERIFY_NO_UNEXPECTED(c);
+}
+
+void TestLibraryUi::emptyFileOpensEmpty_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::newRow("open") << "mmOpen";
+    QTest::newRow("add") << "mmAdd";
+}
+
+void TestLibraryUi::emptyFileOpensEmpty()
+{
+    QFETCH(QString, action);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("empty.zkv"));
+    QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+    Console c;
+    c.selectLayer(1, 0);
+    QVERIFY(!c.field(0)->text().isEmpty());
+    c.dialogs.openAnswers << path;
+    c.trigger(action.toLatin1().constData());
+    QCOMPARE(c.dialogs.boxCount(), 0);
+    QCOMPARE(c.logLines().size(), 1);
+    const QString shown = QDir::toNativeSeparators(path);
+    if (action == "mmAdd") { // nothing added, nothing else changed
+        QCOMPARE(c.names()->count(), 6);
+        QVERIFY2(c.logLines()[0].contains(QStringLiteral("holds no masses: nothing was added")) &&
+                     c.logLines()[0].contains(shown),
+                 qPrintable(c.logLines()[0]));
+        QVERIFY(!c.sel().ParamsChanged && c.field(0)->isEnabled());
+        return;
+    }
+    QVERIFY2(c.logLines()[0].contains(QStringLiteral("holds no masses: the library is empty")) &&
+                 c.logLines()[0].contains(shown),
+             qPrintable(c.logLines()[0]));
+    QCOMPARE(c.names()->count(), 0);
+    QCOMPARE(c.layers()->count(), 0);
+    // No field keeps a value of the layer that was selected.
+    for (int k = 0; k < ProgParam::FieldCount; ++k)
+        QVERIFY(!c.field(k)->isEnabled() && c.field(k)->text().isEmpty());
+    QVERIFY(!c.sel().ParamsChanged);
+    QCOMPARE(c.text("lblMassesFile"), QStringLiteral("File: empty.zkv"));
+    VERIFY_NO_UNEXPECTED(c);
 }
 
 void TestLibraryUi::addFromFile()
@@ -1232,11 +1405,27 @@ void TestLibraryUi::saveProposesTheLastFile()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("saved.zkv"));
     Console c;
+    QLabel *shown = c.get<QLabel>("lblMassesFile");
+    QCOMPARE(shown->text(), QStringLiteral("File: demo.zkv"));
+    QCOMPARE(shown->accessibleDescription(),
+             QStringLiteral("Masses file open: ") +
+                 QDir::toNativeSeparators(QFileInfo(DemoFile).absoluteFilePath()));
     c.dialogs.saveAnswers << path << QString();
     c.click("sbSaveFile");
+    QCOMPARE(shown->text(), QStringLiteral("File: saved.zkv"));
     c.click("sbSaveFile");
     QCOMPARE(c.dialogs.saveProposals, (QStringList{QFileInfo(DemoFile).absoluteFilePath(),
                                                    QFileInfo(path).absoluteFilePath()}));
+    // Adding another file does not change which file the library is saved to.
+    c.dialogs.openAnswers << DemoFile;
+    c.trigger("mmAdd");
+    QCOMPARE(shown->text(), QStringLiteral("File: saved.zkv"));
+    c.trigger("mmRussian");
+    QCOMPARE(shown->text(), QStringLiteral("Файл: saved.zkv"));
+    QCOMPARE(shown->toolTip(), QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+
+    Console none{QString()}; // the start-up dialog cancelled
+    QCOMPARE(none.text("lblMassesFile"), QStringLiteral("File: none"));
 }
 
 void TestLibraryUi::longNamesShownCut()

@@ -14,7 +14,7 @@ class ScriptedDialogs : public Dialogs
 {
 public:
     struct Call {
-        QString kind; ///< message, question, later, open, save, name, port
+        QString kind; ///< message, question, save changes, later, open, save, name, port
         Icon icon = Icon::Information;
         QString caption;
         QString text;
@@ -24,6 +24,9 @@ public:
     QStringList unexpected;
 
     QList<bool> questionAnswers;
+    /// Answers to the question whether to save changes, and the last such question asked.
+    QList<SaveAnswer> saveChangesAnswers;
+    SaveQuestion lastSaveQuestion;
     QList<QString> openAnswers;
     QList<QString> saveAnswers;
     /// What each save dialog proposed (folder and name), in order.
@@ -49,6 +52,16 @@ public:
             return false;
         }
         return questionAnswers.takeFirst();
+    }
+    SaveAnswer askToSave(QWidget *, const SaveQuestion &question) override
+    {
+        record({QStringLiteral("save changes"), Icon::Question, question.caption, question.text});
+        lastSaveQuestion = question;
+        if (saveChangesAnswers.isEmpty()) {
+            unexpected << QStringLiteral("save changes: ") + question.text;
+            return SaveAnswer::Cancel;
+        }
+        return saveChangesAnswers.takeFirst();
     }
     void messageLater(QWidget *, Icon icon, const QString &caption, const QString &text,
                       std::function<void()> closed) override
@@ -156,6 +169,7 @@ public:
     {
         return int(callsOf(QStringLiteral("message")).size() +
                    callsOf(QStringLiteral("question")).size() +
+                   callsOf(QStringLiteral("save changes")).size() +
                    callsOf(QStringLiteral("later")).size());
     }
     QList<Call> callsOf(const QString &kind) const
