@@ -48,6 +48,8 @@ private:
     std::function<void()> m_activated;
 };
 
+constexpr TextPair FolderMissing{"папки «%1» нет", "the folder \"%1\" does not exist"};
+
 /// A menu text without its trailing dots: the title of the dialog the item opens.
 QString dialogTitle(const QString &menuText)
 {
@@ -205,20 +207,26 @@ void TForm1::autoSaveRecord(const FiringRecord &record)
 
 QString TForm1::proposedRecordPath(const QString &suffix) const
 {
-    QString folder = m_lastRecordFolder;
-    if (folder.isEmpty())
-        folder = m_options.recordDir;
-    if (folder.isEmpty())
-        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty())
-        folder = QDir::homePath();
-    return QDir(folder).filePath(ProposedRecordName(m_firingRecord, suffix));
+    // The folder last saved into, then the record folder, the documents folder and the home
+    // folder: the first that is there now (the documents folder is named even where it was
+    // never made). With none, the name alone.
+    const QString name = ProposedRecordName(m_firingRecord, suffix);
+    for (const QString &folder :
+         {m_lastRecordFolder, m_options.recordDir,
+          QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), QDir::homePath()}) {
+        if (!folder.isEmpty() && QFileInfo(folder).isAbsolute() && QFileInfo(folder).isDir())
+            return QDir(folder).filePath(name);
+    }
+    return name;
 }
 
 bool TForm1::writeRecordFile(const QString &path, const QByteArray &bytes)
 {
-    const QString error =
-        bytes.isEmpty() ? tx(FiringTexts::PdfFailed) : SaveRecordFile(path, bytes);
+    const QString folder = QFileInfo(path).absolutePath();
+    const QString error = bytes.isEmpty() ? tx(FiringTexts::PdfFailed)
+                          : !QFileInfo(folder).isDir()
+                              ? tx(FolderMissing).arg(QDir::toNativeSeparators(folder))
+                              : SaveRecordFile(path, bytes);
     if (!error.isEmpty()) {
         m_dialogs.message(this, Dialogs::Icon::Error, tx(Texts::ErrorCaption),
                           tx(FiringTexts::SaveFailed).arg(QDir::toNativeSeparators(path), error));

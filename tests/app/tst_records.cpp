@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -87,6 +88,7 @@ private slots:
     void initTestCase();
     void wholeFiringRecordedSavedAndPrinted();
     void faultEndsTheRecordAndAFailedSaveIsLogged();
+    void saveDialogProposesAFolderThatIsThere();
 };
 
 void TestRecords::initTestCase()
@@ -204,6 +206,62 @@ void TestRecords::faultEndsTheRecordAndAFailedSaveIsLogged()
     const QString report = pdfText(pdf);
     QVERIFY2(report.count(u'\f') == 1 && report.contains(QStringLiteral("Неисправность: ") + fault),
              qPrintable(report));
+}
+
+void TestRecords::saveDialogProposesAFolderThatIsThere()
+{
+    QTemporaryDir dir;
+    const QString home = dir.filePath(QStringLiteral("home"));
+    QVERIFY(QDir().mkpath(home));
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    const auto restore = qScopeGuard([&] {
+        qputenv("HOME", oldHome);
+        if (!oldConfig.isEmpty())
+            qputenv("XDG_CONFIG_HOME", oldConfig);
+    });
+    // A home whose documents folder is named but not (yet) made.
+    qputenv("HOME", QFile::encodeName(home));
+    qunsetenv("XDG_CONFIG_HOME");
+
+    RecordConsole c(10, QString());
+    c.form->sbStartPrgClick();
+    QTRY_COMPARE_WITH_TIMEOUT(c.controller().furnace().ControllerMode(), quint8(32), 3000);
+    c.dialogs.questionAnswers << true;
+    c.form->sbStopPrgClick();
+    auto *save = c.get<QAction>("mmSaveRecord");
+    QVERIFY(save->isEnabled());
+    const QString name = ProposedRecordName(c.form->firingRecord(), QStringLiteral("csv"));
+    const auto proposal = [&c](QAction *action) {
+        c.dialogs.saveAnswers << QString();
+        action->trigger();
+        return c.dialogs.saveProposals.constLast();
+    };
+
+    QCOMPARE(proposal(save), QDir(home).filePath(name));
+    const QString documents = QDir(home).filePath(QStringLiteral("Documents"));
+    QVERIFY(QDir().mkpath(documents));
+    QCOMPARE(proposal(save), QDir(documents).filePath(name));
+    // A failure names the folder that is not there.
+    const QString gone = dir.filePath(QStringLiteral("gone"));
+    c.dialogs.saveAnswers << QDir(gone).filePath(QStringLiteral("mine.csv"));
+    save->trigger();
+    const auto boxes = c.dialogs.callsOf(QStringLiteral("message"));
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY2(
+        boxes[0].text.contains(
+            QStringLiteral("the folder \"%1\" does not exist").arg(QDir::toNativeSeparators(gone))),
+        qPrintable(boxes[0].text));
+    // Then the folder last saved into, as long as it is there.
+    const QString other = dir.filePath(QStringLiteral("other"));
+    QVERIFY(QDir().mkpath(other));
+    c.dialogs.saveAnswers << QDir(other).filePath(QStringLiteral("mine.csv"));
+    save->trigger();
+    QCOMPARE(proposal(save), QDir(other).filePath(name));
+    QVERIFY(QDir(other).removeRecursively());
+    QCOMPARE(proposal(c.get<QAction>("mmRecordPdf")),
+             QDir(documents).filePath(ProposedRecordName(c.form->firingRecord(), "pdf")));
+    QVERIFY2(c.dialogs.unexpected.isEmpty(), qPrintable(c.dialogs.unexpected.join('\n')));
 }
 
 QTEST_MAIN(TestRecords)
