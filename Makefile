@@ -13,6 +13,8 @@ PACKAGES := cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev libqt6svg6
 PACKAGES += xvfb xauth x11-utils
 # The firing report's tests read the PDF's text and pages with pdftotext.
 PACKAGES += poppler-utils
+# Qt's own texts (standard buttons, file dialogs) in Russian.
+PACKAGES += qt6-translations-l10n
 
 .PHONY: all deps configure build run test clean format bench fuzz
 

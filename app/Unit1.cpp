@@ -11,6 +11,7 @@
 #include "parametercolumns.h"
 #include "portreconnector.h"
 #include "runpanel.h"
+#include "stalelook.h"
 #include "texts.h"
 #include "transfersequence.h"
 
@@ -257,7 +258,9 @@ QWidget *TForm1::buildToolBar()
 
     // Display buttons with their small labels above them.
     auto displayButton = [this](const char *name, const QString &caption, int pointSize) {
-        QToolButton *b = toolButton(name, nullptr);
+        auto *b = new LiveValueButton;
+        b->setObjectName(QString::fromLatin1(name));
+        b->setFocusPolicy(Qt::NoFocus);
         b->setText(caption);
         b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         b->setIconSize(QSize(GlyphList::Width, 24));
@@ -707,6 +710,7 @@ void TForm1::setLanguage(quint8 language)
 void TForm1::ReLanguageForm1()
 {
     const quint8 lang = m_console.Language;
+    m_toolkitTranslation.setLanguage(lang);
     for (size_t i = 0; i < m_labelTable.size(); ++i)
         m_labelTable[i]->setText(Texts::LabelCaptions[i].text.text(lang));
     for (size_t i = 0; i < m_fields.size(); ++i)
@@ -728,6 +732,7 @@ void TForm1::ReLanguageForm1()
     ReLanguageTransfer();
     ReLanguageRunView();
     ReLanguageRecords();
+    m_accessibleValues.refresh();
 }
 
 void TForm1::sbFullViewClick()

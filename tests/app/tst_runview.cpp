@@ -3,9 +3,11 @@
 // accessible names of the controls and the room the curve gets.
 
 #include "Unit1.h"
+#include "accessiblevalues.h"
 #include "consolelines.h"
 #include "firingcurveview.h"
 #include "link.h"
+#include "replydecoder.h"
 #include "runpanel.h"
 #include "scripteddialogs.h"
 #include "simulatorline.h"
@@ -84,8 +86,10 @@ private slots:
     void oneSamplePerAnsweredTickKeptAfterTheRun();
     void greyedWhileTheFurnaceIsSilent();
     void everyControlHasAnAccessibleName();
+    void shownValuesReachTheScreenReader();
     void openingSizeGivesTheCurveRoom();
 };
+
 
 void TestRunView::oneSamplePerAnsweredTickKeptAfterTheRun()
 {
@@ -138,28 +142,34 @@ void TestRunView::greyedWhileTheFurnaceIsSilent()
     // Before the first reply the placeholders are greyed.
     for (const char *name : LiveDisplays)
         QVERIFY2(c.stale(name), name);
+    // The button that stays clickable is painted grey; the labels are shown disabled. No
+    // palette changes on the way (the style would keep a new image of each look).
     auto *temperature = c.get<QToolButton>("sbTemperature");
-    const QPalette grey = temperature->palette();
-    QCOMPARE(grey.color(QPalette::ButtonText),
-             grey.color(QPalette::Disabled, QPalette::WindowText));
+    auto *chamber = c.get<QLabel>("lblChamberState");
+    const qint64 paletteKey = temperature->palette().cacheKey();
+    QVERIFY(temperature->isEnabled());
+    QVERIFY(!chamber->isEnabled());
     // The polls refresh them one by one.
     for (const char *name : LiveDisplays)
         QTRY_VERIFY2_WITH_TIMEOUT(!c.stale(name), name, 4000);
-    QVERIFY(temperature->palette().color(QPalette::ButtonText) != grey.color(QPalette::ButtonText));
-    QCOMPARE(c.get<QWidget>("lblChamberState")->palette().color(QPalette::WindowText),
-             QColor(0, 128, 0));
+    QVERIFY(chamber->isEnabled());
+    QCOMPARE(chamber->palette().color(QPalette::WindowText), QColor(0, 128, 0));
+    const QString shown = temperature->text();
+    const QImage live = temperature->grab().toImage();
 
-    // The furnace falls silent: the watchdog greys every live value.
+    // The furnace falls silent: the watchdog greys every live value, captions unchanged.
     c.sim->controller().faults().noReply = true;
     for (const char *name : LiveDisplays)
         QTRY_VERIFY2_WITH_TIMEOUT(c.stale(name), name, 4000);
+    QCOMPARE(temperature->text(), shown);
+    QVERIFY(temperature->grab().toImage() != live);
     QCOMPARE(c.form->panel(0)->text(), QStringLiteral("No furnace"));
     // It answers again: each value comes back with its reply.
     c.sim->controller().faults().noReply = false;
     for (const char *name : LiveDisplays)
         QTRY_VERIFY2_WITH_TIMEOUT(!c.stale(name), name, 4000);
-    QCOMPARE(c.get<QWidget>("lblChamberState")->palette().color(QPalette::WindowText),
-             QColor(0, 128, 0));
+    QCOMPARE(chamber->palette().color(QPalette::WindowText), QColor(0, 128, 0));
+    QCOMPARE(temperature->palette().cacheKey(), paletteKey);
 }
 
 void TestRunView::everyControlHasAnAccessibleName()
@@ -187,6 +197,52 @@ void TestRunView::everyControlHasAnAccessibleName()
         const QStringList &pairs = examples[language];
         for (qsizetype i = 0; i + 1 < pairs.size(); i += 2)
             QCOMPARE(nameOf(c.get<QWidget>(qPrintable(pairs[i]))), pairs[i + 1]);
+    }
+}
+
+void TestRunView::shownValuesReachTheScreenReader()
+{
+    ViewConsole c;
+    c.form->show();
+    const auto nameOf = [](QWidget *w) {
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+        return a ? a->text(QAccessible::Name) : QString();
+    };
+    FurnaceImage &image = c.form->link().image();
+    const auto reply = [&c](quint8 type) {
+        DecodeResult result;
+        result.type = type;
+        result.applied = true;
+        emit c.form->link().replyDecoded(result);
+    };
+    auto *temperature = c.get<QToolButton>("sbTemperature");
+    for (quint8 language : {0, 1}) {
+        c.form->setLanguage(language);
+        for (int celsius : {856, 1001}) {
+            image.ChamberTemp = quint16(celsius);
+            image.CurrentZone = 12;
+            reply(3);
+            c.tick(12, celsius);
+            // The hint gives the context, the caption the value.
+            const QString name = nameOf(temperature);
+            QVERIFY2(name.startsWith(temperature->toolTip() + QStringLiteral(": ")),
+                     qPrintable(name));
+            QVERIFY2(name.contains(QString::number(celsius)), qPrintable(name));
+            // Whatever a label or a button shows is in what the screen reader reads.
+            for (QWidget *w : c.form->findChildren<QWidget *>()) {
+                if (!qobject_cast<QLabel *>(w) && !qobject_cast<QAbstractButton *>(w))
+                    continue;
+                // A caption of signs alone ("[]") stands for the hint it is named by.
+                const QString shown = ShownText(w).simplified();
+                const bool words = std::any_of(shown.begin(), shown.end(),
+                                               [](QChar ch) { return ch.isLetterOrNumber(); });
+                if (!w->isVisibleTo(c.form.get()) || !words || shown.endsWith(u'…'))
+                    continue;
+                QVERIFY2(nameOf(w).contains(shown),
+                         qPrintable(w->objectName() + QStringLiteral(": ") + nameOf(w) +
+                                    QStringLiteral(" / ") + shown));
+            }
+        }
     }
 }
 
