@@ -60,8 +60,8 @@ void AccessibleValues::refresh()
     for (const Entry &entry : m_entries) {
         if (!entry.widget)
             continue;
-        const QString name =
-            AccessibleValueName(entry.context ? entry.context() : QString(), ShownText(entry.widget));
+        const QString name = AccessibleValueName(entry.context ? entry.context() : QString(),
+                                                 ShownText(entry.widget));
         // Qt announces a changed name itself (NameChanged).
         if (entry.widget->accessibleName() != name)
             entry.widget->setAccessibleName(name);

@@ -245,7 +245,8 @@ void TestMainWindow::languageSwitchRecaptions()
         return box.button(QMessageBox::Cancel)->text();
     };
     QCOMPARE(cancelText(), QStringLiteral("Отмена"));
-    QCOMPARE(QCoreApplication::translate("QFileDialog", "File &name:"), QStringLiteral("&Имя файла:"));
+    QCOMPARE(QCoreApplication::translate("QFileDialog", "File &name:"),
+             QStringLiteral("&Имя файла:"));
 
     c.get<QAction>(QStringLiteral("mmEnglish"))->trigger();
     QCOMPARE(cancelText(), QStringLiteral("Cancel"));

@@ -15,11 +15,13 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QStatusTipEvent>
 #include <QTest>
 #include <QToolButton>
 
@@ -88,8 +90,9 @@ private slots:
     void everyControlHasAnAccessibleName();
     void shownValuesReachTheScreenReader();
     void openingSizeGivesTheCurveRoom();
+    void textsFitAndTheLayoutHolds_data();
+    void textsFitAndTheLayoutHolds();
 };
-
 
 void TestRunView::oneSamplePerAnsweredTickKeptAfterTheRun()
 {
@@ -260,6 +263,50 @@ void TestRunView::openingSizeGivesTheCurveRoom()
     c.form->resize(c.form->minimumSizeHint());
     QTRY_COMPARE(c.form->size(), c.form->minimumSizeHint());
     QVERIFY(graph->geometry().top() >= c.get<QWidget>("pnlRun")->geometry().bottom());
+}
+
+void TestRunView::textsFitAndTheLayoutHolds_data()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<int>("language");
+    for (const QSize screen : {QSize(1024, 768), QSize(1366, 768), QSize(1920, 1080)})
+        for (int language : {0, 1})
+            QTest::addRow("%dx%d %s", screen.width(), screen.height(), language ? "en" : "ru")
+                << screen << language;
+}
+
+void TestRunView::textsFitAndTheLayoutHolds()
+{
+    QFETCH(QSize, screen);
+    QFETCH(int, language);
+    ViewConsole c;
+    c.form->resize(TForm1::OpeningSize(QRect(QPoint(0, 0), screen - QSize(0, 30))));
+    c.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(c.form.get()));
+    // The language changes after the window was laid out, as from the menu.
+    c.form->setLanguage(quint8(language));
+    QTest::qWait(50);
+    // Every caption of the parameter groups is shown whole.
+    for (QGroupBox *group : c.get<QWidget>("ParameterArea")->findChildren<QGroupBox *>()) {
+        QVERIFY2(group->width() >= group->minimumSizeHint().width(),
+                 qPrintable(group->objectName()));
+        for (QLabel *label : group->findChildren<QLabel *>())
+            QVERIFY2(label->width() >= label->minimumSizeHint().width(),
+                     qPrintable(label->objectName() + QStringLiteral(" ") + label->text()));
+    }
+    // A hint of two lines in the last panel and a field turning red move nothing.
+    auto *graph = c.get<QWidget>("pbGraph");
+    const QRect curve = graph->geometry();
+    const int barHeight = c.get<QWidget>("StatusLine")->height();
+    auto *field = c.get<QLineEdit>("Edit1");
+    QStatusTipEvent tip(field->statusTip());
+    QVERIFY(tip.tip().contains(u'\n'));
+    QCoreApplication::sendEvent(c.form.get(), &tip);
+    QTest::keyClicks(field, QStringLiteral("9"));
+    QVERIFY(field->property("outOfRange").toBool());
+    QTest::qWait(50);
+    QCOMPARE(c.get<QWidget>("StatusLine")->height(), barHeight);
+    QCOMPARE(graph->geometry(), curve);
 }
 
 QTEST_MAIN(TestRunView)
