@@ -13,6 +13,8 @@ PACKAGES := cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev libqt6svg6
 PACKAGES += xvfb xauth x11-utils
 # The firing report's tests read the PDF's text and pages with pdftotext.
 PACKAGES += poppler-utils
+# Qt's own texts (standard buttons, file dialogs) in Russian.
+PACKAGES += qt6-translations-l10n
 
 .PHONY: all deps configure build run test clean format bench fuzz
 
@@ -78,7 +80,7 @@ format:
 
 # Fuzzing: the libFuzzer targets under fuzz/, built with clang (installed when missing) against
 # the core libraries under AddressSanitizer and UndefinedBehaviorSanitizer, each run for
-# FUZZ_SECONDS from the committed seeds. CI runs them for 60 s each.
+# FUZZ_SECONDS from the committed seeds. CI runs them for 30 s each.
 FUZZ_DIR      ?= build-fuzz
 FUZZ_SECONDS  ?= 600
 FUZZ_PACKAGES := clang libclang-rt-14-dev

@@ -11,6 +11,7 @@
 #include "parametercolumns.h"
 #include "portreconnector.h"
 #include "runpanel.h"
+#include "stalelook.h"
 #include "texts.h"
 #include "transfersequence.h"
 
@@ -257,7 +258,9 @@ QWidget *TForm1::buildToolBar()
 
     // Display buttons with their small labels above them.
     auto displayButton = [this](const char *name, const QString &caption, int pointSize) {
-        QToolButton *b = toolButton(name, nullptr);
+        auto *b = new LiveValueButton;
+        b->setObjectName(QString::fromLatin1(name));
+        b->setFocusPolicy(Qt::NoFocus);
         b->setText(caption);
         b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         b->setIconSize(QSize(GlyphList::Width, 24));
@@ -465,6 +468,8 @@ QWidget *TForm1::buildParameterGroups()
             auto *edit = new QLineEdit(box);
             edit->setObjectName(QStringLiteral("Edit%1").arg(row.field + 1));
             edit->setFixedWidth(60);
+            // A field out of range is drawn by a style sheet: its height must not follow.
+            edit->setFixedHeight(edit->sizeHint().height());
             edit->setMaxLength(12);
             m_fields[size_t(row.field)] = edit;
             auto *unit = label(row.unitLabel, QString::fromUtf8(row.unitText), box);
@@ -550,6 +555,8 @@ void TForm1::buildStatusBar()
         if (i == PanelCount - 1) {
             p->setMinimumWidth(widths[i]);
             p->setMaximumWidth(QWIDGETSIZE_MAX);
+            // A long hint is cut at the window's edge; it never widens the window.
+            p->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
             StatusLine->addWidget(p, 1);
         } else {
             StatusLine->addWidget(p);
@@ -657,8 +664,11 @@ void TForm1::closeEvent(QCloseEvent *event)
 bool TForm1::event(QEvent *event)
 {
     if (event->type() == QEvent::StatusTip) {
-        // ShowHint: the hint of the control under the mouse goes to panel 4.
-        m_panels[4]->setText(static_cast<QStatusTipEvent *>(event)->tip());
+        // ShowHint: the hint of the control under the mouse goes to panel 4, on one line so
+        // that the status bar keeps its height (the tool tip shows it as written).
+        QString tip = static_cast<QStatusTipEvent *>(event)->tip();
+        tip.replace(QLatin1Char('\n'), QStringLiteral("  "));
+        m_panels[4]->setText(tip);
         return true;
     }
     return QMainWindow::event(event);
@@ -707,6 +717,7 @@ void TForm1::setLanguage(quint8 language)
 void TForm1::ReLanguageForm1()
 {
     const quint8 lang = m_console.Language;
+    m_toolkitTranslation.setLanguage(lang);
     for (size_t i = 0; i < m_labelTable.size(); ++i)
         m_labelTable[i]->setText(Texts::LabelCaptions[i].text.text(lang));
     for (size_t i = 0; i < m_fields.size(); ++i)
@@ -728,6 +739,7 @@ void TForm1::ReLanguageForm1()
     ReLanguageTransfer();
     ReLanguageRunView();
     ReLanguageRecords();
+    m_accessibleValues.refresh();
 }
 
 void TForm1::sbFullViewClick()

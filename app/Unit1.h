@@ -1,11 +1,13 @@
 #pragma once
 
+#include "accessiblevalues.h"
 #include "consolestate.h"
 #include "dialogs.h"
 #include "firingrecord.h"
 #include "libraryselection.h"
 #include "masslibrary.h"
 #include "runmonitor.h"
+#include "toolkittranslation.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -439,6 +441,11 @@ private:
     int m_zoneTimeZone = -1; ///< the step that zone time was counted in, as known then
     bool m_remainingKnown = false;
     quint32 m_stale = 0; ///< LiveDisplay bits
+    /// The live displays' accessible names, kept in step with what they show.
+    AccessibleValues m_accessibleValues;
+    /// Qt's own texts (standard buttons, file dialogs) follow the language.
+    ToolkitTranslation m_toolkitTranslation;
+    void connectAccessibleValues();
     RunPanel *pnlRun = nullptr;
     // --- end run view (private) -----------------------------------------------------------
     // --- reconnecting a failed port (Unit1_reconnect.cpp) ---------------------------------

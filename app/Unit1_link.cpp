@@ -129,6 +129,7 @@ void TForm1::onReplyDecoded(const DecodeResult &result)
     default:
         break;
     }
+    m_accessibleValues.refresh();
 }
 
 void TForm1::Timer1Timer()

@@ -4,6 +4,7 @@
 
 #include "Unit1.h"
 
+#include "accessibletexts.h"
 #include "curvetexts.h"
 #include "firingcurveview.h"
 #include "link.h"
@@ -55,6 +56,29 @@ void TForm1::connectRunView()
     m_stale = LiveDisplay::All;
     applyStaleLooks();
     showRunPanel();
+    connectAccessibleValues();
+}
+
+void TForm1::connectAccessibleValues()
+{
+    // The two display buttons are read by their hint and the value they show; the labels by
+    // what they are and what they show.
+    for (QWidget *button : std::initializer_list<QWidget *>{sbTemperature, sbPressure})
+        m_accessibleValues.add(button, [button] { return button->toolTip(); });
+    const std::pair<QWidget *, const TextPair *> labels[] = {
+        {lblChamberState, &AccessTexts::ChamberState},
+        {lblTime, &AccessTexts::ClockTime},
+        {lblDate, &AccessTexts::ClockDate},
+        {lblVacEconMode, &AccessTexts::Economy},
+        {m_panels[0], &AccessTexts::Model},
+        {m_panels[1], &AccessTexts::Mode},
+        {m_panels[2], &AccessTexts::Zone},
+        {m_panels[3], &AccessTexts::ZoneTime},
+        {m_panels[4], &AccessTexts::Hint},
+    };
+    for (const auto &[widget, context] : labels)
+        m_accessibleValues.add(widget, [this, context = context] { return tx(*context); });
+    m_accessibleValues.refresh();
 }
 
 double TForm1::furnaceTimeScale() const
@@ -147,6 +171,7 @@ void TForm1::updateRunView(bool timedOut, const QString &title)
     const QString shown = title == QLatin1String(Texts::ProgramTitle) ? m_caption : title;
     if (windowTitle() != shown)
         setWindowTitle(shown);
+    m_accessibleValues.refresh();
 }
 
 void TForm1::onRunViewReply(const DecodeResult &result)

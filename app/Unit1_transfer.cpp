@@ -69,7 +69,8 @@ void TForm1::connectTransferHandlers()
 void TForm1::ReLanguageTransfer()
 {
     setHint(btnSend, tx(SendHint));
-    btnSend->setAccessibleName(tx(SendHint));
+    // Read by its caption ("progr CC") and what it does.
+    btnSend->setAccessibleName(AccessibleValueName(tx(SendHint), ShownText(btnSend)));
     pbTransfer->setAccessibleName(tx(ProgressName));
     pbTransfer->setToolTip(tx(ProgressName));
 }

@@ -78,6 +78,16 @@ void ParameterColumns::resizeEvent(QResizeEvent *event)
         arrange(columns);
 }
 
+bool ParameterColumns::event(QEvent *event)
+{
+    if (event->type() == QEvent::LayoutRequest) {
+        const int columns = columnsForWidth(width());
+        if (columns != m_columns)
+            arrange(columns);
+    }
+    return QWidget::event(event);
+}
+
 void ParameterColumns::arrange(int columns)
 {
     m_columns = columns;

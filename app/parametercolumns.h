@@ -37,6 +37,9 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    /// A group that needs another width (its texts in another language) may change how many
+    /// columns fit.
+    bool event(QEvent *event) override;
 
 private:
     void arrange(int columns);

@@ -5,33 +5,6 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
-namespace
-{
-
-const char *const StaleProperty = "stale";
-const char *const LivePaletteProperty = "livePalette";
-
-} // namespace
-
-void SetStaleLook(QWidget *widget, bool stale)
-{
-    if (widget->property(StaleProperty).toBool() == stale)
-        return;
-    widget->setProperty(StaleProperty, stale);
-    if (!stale) {
-        widget->setPalette(widget->property(LivePaletteProperty).value<QPalette>());
-        return;
-    }
-    QPalette palette = widget->palette();
-    widget->setProperty(LivePaletteProperty, palette);
-    const QColor grey = palette.color(QPalette::Disabled, QPalette::WindowText);
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
-        for (QPalette::ColorRole role :
-             {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
-            palette.setColor(group, role, grey);
-    widget->setPalette(palette);
-}
-
 RunPanel::RunPanel(QWidget *parent)
     : QFrame(parent)
 {

@@ -1,16 +1,12 @@
 #pragma once
 
 #include "runfigures.h"
+#include "stalelook.h"
 
 #include <QFrame>
 
 class QLabel;
 class QProgressBar;
-
-/// Greys `widget`'s texts while `stale` (a value the furnace has not confirmed since the link
-/// was lost) and gives it back its own colours once it is fresh again. The state is kept in the
-/// widget's "stale" property.
-void SetStaleLook(QWidget *widget, bool stale);
 
 /// The run panel above the firing curve (objectName "pnlRun"): in a large font, the stage of
 /// the running program, its step, the remaining time, the expected end, the time elapsed and a

@@ -31,6 +31,10 @@ void TestCommandLine::withoutDisplay_data()
                                          << (QStringList{"--record-dir takes a folder"} + usage);
     QTest::newRow("bad speed") << QStringList{"--sim-speed", "fast"} << 2 << false
                                << (QStringList{"--sim-speed takes a factor"} + usage);
+    QTest::newRow("speed not a number") << QStringList{"--sim-speed", "nan"} << 2 << false
+                                        << (QStringList{"--sim-speed takes a factor"} + usage);
+    QTest::newRow("empty port") << QStringList{"--port", ""} << 2 << false
+                                << (QStringList{"--port takes a device"} + usage);
 }
 
 void TestCommandLine::withoutDisplay()

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -237,8 +238,18 @@ void TestMainWindow::languageSwitchRecaptions()
     QCOMPARE(c.get<QLabel>(QStringLiteral("Label10"))->text(), QStringLiteral("%"));
     QCOMPARE(c.get<QListWidget>(QStringLiteral("lbNames"))->toolTip(),
              QStringLiteral("Double click to rename"));
+    // Qt's own texts follow: a box's standard buttons, the file dialog's labels.
+    const auto cancelText = [] {
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Cancel);
+        return box.button(QMessageBox::Cancel)->text();
+    };
+    QCOMPARE(cancelText(), QStringLiteral("Отмена"));
+    QCOMPARE(QCoreApplication::translate("QFileDialog", "File &name:"),
+             QStringLiteral("&Имя файла:"));
 
     c.get<QAction>(QStringLiteral("mmEnglish"))->trigger();
+    QCOMPARE(cancelText(), QStringLiteral("Cancel"));
     QCOMPARE(c.get<QPushButton>(QStringLiteral("btnSend"))->text(), QStringLiteral("progr CC"));
     QCOMPARE(c.get<QGroupBox>(QStringLiteral("gbMessage"))->title(), QStringLiteral("Messages"));
     QCOMPARE(c.get<QToolButton>(QStringLiteral("sbPressure"))->toolTip(),

@@ -3,9 +3,11 @@
 // accessible names of the controls and the room the curve gets.
 
 #include "Unit1.h"
+#include "accessiblevalues.h"
 #include "consolelines.h"
 #include "firingcurveview.h"
 #include "link.h"
+#include "replydecoder.h"
 #include "runpanel.h"
 #include "scripteddialogs.h"
 #include "simulatorline.h"
@@ -13,11 +15,13 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QStatusTipEvent>
 #include <QTest>
 #include <QToolButton>
 
@@ -84,7 +88,10 @@ private slots:
     void oneSamplePerAnsweredTickKeptAfterTheRun();
     void greyedWhileTheFurnaceIsSilent();
     void everyControlHasAnAccessibleName();
+    void shownValuesReachTheScreenReader();
     void openingSizeGivesTheCurveRoom();
+    void textsFitAndTheLayoutHolds_data();
+    void textsFitAndTheLayoutHolds();
 };
 
 void TestRunView::oneSamplePerAnsweredTickKeptAfterTheRun()
@@ -138,28 +145,34 @@ void TestRunView::greyedWhileTheFurnaceIsSilent()
     // Before the first reply the placeholders are greyed.
     for (const char *name : LiveDisplays)
         QVERIFY2(c.stale(name), name);
+    // The button that stays clickable is painted grey; the labels are shown disabled. No
+    // palette changes on the way (the style would keep a new image of each look).
     auto *temperature = c.get<QToolButton>("sbTemperature");
-    const QPalette grey = temperature->palette();
-    QCOMPARE(grey.color(QPalette::ButtonText),
-             grey.color(QPalette::Disabled, QPalette::WindowText));
+    auto *chamber = c.get<QLabel>("lblChamberState");
+    const qint64 paletteKey = temperature->palette().cacheKey();
+    QVERIFY(temperature->isEnabled());
+    QVERIFY(!chamber->isEnabled());
     // The polls refresh them one by one.
     for (const char *name : LiveDisplays)
         QTRY_VERIFY2_WITH_TIMEOUT(!c.stale(name), name, 4000);
-    QVERIFY(temperature->palette().color(QPalette::ButtonText) != grey.color(QPalette::ButtonText));
-    QCOMPARE(c.get<QWidget>("lblChamberState")->palette().color(QPalette::WindowText),
-             QColor(0, 128, 0));
+    QVERIFY(chamber->isEnabled());
+    QCOMPARE(chamber->palette().color(QPalette::WindowText), QColor(0, 128, 0));
+    const QString shown = temperature->text();
+    const QImage live = temperature->grab().toImage();
 
-    // The furnace falls silent: the watchdog greys every live value.
+    // The furnace falls silent: the watchdog greys every live value, captions unchanged.
     c.sim->controller().faults().noReply = true;
     for (const char *name : LiveDisplays)
         QTRY_VERIFY2_WITH_TIMEOUT(c.stale(name), name, 4000);
+    QCOMPARE(temperature->text(), shown);
+    QVERIFY(temperature->grab().toImage() != live);
     QCOMPARE(c.form->panel(0)->text(), QStringLiteral("No furnace"));
     // It answers again: each value comes back with its reply.
     c.sim->controller().faults().noReply = false;
     for (const char *name : LiveDisplays)
         QTRY_VERIFY2_WITH_TIMEOUT(!c.stale(name), name, 4000);
-    QCOMPARE(c.get<QWidget>("lblChamberState")->palette().color(QPalette::WindowText),
-             QColor(0, 128, 0));
+    QCOMPARE(chamber->palette().color(QPalette::WindowText), QColor(0, 128, 0));
+    QCOMPARE(temperature->palette().cacheKey(), paletteKey);
 }
 
 void TestRunView::everyControlHasAnAccessibleName()
@@ -190,6 +203,52 @@ void TestRunView::everyControlHasAnAccessibleName()
     }
 }
 
+void TestRunView::shownValuesReachTheScreenReader()
+{
+    ViewConsole c;
+    c.form->show();
+    const auto nameOf = [](QWidget *w) {
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+        return a ? a->text(QAccessible::Name) : QString();
+    };
+    FurnaceImage &image = c.form->link().image();
+    const auto reply = [&c](quint8 type) {
+        DecodeResult result;
+        result.type = type;
+        result.applied = true;
+        emit c.form->link().replyDecoded(result);
+    };
+    auto *temperature = c.get<QToolButton>("sbTemperature");
+    for (quint8 language : {0, 1}) {
+        c.form->setLanguage(language);
+        for (int celsius : {856, 1001}) {
+            image.ChamberTemp = quint16(celsius);
+            image.CurrentZone = 12;
+            reply(3);
+            c.tick(12, celsius);
+            // The hint gives the context, the caption the value.
+            const QString name = nameOf(temperature);
+            QVERIFY2(name.startsWith(temperature->toolTip() + QStringLiteral(": ")),
+                     qPrintable(name));
+            QVERIFY2(name.contains(QString::number(celsius)), qPrintable(name));
+            // Whatever a label or a button shows is in what the screen reader reads.
+            for (QWidget *w : c.form->findChildren<QWidget *>()) {
+                if (!qobject_cast<QLabel *>(w) && !qobject_cast<QAbstractButton *>(w))
+                    continue;
+                // A caption of signs alone ("[]") stands for the hint it is named by.
+                const QString shown = ShownText(w).simplified();
+                const bool words = std::any_of(shown.begin(), shown.end(),
+                                               [](QChar ch) { return ch.isLetterOrNumber(); });
+                if (!w->isVisibleTo(c.form.get()) || !words || shown.endsWith(u'…'))
+                    continue;
+                QVERIFY2(nameOf(w).contains(shown),
+                         qPrintable(w->objectName() + QStringLiteral(": ") + nameOf(w) +
+                                    QStringLiteral(" / ") + shown));
+            }
+        }
+    }
+}
+
 void TestRunView::openingSizeGivesTheCurveRoom()
 {
     ViewConsole c;
@@ -204,6 +263,50 @@ void TestRunView::openingSizeGivesTheCurveRoom()
     c.form->resize(c.form->minimumSizeHint());
     QTRY_COMPARE(c.form->size(), c.form->minimumSizeHint());
     QVERIFY(graph->geometry().top() >= c.get<QWidget>("pnlRun")->geometry().bottom());
+}
+
+void TestRunView::textsFitAndTheLayoutHolds_data()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<int>("language");
+    for (const QSize screen : {QSize(1024, 768), QSize(1366, 768), QSize(1920, 1080)})
+        for (int language : {0, 1})
+            QTest::addRow("%dx%d %s", screen.width(), screen.height(), language ? "en" : "ru")
+                << screen << language;
+}
+
+void TestRunView::textsFitAndTheLayoutHolds()
+{
+    QFETCH(QSize, screen);
+    QFETCH(int, language);
+    ViewConsole c;
+    c.form->resize(TForm1::OpeningSize(QRect(QPoint(0, 0), screen - QSize(0, 30))));
+    c.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(c.form.get()));
+    // The language changes after the window was laid out, as from the menu.
+    c.form->setLanguage(quint8(language));
+    QTest::qWait(50);
+    // Every caption of the parameter groups is shown whole.
+    for (QGroupBox *group : c.get<QWidget>("ParameterArea")->findChildren<QGroupBox *>()) {
+        QVERIFY2(group->width() >= group->minimumSizeHint().width(),
+                 qPrintable(group->objectName()));
+        for (QLabel *label : group->findChildren<QLabel *>())
+            QVERIFY2(label->width() >= label->minimumSizeHint().width(),
+                     qPrintable(label->objectName() + QStringLiteral(" ") + label->text()));
+    }
+    // A hint of two lines in the last panel and a field turning red move nothing.
+    auto *graph = c.get<QWidget>("pbGraph");
+    const QRect curve = graph->geometry();
+    const int barHeight = c.get<QWidget>("StatusLine")->height();
+    auto *field = c.get<QLineEdit>("Edit1");
+    QStatusTipEvent tip(field->statusTip());
+    QVERIFY(tip.tip().contains(u'\n'));
+    QCoreApplication::sendEvent(c.form.get(), &tip);
+    QTest::keyClicks(field, QStringLiteral("9"));
+    QVERIFY(field->property("outOfRange").toBool());
+    QTest::qWait(50);
+    QCOMPARE(c.get<QWidget>("StatusLine")->height(), barHeight);
+    QCOMPARE(graph->geometry(), curve);
 }
 
 QTEST_MAIN(TestRunView)

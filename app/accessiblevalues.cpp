@@ -1,0 +1,69 @@
+#include "accessiblevalues.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTextDocumentFragment>
+
+namespace
+{
+
+/// "&Save" reads "Save"; "&&" is a literal "&".
+QString WithoutMnemonics(const QString &text)
+{
+    QString plain;
+    plain.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'&' && i + 1 < text.size())
+            ++i;
+        plain += text[i];
+    }
+    return plain;
+}
+
+} // namespace
+
+QString AccessibleValueName(const QString &context, const QString &shown)
+{
+    const QString value = shown.simplified();
+    if (context.isEmpty())
+        return value;
+    if (value.isEmpty())
+        return context;
+    return context + QStringLiteral(": ") + value;
+}
+
+QString ShownText(const QWidget *widget)
+{
+    if (const auto *label = qobject_cast<const QLabel *>(widget)) {
+        const QString text = label->text();
+        return Qt::mightBeRichText(text) ? QTextDocumentFragment::fromHtml(text).toPlainText()
+                                         : text;
+    }
+    if (const auto *button = qobject_cast<const QAbstractButton *>(widget))
+        return WithoutMnemonics(button->text());
+    if (const auto *bar = qobject_cast<const QProgressBar *>(widget))
+        return bar->isTextVisible() ? bar->text() : QString();
+    if (const auto *edit = qobject_cast<const QLineEdit *>(widget))
+        return edit->echoMode() == QLineEdit::Normal ? edit->text() : QString();
+    return {};
+}
+
+void AccessibleValues::add(QWidget *widget, std::function<QString()> context)
+{
+    m_entries.push_back({widget, std::move(context)});
+}
+
+void AccessibleValues::refresh()
+{
+    for (const Entry &entry : m_entries) {
+        if (!entry.widget)
+            continue;
+        const QString name = AccessibleValueName(entry.context ? entry.context() : QString(),
+                                                 ShownText(entry.widget));
+        // Qt announces a changed name itself (NameChanged).
+        if (entry.widget->accessibleName() != name)
+            entry.widget->setAccessibleName(name);
+    }
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+/// The accessible name a control gets from its context and what it shows: "context: shown",
+/// or either alone when the other is empty. Mnemonic marks ("&") are not read out.
+QString AccessibleValueName(const QString &context, const QString &shown);
+
+/// What a label, button, progress bar or line edit shows right now, as plain text.
+QString ShownText(const QWidget *widget);
+
+/// Keeps the accessible names of the controls that show a value or a changing caption in step
+/// with what they show, so that a screen reader hears "Temperature in chamber: T=856°C" and not
+/// the bare context. A name is set (and the change announced) only when it differs.
+class AccessibleValues
+{
+public:
+    /// `context` gives the control's context in the language in force (empty: the text alone).
+    void add(QWidget *widget, std::function<QString()> context);
+    /// Brings every name up to date with what its control shows.
+    void refresh();
+
+private:
+    struct Entry {
+        QPointer<QWidget> widget;
+        std::function<QString()> context;
+    };
+    std::vector<Entry> m_entries;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+/// What the console's command line asks for. Read without an application object, so that it
+/// can be checked on any input.
+struct ConsoleArguments {
+    enum class Action { Run, Help, Version, Refuse };
+    Action action = Action::Run;
+    /// Why the command line was refused (Refuse), in one sentence.
+    QString error;
+    /// The usage text (--help, and after a refusal).
+    QString usage;
+
+    /// `--port DEVICE`: never empty when set.
+    std::optional<QString> port;
+    /// `--simulator` (when no --port was given).
+    bool simulator = false;
+    /// `--open FILE`.
+    std::optional<QString> massesFile;
+    /// `--record-dir DIR`, made absolute; empty when not given.
+    QString recordDir;
+    /// `--sim-speed FACTOR`: finite, 0 to MaxSimulatorSpeed.
+    double simulatorSpeed = 1.0;
+    static constexpr double MaxSimulatorSpeed = 10000;
+};
+
+/// Reads `arguments` (the program's name first). Qt's own window-system options (-platform
+/// and the like) are accepted and left to the application object.
+ConsoleArguments ParseConsoleArguments(const QStringList &arguments);

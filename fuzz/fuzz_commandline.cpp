@@ -1,0 +1,65 @@
+// libFuzzer target: the console's command line. The input is split at NUL bytes into the
+// arguments after the program's name. Whatever it holds, the reading ends in one of its four
+// actions; a refusal says why; a command line taken for a run gives a port that is a device
+// name, a file that is a name, an absolute record folder and a finite simulator speed within
+// its range; and the same arguments always read the same.
+
+#include "consolearguments.h"
+#include "fuzzcheck.h"
+
+#include <QDir>
+
+#include <cmath>
+#include <cstdint>
+
+namespace
+{
+
+bool same(const ConsoleArguments &a, const ConsoleArguments &b)
+{
+    return a.action == b.action && a.error == b.error && a.port == b.port &&
+           a.simulator == b.simulator && a.massesFile == b.massesFile &&
+           a.recordDir == b.recordDir &&
+           (a.simulatorSpeed == b.simulatorSpeed ||
+            (std::isnan(a.simulatorSpeed) && std::isnan(b.simulatorSpeed)));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    QStringList arguments{QStringLiteral("zkv-console")};
+    const auto *text = reinterpret_cast<const char *>(data);
+    size_t start = 0;
+    for (size_t i = 0; i <= size; ++i) {
+        if (i == size || data[i] == 0) {
+            arguments << QString::fromUtf8(text + start, qsizetype(i - start));
+            start = i + 1;
+        }
+    }
+
+    const ConsoleArguments args = ParseConsoleArguments(arguments);
+    Require(same(args, ParseConsoleArguments(arguments)), "the same arguments read the same");
+    using Action = ConsoleArguments::Action;
+    switch (args.action) {
+    case Action::Refuse:
+        Require(!args.error.isEmpty(), "a refusal says why");
+        return 0;
+    case Action::Help:
+        Require(!args.usage.isEmpty(), "--help has a usage");
+        return 0;
+    case Action::Version:
+        return 0;
+    case Action::Run:
+        break;
+    }
+    Require(std::isfinite(args.simulatorSpeed) && args.simulatorSpeed >= 0 &&
+                args.simulatorSpeed <= ConsoleArguments::MaxSimulatorSpeed,
+            "the simulator speed is a factor within its range");
+    Require(!args.port || !args.port->trimmed().isEmpty(), "a port is a device name");
+    Require(!args.port || !args.simulator, "a port given is the one opened");
+    Require(!args.massesFile || !args.massesFile->isEmpty(), "a masses file is a name");
+    Require(args.recordDir.isEmpty() || QDir::isAbsolutePath(args.recordDir),
+            "the record folder is absolute");
+    return 0;
+}
