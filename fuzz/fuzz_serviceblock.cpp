@@ -14,6 +14,8 @@
 #include "requests.h"
 #include "servicelogic.h"
 
+#include <QStringList>
+
 #include <cstdint>
 
 namespace
@@ -251,7 +253,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString result = Service::TuningResultText(block, operatedAt);
     bool ok = false;
     Require(result.startsWith(QStringLiteral("dT= ")) && result.endsWith(QStringLiteral("°C")) &&
-                result.mid(4, result.size() - 6).toInt(&ok) == int(operatedAt) - int(block.Trep()) &&
+                result.mid(4, result.size() - 6).toInt(&ok) ==
+                    int(operatedAt) - int(block.Trep()) &&
                 ok,
             "the tuning's result reads as the signed difference");
     return 0;

@@ -359,11 +359,9 @@ void TFormOffices::udTambientClick(UpDown::Button button)
         return;
     FurnaceImage &image = m_link.image();
     Service::AmbientArrow(image.Block, image.AdcMeasures[8], button == UpDown::Button::Up);
-    // The arrows replace the two offsets: their fields show what is sent, and what was typed
-    // into them before is not stored again when they are left.
+    // The arrows replace the two offsets: their fields show what is sent, so that leaving one
+    // stores that again, not what was typed into it before.
     for (int i : {Service::AmbientOffsetField, Service::TcoupleOffsetField}) {
-        if (m_editedField == i)
-            m_editedField = -1;
         const QSignalBlocker blocker(m_fields[size_t(i)]);
         m_fields[size_t(i)]->setText(
             Service::FieldText(image.Block, Service::ParameterFields[size_t(i)]));

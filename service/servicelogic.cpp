@@ -103,9 +103,15 @@ void AmbientArrow(ServiceBlock &block, quint16 fineReading, bool up)
 
 quint8 AmbientArrowStep(quint8 offset, bool up)
 {
-    if (up)
-        return offset <= AmbientOffsetLowest ? AmbientOffsetHighest : quint8(offset - 1);
-    return offset >= AmbientOffsetHighest ? AmbientOffsetLowest : quint8(offset + 1);
+    // An offset outside the limits (as a blank memory holds) comes in at the end it passes.
+    if (up) {
+        if (offset <= AmbientOffsetLowest || offset > AmbientOffsetHighest)
+            return AmbientOffsetHighest;
+        return quint8(offset - 1);
+    }
+    if (offset >= AmbientOffsetHighest || offset < AmbientOffsetLowest)
+        return AmbientOffsetLowest;
+    return quint8(offset + 1);
 }
 
 std::optional<TextPair> ReperRunPhase(quint8 step)

@@ -55,7 +55,8 @@ quint8 KvacArrow(ServiceBlock &block, int shown, bool up);
 int CorrectionArrow(ServiceBlock &block, int shown, bool up);
 
 /// One click of the ambient-offset arrows, which wrap: up lowers the offset (35 goes to 65),
-/// down raises it (65 goes to 35).
+/// down raises it (65 goes to 35). An offset above 65 goes to 65 by up, one below 35 to 35 by
+/// down: the result is always within the limits.
 quint8 AmbientArrowStep(quint8 offset, bool up);
 inline constexpr quint8 AmbientOffsetLowest = 35;
 inline constexpr quint8 AmbientOffsetHighest = 65;
