@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace T = ServiceTexts;
@@ -55,6 +56,11 @@ TFormServices::TFormServices(Link &link, ConsoleState &console, Dialogs &dialogs
     build();
 
     connect(edtTsupport, &QLineEdit::textEdited, this, &TFormServices::edtTsupportChange);
+    // A refused keystroke says why: the field never shows a temperature that was not sent.
+    connect(edtTsupport, &QLineEdit::inputRejected, this, [this] {
+        QToolTip::showText(edtTsupport->mapToGlobal(QPoint(0, edtTsupport->height())),
+                           edtTsupport->toolTip(), edtTsupport);
+    });
     edtTsupport->installEventFilter(this);
     connect(cmbTimeH, &QComboBox::currentIndexChanged, this, &TFormServices::cmbTimeHChange);
     connect(cmbTimeM, &QComboBox::currentIndexChanged, this, &TFormServices::cmbTimeMChange);
@@ -92,6 +98,7 @@ void TFormServices::build()
     edtTsupport->setObjectName(QStringLiteral("edtTsupport"));
     edtTsupport->setFixedWidth(48);
     edtTsupport->setMaxLength(4);
+    edtTsupport->setValidator(new SupportTempValidator(edtTsupport));
     edtTsupport->setAlignment(Qt::AlignRight);
     auto *tsRow = new QHBoxLayout(gbTsupport);
     tsRow->addWidget(fixedLabel(QStringLiteral("T="), gbTsupport));
@@ -217,16 +224,14 @@ void TFormServices::fillFromImage()
     // 5. Economy mode.
     cmbEconomMode->setCurrentIndex(Service::EconomyIndex(image.VacEconomyMode));
     // 6. Work time and resource.
-    lblWorkTime->setText(Service::DurationText(Service::WorkTimeSeconds(block)));
-    lblCntrTen->setText(Service::DurationText(block.HeaterResource()));
+    lblWorkTime->setText(Service::WorkTimeText(block));
+    lblCntrTen->setText(Service::ResourceText(block));
     // 7. Temperature correction.
     edtCorrectionT->setText(QString::number(Service::CorrectionDt(block)));
     // 8. The drive's measured opening and closing.
-    lblTimeOpen->setText(tx(T::Opening) + QString::number(block.OpeningSeconds()) + tx(T::Seconds) +
-                         QStringLiteral(", ") + QString::number(block.OpeningPulses()));
-    lblTimeClose->setText(tx(T::Closing) + QString::number(block.ClosingSeconds()) +
-                          tx(T::Seconds) + QStringLiteral(", ") +
-                          QString::number(block.ClosingPulses()));
+    lblTimeOpen->setText(Service::OpeningText(block, m_console.Language));
+    lblTimeClose->setText(Service::ClosingText(block, m_console.Language));
+    nameValues();
 }
 
 void TFormServices::FormShow()
@@ -246,6 +251,7 @@ void TFormServices::FormShow()
     setRunning(btDriveCalibr, m_console.ConsoleMode == ConsoleMode::DriveCalibration);
 
     edtTsupport->setAccessibleName(tx(T::SupportTempName));
+    edtTsupport->setToolTip(tx(T::SupportTempHint));
     const std::pair<QComboBox *, TextPair> lists[] = {
         {cmbTimeH, T::HourName},  {cmbTimeM, T::MinuteName}, {cmbDateD, T::DayName},
         {cmbDateM, T::MonthName}, {cmbDateY, T::YearName},   {cmbEconomMode, T::EconomModeGroup}};
@@ -258,12 +264,18 @@ void TFormServices::FormShow()
     udCorrectionT->setAccessibleNames(tx(T::CorrectionName),
                                       tx(T::CorrectionName) + tx(T::Increase),
                                       tx(T::CorrectionName) + tx(T::Decrease));
-    btRunVacCalibr->setAccessibleName(tx(T::VacCalibrationName));
-    btDriveCalibr->setAccessibleName(tx(T::DriveCalibrationName));
-    lblWorkTime->setAccessibleName(tx(T::WorkTimeGroup));
-    lblCntrTen->setAccessibleName(tx(T::ResourceGroup));
+    nameValues();
 
     m_console.ServicesWindowOpen = true;
+}
+
+void TFormServices::nameValues()
+{
+    // The drive's labels carry their own words and are read as they show.
+    SetValueName(btRunVacCalibr, ValueName(tx(T::VacCalibrationName), btRunVacCalibr->text()));
+    SetValueName(btDriveCalibr, ValueName(tx(T::DriveCalibrationName), btDriveCalibr->text()));
+    SetValueName(lblWorkTime, ValueName(tx(T::WorkTimeGroup), lblWorkTime->text()));
+    SetValueName(lblCntrTen, ValueName(tx(T::HeaterResourceGroup), lblCntrTen->text()));
 }
 
 void TFormServices::FormClose()
@@ -338,10 +350,9 @@ void TFormServices::udKvacClick(UpDown::Button button)
 {
     if (!ServiceBlockKnown(m_link, m_dialogs, this, m_console.Language))
         return;
-    const int kvac = Service::ArrowStep(edtKvac->text().toInt(), button == UpDown::Button::Up,
-                                        Service::KvacLowest, Service::KvacHighest);
+    const quint8 kvac = Service::KvacArrow(m_link.image().Block, edtKvac->text().toInt(),
+                                           button == UpDown::Button::Up);
     edtKvac->setText(QString::number(kvac));
-    m_link.image().Block.setKvac(quint8(kvac));
     m_link.request(RequestKind::WriteServiceBlock);
 }
 
@@ -349,11 +360,9 @@ void TFormServices::udCorrectionTClick(UpDown::Button button)
 {
     if (!ServiceBlockKnown(m_link, m_dialogs, this, m_console.Language))
         return;
-    const int dT = Service::ArrowStep(edtCorrectionT->text().toInt(), button == UpDown::Button::Up,
-                                      Service::CorrectionLowest, Service::CorrectionHighest);
+    const int dT = Service::CorrectionArrow(m_link.image().Block, edtCorrectionT->text().toInt(),
+                                            button == UpDown::Button::Up);
     edtCorrectionT->setText(QString::number(dT));
-    ServiceBlock &block = m_link.image().Block;
-    block.setKT1(Service::KT1ForCorrection(block.KT2(), dT));
     m_link.request(RequestKind::WriteServiceBlock);
 }
 
@@ -420,6 +429,7 @@ void TFormServices::setRunning(QPushButton *button, bool running)
 {
     button->setProperty("tag", running ? 1 : 0);
     button->setText(tx(running ? T::CalibrationBreak : T::Calibration));
+    nameValues();
     updateCalibrationButtons();
 }
 

@@ -66,6 +66,9 @@ private:
     void setRunning(QPushButton *button, bool running);
     void updateCalibrationButtons();
     void setKvacAdjustable(bool adjustable);
+    /// The accessible names of the controls that show a value or a changing caption: what
+    /// they show, with what it is.
+    void nameValues();
     /// After a procedure that changed the controller's settings block: read it again, unless a
     /// write of ours is still waiting (the read would overwrite it before it goes out).
     void reloadBlock();

@@ -60,18 +60,23 @@ QString TTuneReper::tx(const TextPair &pair) const
 void TTuneReper::fillFromBlock()
 {
     const ServiceBlock &block = m_link.image().Block;
-    lblTwork->setText(tx(T::TOperation) + QString::number(block.Trep()) + QStringLiteral("°C"));
-    lblNwork->setText(tx(T::RsWorkedOut) + QString::number(block.ReperCount()) + tx(T::Times));
-    const quint16 voltages[] = {block.Urep1(), block.Urep2(), block.Urep3()};
+    lblTwork->setText(Service::TOperationText(block, m_console.Language));
+    lblNwork->setText(Service::TuneCountText(block, m_console.Language));
     for (size_t i = 0; i < Uwork.size(); ++i)
-        Uwork[i]->setText(tx(T::UOperation[i]) + QString::number(voltages[i]) + tx(T::Millivolt));
+        Uwork[i]->setText(Service::UOperationText(block, int(i), m_console.Language));
 }
 
 void TTuneReper::FormShow()
 {
     setWindowTitle(tx(T::TuneCaption));
     gbTuneReper->setTitle(tx(T::TuneGroup));
-    lbldT->setAccessibleName(tx(T::TuneGroup));
+    nameResult();
+}
+
+void TTuneReper::nameResult()
+{
+    // The other labels carry their own words and are read as they show.
+    SetValueName(lbldT, ValueName(tx(T::TuneGroup), lbldT->text()));
 }
 
 void TTuneReper::setVisible(bool visible)
@@ -95,10 +100,10 @@ void TTuneReper::ReperTuningStep()
     if (const std::optional<TextPair> phase = Service::ReperTuningPhase(image.ServiceStep)) {
         lbldT->setText(tx(*phase));
     } else {
-        const int dT = int(image.ReperValue2) - int(image.Block.Trep());
-        lbldT->setText(QStringLiteral("dT= %1°C").arg(dT));
+        lbldT->setText(Service::TuningResultText(image.Block, image.ReperValue2));
         image.ServiceStep = 0;
         m_console.ConsoleMode = ConsoleMode::Idle;
     }
+    nameResult();
     m_link.request(RequestKind::ReperValues);
 }

@@ -36,6 +36,8 @@ protected:
 
 private:
     QString tx(const TextPair &pair) const;
+    /// lbldT's accessible name: what it shows, with what it is.
+    void nameResult();
 
     Link &m_link;
     ConsoleState &m_console;

@@ -42,7 +42,6 @@ constexpr std::array<AdcRow, 6> AdcRows = {{
 
 /// The first nine settings fields sit in the settings group, the last four with the sensor.
 constexpr int EepromFieldCount = 9;
-constexpr int ReperField = 12; ///< edtTrep
 
 QLabel *namedLabel(const QString &name, QWidget *parent)
 {
@@ -219,12 +218,13 @@ void TFormOffices::fillFromBlock()
     for (int i = 0; i < FieldCount; ++i) {
         const QSignalBlocker blocker(m_fields[size_t(i)]);
         m_fields[size_t(i)]->setText(
-            QString::number(Service::FieldValue(block, Service::ParameterFields[size_t(i)])));
+            Service::FieldText(block, Service::ParameterFields[size_t(i)]));
     }
     m_editedField = -1;
     m_reperResultPending = false;
-    lblReper->setText(tx(T::ReperWorkedOut) + QString::number(block.ReperCount()) + tx(T::Times));
+    lblReper->setText(Service::ReperCountText(block, m_console.Language));
     lblTuneReper->clear();
+    nameValues();
 }
 
 void TFormOffices::FormShow()
@@ -238,10 +238,8 @@ void TFormOffices::FormShow()
     };
     for (const auto &[box, caption] : groups)
         box->setTitle(tx(caption));
-    for (size_t i = 0; i < AdcRows.size(); ++i) {
+    for (size_t i = 0; i < AdcRows.size(); ++i)
         m_adcNames[i]->setText(tx(AdcRows[i].caption));
-        m_adcValues[i]->setAccessibleName(tx(AdcRows[i].caption));
-    }
     for (QLabel *l : m_mvUnits)
         l->setText(tx(T::Millivolt));
     for (size_t i = 0; i < m_eepromLabels.size(); ++i) {
@@ -266,16 +264,27 @@ void TFormOffices::FormShow()
     udTambient->setAccessibleNames(tx(T::AmbientOffsetArrows),
                                    tx(T::AmbientOffsetArrows) + tx(T::Increase),
                                    tx(T::AmbientOffsetArrows) + tx(T::Decrease));
-    sbWorkTime->setAccessibleName(tx(T::WorkTimeName));
-    sbCntrTen->setAccessibleName(tx(T::ResourceName));
     btnRstWorkTime->setAccessibleName(tx(T::ResetWorkTimeName));
     btnRstResourse->setAccessibleName(tx(T::ResetResourceName));
-    btnStartOverheatAdjust->setAccessibleName(tx(T::OverheatGroup));
-    btnRunTreper->setAccessibleName(tx(T::TreperHint));
-    lblTuneReper->setAccessibleName(tx(T::ReperGroup));
 
     updateProcedureButtons();
     refreshLive();
+}
+
+void TFormOffices::nameValues()
+{
+    // The counters' hint, "Refresh", is their accessible description; lblReper carries its
+    // own words and is read as it shows.
+    for (size_t i = 0; i < AdcRows.size(); ++i)
+        SetValueName(m_adcValues[i],
+                     ValueName(tx(AdcRows[i].caption),
+                               m_adcValues[i]->text() + QLatin1Char(' ') + tx(T::Millivolt)));
+    SetValueName(sbWorkTime, ValueName(tx(T::WorkTimeGroup), sbWorkTime->text()));
+    SetValueName(sbCntrTen, ValueName(tx(T::HeaterResourceGroup), sbCntrTen->text()));
+    SetValueName(btnStartOverheatAdjust,
+                 ValueName(tx(T::OverheatGroup), btnStartOverheatAdjust->text()));
+    SetValueName(btnRunTreper, ValueName(tx(T::ReperGroup), btnRunTreper->text()));
+    SetValueName(lblTuneReper, ValueName(tx(T::ReperGroup), lblTuneReper->text()));
 }
 
 void TFormOffices::setVisible(bool visible)
@@ -330,17 +339,18 @@ void TFormOffices::refreshLive()
     edtTambient->setText(QString::number(image.AmbientTemp));
     for (size_t i = 0; i < AdcRows.size(); ++i)
         m_adcValues[i]->setText(QString::number(image.AdcMeasures[size_t(AdcRows[i].measure)]));
-    sbWorkTime->setText(Service::DurationText(Service::WorkTimeSeconds(image.Block)));
-    sbCntrTen->setText(Service::DurationText(image.Block.HeaterResource()));
+    sbWorkTime->setText(Service::WorkTimeText(image.Block));
+    sbCntrTen->setText(Service::ResourceText(image.Block));
     if (m_reperResultPending) {
         showReperResult();
-        QLineEdit *trep = m_fields[ReperField];
-        if (!trep->hasFocus() && m_editedField != ReperField) {
+        QLineEdit *trep = m_fields[Service::TrepField];
+        if (!trep->hasFocus() && m_editedField != Service::TrepField) {
             const QSignalBlocker blocker(trep);
             trep->setText(QString::number(image.Block.Trep()));
         }
     }
     updateProcedureButtons();
+    nameValues();
 }
 
 void TFormOffices::udTambientClick(UpDown::Button button)
@@ -348,9 +358,14 @@ void TFormOffices::udTambientClick(UpDown::Button button)
     if (!ServiceBlockKnown(m_link, m_dialogs, this, m_console.Language))
         return;
     FurnaceImage &image = m_link.image();
-    image.Block.setAmbientOffset(
-        Service::AmbientArrowStep(image.Block.AmbientOffset(), button == UpDown::Button::Up));
-    image.Block.setTcoupleOffset(image.AdcMeasures[8]);
+    Service::AmbientArrow(image.Block, image.AdcMeasures[8], button == UpDown::Button::Up);
+    // The arrows replace the two offsets: their fields show what is sent, so that leaving one
+    // stores that again, not what was typed into it before.
+    for (int i : {Service::AmbientOffsetField, Service::TcoupleOffsetField}) {
+        const QSignalBlocker blocker(m_fields[size_t(i)]);
+        m_fields[size_t(i)]->setText(
+            Service::FieldText(image.Block, Service::ParameterFields[size_t(i)]));
+    }
     m_link.request(RequestKind::WriteServiceBlock);
 }
 
@@ -359,20 +374,11 @@ void TFormOffices::edtChange(int field)
     const Service::ParameterField &f = Service::ParameterFields[size_t(field)];
     QLineEdit *edit = m_fields[size_t(field)];
     m_editedField = field;
-    const Service::FieldEntry entry = Service::ParseFieldText(f, edit->text());
-    switch (entry.outcome) {
-    case Service::FieldEntry::NotANumber:
-    case Service::FieldEntry::Ignored:
-        return;
-    case Service::FieldEntry::Clamped: {
+    const Service::FieldEntry entry = Service::EnterField(m_link.image().Block, f, edit->text());
+    if (entry.outcome == Service::FieldEntry::Clamped) {
         const QSignalBlocker blocker(edit);
         edit->setText(QString::number(entry.value));
-        break;
     }
-    case Service::FieldEntry::Stored:
-        break;
-    }
-    Service::StoreField(m_link.image().Block, f, entry.value);
 }
 
 void TFormOffices::edtExit(int field)
@@ -388,11 +394,14 @@ void TFormOffices::edtExit(int field)
         // the value stored by the typing.
         edtChange(field);
         m_editedField = -1;
-        if (Service::ParseFieldText(f, edit->text()).outcome == Service::FieldEntry::NotANumber) {
+        const auto outcome = Service::ParseFieldText(f, edit->text()).outcome;
+        if (outcome == Service::FieldEntry::NotANumber)
             m_dialogs.message(this, Dialogs::Icon::Error, tx(T::ErrorCaption),
                               tx(T::NotANumber).arg(edit->accessibleName()));
+        // Nothing was stored: the field shows again the value that is sent.
+        if (outcome == Service::FieldEntry::NotANumber || outcome == Service::FieldEntry::Ignored) {
             const QSignalBlocker blocker(edit);
-            edit->setText(QString::number(Service::FieldValue(m_link.image().Block, f)));
+            edit->setText(Service::FieldText(m_link.image().Block, f));
         }
     }
     // Nothing to send for a field only passed through before the block is known.
@@ -409,6 +418,7 @@ void TFormOffices::btnRstWorkTimeClick()
     if (!m_dialogs.question(this, tx(T::Attention), tx(T::SaveChangedParameters)))
         return;
     sbWorkTime->setText(QStringLiteral("0:00:00"));
+    nameValues();
     m_link.image().Block.setHeaterWorkTime(0);
     m_link.request(RequestKind::WriteServiceBlock);
 }
@@ -420,6 +430,7 @@ void TFormOffices::btnRstResourseClick()
     if (!m_dialogs.question(this, tx(T::Attention), tx(T::SaveChangedParameters)))
         return;
     sbCntrTen->setText(QStringLiteral("0"));
+    nameValues();
     m_link.image().Block.resetHeaterResource();
     m_link.request(RequestKind::WriteServiceBlock);
 }
@@ -447,16 +458,19 @@ void TFormOffices::btnStartOverheatAdjustClick()
     m_link.image().ServiceStep = 0;
     m_reperResultPending = false;
     btnStartOverheatAdjust->setText(tx(T::Stop));
-    m_fields[8]->setReadOnly(true); // edtKoverheat: the controller adjusts it now
+    // edtKoverheat: the controller adjusts it now.
+    m_fields[Service::KoverheatField]->setReadOnly(true);
     updateProcedureButtons();
+    nameValues();
 }
 
 void TFormOffices::endOverheatAdjust()
 {
     m_console.ConsoleMode = ConsoleMode::Idle;
     btnStartOverheatAdjust->setText(tx(T::Start));
-    m_fields[8]->setReadOnly(false);
+    m_fields[Service::KoverheatField]->setReadOnly(false);
     updateProcedureButtons();
+    nameValues();
 }
 
 void TFormOffices::OverheatAdjustStep()
@@ -468,8 +482,9 @@ void TFormOffices::OverheatAdjustStep()
     if (!m_link.requests().Pending.isSet(RequestKind::WriteServiceBlock))
         m_link.request(RequestKind::ReadServiceBlock);
     {
-        const QSignalBlocker blocker(m_fields[8]);
-        m_fields[8]->setText(QString::number(image.Block.Koverheat()));
+        QLineEdit *koverheat = m_fields[Service::KoverheatField];
+        const QSignalBlocker blocker(koverheat);
+        koverheat->setText(QString::number(image.Block.Koverheat()));
     }
     if (image.ServiceStep > Service::OverheatAdjustLastStep) {
         m_link.request(RequestKind::Stop);
@@ -485,6 +500,7 @@ void TFormOffices::btnRunTreperClick()
         btnRunTreper->setText(tx(T::Start));
         lblTuneReper->setText(tx(T::Aborted));
         updateProcedureButtons();
+        nameValues();
         return;
     }
     m_link.request(RequestKind::StartReperRun);
@@ -493,6 +509,7 @@ void TFormOffices::btnRunTreperClick()
     m_reperResultPending = false;
     btnRunTreper->setText(tx(T::Stop));
     updateProcedureButtons();
+    nameValues();
 }
 
 void TFormOffices::ReperRunStep()
@@ -512,14 +529,15 @@ void TFormOffices::ReperRunStep()
             m_link.request(RequestKind::ReadServiceBlock);
         m_reperResultPending = true;
     }
+    nameValues();
     m_link.request(RequestKind::ReperValues);
 }
 
 void TFormOffices::showReperResult()
 {
     const ServiceBlock &block = m_link.image().Block;
-    lblTuneReper->setText(tx(T::TOperation) + QString::number(block.Trep()) + QStringLiteral("°C"));
-    lblReper->setText(tx(T::ReperWorkedOut) + QString::number(block.ReperCount()) + tx(T::Times));
+    lblTuneReper->setText(Service::TOperationText(block, m_console.Language));
+    lblReper->setText(Service::ReperCountText(block, m_console.Language));
 }
 
 void TFormOffices::updateProcedureButtons()

@@ -76,6 +76,9 @@ private:
     void endOverheatAdjust();
     /// The reference sensor's result and count from the settings block as last read.
     void showReperResult();
+    /// The accessible names of the controls that show a value or a changing caption: what
+    /// they show, with what it is.
+    void nameValues();
     int fieldIndex(const QObject *object) const;
 
     Link &m_link;

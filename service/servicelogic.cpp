@@ -77,11 +77,41 @@ int ArrowStep(int value, bool up, int lowest, int highest)
     return std::clamp(up ? value + 1 : value - 1, lowest, highest);
 }
 
+quint8 KvacArrow(ServiceBlock &block, int shown, bool up)
+{
+    const auto kvac = quint8(ArrowStep(shown, up, KvacLowest, KvacHighest));
+    block.setKvac(kvac);
+    return kvac;
+}
+
+int CorrectionArrow(ServiceBlock &block, int shown, bool up)
+{
+    // KT1 = KT2 - 2 dT within 0..65535.
+    const int kt2 = block.KT2();
+    const int lowest = std::max(CorrectionLowest, -((0xFFFF - kt2) / 2));
+    const int highest = std::min(CorrectionHighest, kt2 / 2);
+    const int dT = ArrowStep(shown, up, lowest, highest);
+    block.setKT1(KT1ForCorrection(quint16(kt2), dT));
+    return dT;
+}
+
+void AmbientArrow(ServiceBlock &block, quint16 fineReading, bool up)
+{
+    block.setAmbientOffset(AmbientArrowStep(block.AmbientOffset(), up));
+    block.setTcoupleOffset(fineReading);
+}
+
 quint8 AmbientArrowStep(quint8 offset, bool up)
 {
-    if (up)
-        return offset <= AmbientOffsetLowest ? AmbientOffsetHighest : quint8(offset - 1);
-    return offset >= AmbientOffsetHighest ? AmbientOffsetLowest : quint8(offset + 1);
+    // An offset outside the limits (as a blank memory holds) comes in at the end it passes.
+    if (up) {
+        if (offset <= AmbientOffsetLowest || offset > AmbientOffsetHighest)
+            return AmbientOffsetHighest;
+        return quint8(offset - 1);
+    }
+    if (offset >= AmbientOffsetHighest || offset < AmbientOffsetLowest)
+        return AmbientOffsetLowest;
+    return quint8(offset + 1);
 }
 
 std::optional<TextPair> ReperRunPhase(quint8 step)
@@ -135,6 +165,74 @@ void StoreField(ServiceBlock &block, const ParameterField &field, quint16 value)
         block.setU16(field.offset, value);
     else
         block.setU8(field.offset, quint8(value));
+}
+
+FieldEntry EnterField(ServiceBlock &block, const ParameterField &field, const QString &text)
+{
+    const FieldEntry entry = ParseFieldText(field, text);
+    if (entry.outcome == FieldEntry::Stored || entry.outcome == FieldEntry::Clamped)
+        StoreField(block, field, entry.value);
+    return entry;
+}
+
+QString OpeningText(const ServiceBlock &block, quint8 language)
+{
+    return ServiceTexts::Opening.text(language) + QString::number(block.OpeningSeconds()) +
+           ServiceTexts::Seconds.text(language) + QStringLiteral(", ") +
+           QString::number(block.OpeningPulses());
+}
+
+QString ClosingText(const ServiceBlock &block, quint8 language)
+{
+    return ServiceTexts::Closing.text(language) + QString::number(block.ClosingSeconds()) +
+           ServiceTexts::Seconds.text(language) + QStringLiteral(", ") +
+           QString::number(block.ClosingPulses());
+}
+
+QString WorkTimeText(const ServiceBlock &block)
+{
+    return DurationText(WorkTimeSeconds(block));
+}
+
+QString ResourceText(const ServiceBlock &block)
+{
+    return DurationText(block.HeaterResource());
+}
+
+QString FieldText(const ServiceBlock &block, const ParameterField &field)
+{
+    return QString::number(FieldValue(block, field));
+}
+
+QString ReperCountText(const ServiceBlock &block, quint8 language)
+{
+    return ServiceTexts::ReperWorkedOut.text(language) + QString::number(block.ReperCount()) +
+           ServiceTexts::Times.text(language);
+}
+
+QString TuneCountText(const ServiceBlock &block, quint8 language)
+{
+    return ServiceTexts::RsWorkedOut.text(language) + QString::number(block.ReperCount()) +
+           ServiceTexts::Times.text(language);
+}
+
+QString TOperationText(const ServiceBlock &block, quint8 language)
+{
+    return ServiceTexts::TOperation.text(language) + QString::number(block.Trep()) +
+           QStringLiteral("°C");
+}
+
+QString UOperationText(const ServiceBlock &block, int i, quint8 language)
+{
+    const quint16 voltages[] = {block.Urep1(), block.Urep2(), block.Urep3()};
+    const size_t at = size_t(std::clamp(i, 0, 2));
+    return ServiceTexts::UOperation[at].text(language) + QString::number(voltages[at]) +
+           ServiceTexts::Millivolt.text(language);
+}
+
+QString TuningResultText(const ServiceBlock &block, quint16 operatedAt)
+{
+    return QStringLiteral("dT= %1°C").arg(int(operatedAt) - int(block.Trep()));
 }
 
 } // namespace Service

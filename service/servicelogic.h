@@ -47,11 +47,22 @@ inline constexpr int KvacHighest = 150;
 inline constexpr int CorrectionLowest = -299;
 inline constexpr int CorrectionHighest = 300;
 
+/// One click of the Kvac arrows from the value `shown`: the new Kvac, stored in `block`.
+quint8 KvacArrow(ServiceBlock &block, int shown, bool up);
+/// One click of the correction arrows from the dT `shown`: the new dT, kept in
+/// CorrectionLowest..CorrectionHighest and where KT1 = KT2 - 2 dT still fits 16 bits (so that
+/// the block gives back the dT set); KT1 is stored in `block`.
+int CorrectionArrow(ServiceBlock &block, int shown, bool up);
+
 /// One click of the ambient-offset arrows, which wrap: up lowers the offset (35 goes to 65),
-/// down raises it (65 goes to 35).
+/// down raises it (65 goes to 35). An offset above 65 goes to 65 by up, one below 35 to 35 by
+/// down: the result is always within the limits.
 quint8 AmbientArrowStep(quint8 offset, bool up);
 inline constexpr quint8 AmbientOffsetLowest = 35;
 inline constexpr quint8 AmbientOffsetHighest = 65;
+/// One click of the ambient arrows on `block`: the offset stepped, and the precise thermocouple
+/// reading `fineReading` taken as the thermocouple offset. No other byte changes.
+void AmbientArrow(ServiceBlock &block, quint16 fineReading, bool up);
 
 /// The last ServiceStep of each procedure: a higher step means it is over.
 inline constexpr quint8 DriveCalibrationLastStep = 3;
@@ -105,5 +116,30 @@ struct FieldEntry {
 FieldEntry ParseFieldText(const ParameterField &field, const QString &text);
 quint16 FieldValue(const ServiceBlock &block, const ParameterField &field);
 void StoreField(ServiceBlock &block, const ParameterField &field, quint16 value);
+/// Text typed into a settings field: parsed, and stored in `block` when Stored or Clamped.
+FieldEntry EnterField(ServiceBlock &block, const ParameterField &field, const QString &text);
+/// Indexes into ParameterFields of the fields other controls also set or show.
+inline constexpr int TcoupleOffsetField = 0;
+inline constexpr int AmbientOffsetField = 6;
+inline constexpr int KoverheatField = 8;
+inline constexpr int TrepField = 12;
+
+/// What the windows show of the settings block, in `language` where there are words.
+/// "Opening: 13sec, 1500" and "Closing: ..." (basic services window).
+QString OpeningText(const ServiceBlock &block, quint8 language);
+QString ClosingText(const ServiceBlock &block, quint8 language);
+QString WorkTimeText(const ServiceBlock &block);
+QString ResourceText(const ServiceBlock &block);
+/// A settings field: its value in decimal.
+QString FieldText(const ServiceBlock &block, const ParameterField &field);
+/// "Reper sensor: work out 3 times" (factory window), "RS:work out 3 times" (tuning window).
+QString ReperCountText(const ServiceBlock &block, quint8 language);
+QString TuneCountText(const ServiceBlock &block, quint8 language);
+/// "T operation= 660°C".
+QString TOperationText(const ServiceBlock &block, quint8 language);
+/// "U operation1= 852mV" for voltage `i` (0..2).
+QString UOperationText(const ServiceBlock &block, int i, quint8 language);
+/// The tuning's result: "dT= " + (`operatedAt` - Trep, signed) + "°C".
+QString TuningResultText(const ServiceBlock &block, quint16 operatedAt);
 
 } // namespace Service

@@ -51,6 +51,9 @@ inline constexpr std::array<const char *, 7> EconomyEntries = {"---", "91%", "92
 
 // Names a screen reader gives the basic services controls that have no caption of their own.
 inline constexpr TextPair SupportTempName{"Температура поддержания, °C", "Idle temperature, °C"};
+/// The hint of the support temperature field, also shown when a keystroke is refused.
+inline constexpr TextPair SupportTempHint{"Температура поддержания: от 0 до 400 °C",
+                                          "Idle temperature: 0 to 400 °C"};
 inline constexpr TextPair HourName{"Часы", "Hour"};
 inline constexpr TextPair MinuteName{"Минуты", "Minute"};
 inline constexpr TextPair DayName{"День", "Day"};
@@ -115,9 +118,6 @@ inline constexpr TextPair NotANumber{"%1 значение должно быть 
 inline constexpr TextPair AmbientName{"Комнатная температура, °C", "Ambient temperature, °C"};
 inline constexpr TextPair AmbientOffsetArrows{"Смещение комнатной температуры",
                                               "Ambient temperature offset"};
-inline constexpr TextPair WorkTimeName{"Наработка ТЭНа (обновить)", "Heater worktime (refresh)"};
-inline constexpr TextPair ResourceName{"Ресурс нагревателя (обновить)",
-                                       "Heater resource (refresh)"};
 inline constexpr TextPair ResetWorkTimeName{"Сбросить наработку ТЭНа", "Reset heater worktime"};
 inline constexpr TextPair ResetResourceName{"Сбросить ресурс нагревателя", "Reset heater resource"};
 

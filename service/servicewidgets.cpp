@@ -2,6 +2,7 @@
 
 #include "dialogs.h"
 #include "link.h"
+#include "servicelogic.h"
 #include "servicetexts.h"
 
 #include <QKeyEvent>
@@ -79,4 +80,23 @@ bool ServiceBlockKnown(Link &link, Dialogs &dialogs, QWidget *owner, quint8 lang
     dialogs.message(owner, Dialogs::Icon::Error, ServiceTexts::ErrorCaption.text(language),
                     ServiceTexts::BlockNotRead.text(language));
     return false;
+}
+
+QString ValueName(const QString &context, const QString &text)
+{
+    if (text.isEmpty())
+        return context;
+    return context +
+           (context.endsWith(QLatin1Char(':')) ? QStringLiteral(" ") : QStringLiteral(": ")) + text;
+}
+
+void SetValueName(QWidget *widget, const QString &name)
+{
+    if (widget->accessibleName() != name)
+        widget->setAccessibleName(name);
+}
+
+QValidator::State SupportTempValidator::validate(QString &input, int &) const
+{
+    return Service::SupportTempToSend(input) ? Acceptable : Invalid;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QValidator>
 #include <QWidget>
 
 class Dialogs;
@@ -46,3 +47,20 @@ QWidget *FixedSizeBody(QWidget *window, QSize design);
 /// told that the change is not sent (a block of zeros must never be written) and the block is
 /// asked for again.
 bool ServiceBlockKnown(Link &link, Dialogs &dialogs, QWidget *owner, quint8 language);
+
+/// "context: text", the name a screen reader gives a control that shows a value or a changing
+/// caption (one space only after a context that ends in a colon); the context alone while the
+/// control shows nothing.
+QString ValueName(const QString &context, const QString &text);
+/// Gives `widget` the accessible name `name` when it has another; Qt announces the change to
+/// a screen reader (an unchanged name is not announced again).
+void SetValueName(QWidget *widget, const QString &name);
+
+/// Accepts the support temperatures that are sent (empty, or digits up to
+/// Service::MaxSupportTemp): an edit that would make the field show another is refused.
+class SupportTempValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &pos) const override;
+};

@@ -1,5 +1,5 @@
 // The service windows' rules without a window: the settings block's layout, durations, the
-// correction, the economy list, the field limits and the ambient arrows.
+// correction and its arrows, the economy list, the field limits and the ambient arrows.
 
 #include "replydecoder.h"
 #include "requests.h"
@@ -18,6 +18,8 @@ private slots:
     void durationsArrowsAndEntries();
     void fieldLimits_data();
     void fieldLimits();
+    void correctionArrowKeepsKT1In16Bits_data();
+    void correctionArrowKeepsKT1In16Bits();
 };
 
 namespace
@@ -118,6 +120,9 @@ void TestServiceCore::durationsArrowsAndEntries()
     QCOMPARE(Service::AmbientArrowStep(50, true), quint8(49));
     QCOMPARE(Service::AmbientArrowStep(50, false), quint8(51));
     QCOMPARE(Service::AmbientArrowStep(36, true), quint8(35));
+    // From outside the limits (a blank memory holds 255) into them.
+    QCOMPARE(Service::AmbientArrowStep(255, true), quint8(65));
+    QCOMPARE(Service::AmbientArrowStep(0, false), quint8(35));
 }
 
 void TestServiceCore::fieldLimits_data()
@@ -147,6 +152,39 @@ void TestServiceCore::fieldLimits()
     QCOMPARE(int(entry.outcome), outcome);
     if (entry.outcome == FieldEntry::Stored || entry.outcome == FieldEntry::Clamped)
         QCOMPARE(int(entry.value), value);
+}
+
+void TestServiceCore::correctionArrowKeepsKT1In16Bits_data()
+{
+    QTest::addColumn<int>("kt2");
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<bool>("up");
+    QTest::addColumn<int>("dT");
+    QTest::newRow("inside") << 1050 << -1 << true << 0;
+    QTest::newRow("at the upper limit") << 1050 << 300 << true << 300;
+    QTest::newRow("from far below") << 1050 << -5000 << true << -299;
+    // A blank memory (all ones): KT1 = KT2 - 2 dT would pass 65535 below dT 0.
+    QTest::newRow("blank memory, down") << 65535 << 0 << false << 0;
+    QTest::newRow("blank memory, up") << 65535 << 0 << true << 1;
+    // KT1 would go below 0 above dT 50.
+    QTest::newRow("small KT2") << 100 << 50 << true << 50;
+    QTest::newRow("zero KT2") << 0 << 0 << true << 0;
+}
+
+void TestServiceCore::correctionArrowKeepsKT1In16Bits()
+{
+    QFETCH(int, kt2);
+    QFETCH(int, shown);
+    QFETCH(bool, up);
+    QFETCH(int, dT);
+    ServiceBlock b = countingBlock();
+    b.setU16(ServiceBlock::oKT2, quint16(kt2));
+    const ServiceBlock before = b;
+    QCOMPARE(Service::CorrectionArrow(b, shown, up), dT);
+    // The window shows the dT the block now gives.
+    QCOMPARE(Service::CorrectionDt(b), dT);
+    b.setKT1(before.KT1());
+    QVERIFY(b.bytes == before.bytes);
 }
 
 QTEST_GUILESS_MAIN(TestServiceCore)

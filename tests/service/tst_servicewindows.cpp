@@ -10,6 +10,8 @@
 #include "scripteddialogs.h"
 #include "simulatorline.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -87,6 +89,24 @@ struct ServiceConsole {
     }
 };
 
+/// Empty when the accessible name of `w`, a label or button, holds the text it shows, with
+/// words in `language` (0 Russian); else what is wrong.
+QString nameProblem(QWidget *w, quint8 language)
+{
+    const auto *label = qobject_cast<QLabel *>(w);
+    const QString shown = label ? label->text() : qobject_cast<QAbstractButton *>(w)->text();
+    const QString name = QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+    bool cyrillic = false, latin = false;
+    for (QChar ch : name) {
+        cyrillic |= ch.unicode() >= 0x400 && ch.unicode() < 0x500;
+        latin |= ch.isLetter() && ch.unicode() < 0x80;
+    }
+    if (shown.isEmpty() || !name.contains(shown) ||
+        !(language == 0 ? cyrillic : latin && !cyrillic))
+        return QStringLiteral("%1 shows \"%2\", named \"%3\"").arg(w->objectName(), shown, name);
+    return {};
+}
+
 } // namespace
 
 class TestServiceWindows : public QObject
@@ -100,6 +120,8 @@ private slots:
     void calibrationsToTheirEnds();
     void factoryProceduresToTheirEnds();
     void reperTuningEndsWithNegativeDifference();
+    void ambientArrowReplacesWhatWasTyped();
+    void valuesReachTheScreenReader();
 };
 
 void TestServiceWindows::basicServicesOpenWithoutSendingAndSendEachChange()
@@ -131,6 +153,16 @@ void TestServiceWindows::basicServicesOpenWithoutSendingAndSendEachChange()
         QCOMPARE(c.furnace().SupportTemp(), quint16(40));
         QTest::keyClicks(ts, QStringLiteral("1"));
         QVERIFY(!c.pending().isSet(RequestKind::WriteSupportTemp));
+        // The field never shows what was not sent: 999 stops at the 99 sent, a paste past 400
+        // is refused, and the hint gives the range.
+        QCOMPARE(ts->text(), QStringLiteral("40"));
+        ts->clear();
+        QTest::keyClicks(ts, QStringLiteral("999"));
+        ts->insert(QStringLiteral("500"));
+        QCOMPARE(ts->text(), QStringLiteral("99"));
+        c.drain();
+        QCOMPARE(c.furnace().SupportTemp(), quint16(99));
+        QVERIFY(ts->toolTip().contains(QStringLiteral("400")));
 
         // Picking "MAX", already shown for 97.
         emit c.get<QComboBox>(w, "cmbEconomMode")->activated(6);
@@ -379,6 +411,128 @@ void TestServiceWindows::reperTuningEndsWithNegativeDifference()
     c.form->mmServiceTuneReperClick();
     QCOMPARE(c.mode(), ConsoleMode::Idle);
     QVERIFY(c.pending().isSet(RequestKind::Stop));
+    QVERIFY2(c.dialogs.unexpected.isEmpty(), qPrintable(c.dialogs.unexpected.join('\n')));
+}
+
+void TestServiceWindows::ambientArrowReplacesWhatWasTyped()
+{
+    ServiceConsole c;
+    c.openOffices([&](QDialog &w) {
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        c.tick();
+        c.tick();
+        auto *ambient = c.get<QLineEdit>(w, "edtTamb_offset");
+        auto *offset = c.get<QLineEdit>(w, "edtTcouple_offset");
+        auto *kt1 = c.get<QLineEdit>(w, "edtKT1");
+        // A value below the lower limit, left: not stored, and the field shows what is.
+        offset->setFocus(Qt::TabFocusReason);
+        offset->selectAll();
+        QTest::keyClicks(offset, QStringLiteral("29"));
+        ambient->setFocus(Qt::TabFocusReason);
+        QCOMPARE(offset->text(), QString::number(c.image().Block.TcoupleOffset()));
+
+        ambient->selectAll();
+        QTest::keyClicks(ambient, QStringLiteral("40"));
+        c.get<QToolButton>(w, "udTambientUp")->click();
+        QCOMPARE(ambient->text(), QStringLiteral("39"));
+        QCOMPARE(offset->text(), QString::number(c.image().AdcMeasures[8]));
+        c.drain();
+        kt1->setFocus(Qt::TabFocusReason); // leaves the ambient offset
+        c.drain();
+        QCOMPARE(c.image().Block.AmbientOffset(), quint8(39));
+        QCOMPARE(int(c.furnace().serviceBlock().AmbientOffset), 39);
+        QCOMPARE(c.furnace().serviceBlock().TcoupleOffset, c.image().AdcMeasures[8]);
+        // Typed after the arrow, the text is what counts again.
+        ambient->setFocus(Qt::TabFocusReason);
+        ambient->selectAll();
+        QTest::keyClicks(ambient, QStringLiteral("41"));
+        kt1->setFocus(Qt::TabFocusReason);
+        c.drain();
+        QCOMPARE(int(c.furnace().serviceBlock().AmbientOffset), 41);
+        w.close();
+    });
+    QVERIFY2(c.dialogs.unexpected.isEmpty(), qPrintable(c.dialogs.unexpected.join('\n')));
+}
+
+void TestServiceWindows::valuesReachTheScreenReader()
+{
+    ServiceConsole c;
+    c.furnace().setReperOperationTemp(656);
+    for (const quint8 language : {quint8(1), quint8(0)}) {
+        if (language == 0)
+            c.form->mmRussianClick();
+        QStringList problems;
+        const auto check = [&](QWidget &w, std::initializer_list<const char *> names) {
+            for (const char *name : names) {
+                auto *control = c.get<QWidget>(w, name);
+                QVERIFY2(control, name);
+                const QString problem = nameProblem(control, language);
+                if (!problem.isEmpty())
+                    problems << problem;
+            }
+        };
+
+        c.image().Block.setHeaterWorkTime(1842900);
+        c.dialogs.modalScripts << [&](QDialog &w) {
+            const auto all = {"lblWorkTime",  "lblCntrTen",     "lblTimeOpen",
+                              "lblTimeClose", "btRunVacCalibr", "btDriveCalibr"};
+            check(w, all);
+            c.get<QPushButton>(w, "btDriveCalibr")->click(); // the caption becomes "Break"
+            check(w, {"btDriveCalibr"});
+            c.get<QPushButton>(w, "btDriveCalibr")->click();
+            check(w, {"btDriveCalibr"});
+            const QString hint = c.get<QLineEdit>(w, "edtTsupport")->toolTip();
+            if (!hint.contains(QStringLiteral("400")) ||
+                (language == 0) != (hint != QStringLiteral("Idle temperature: 0 to 400 °C")))
+                problems << hint;
+            w.close();
+        };
+        c.form->mmServiceBasicClick();
+
+        c.openOffices([&](QDialog &w) {
+            const auto all = {"lblColdJunc",
+                              "lblVacuumSensor",
+                              "lblReperSensor",
+                              "lblPower5V",
+                              "lblThermocoupleUnSharp",
+                              "lblThermocoupleSharp",
+                              "sbWorkTime",
+                              "sbCntrTen",
+                              "btnStartOverheatAdjust",
+                              "btnRunTreper",
+                              "lblReper"};
+            c.tick();
+            c.tick();
+            check(w, all);
+            // New values: the names follow.
+            auto &offices = static_cast<TFormOffices &>(w);
+            c.image().AdcMeasures[0] = 4321;
+            c.image().Block.setHeaterWorkTime(360000);
+            offices.refreshLive();
+            QVERIFY(c.get<QLabel>(w, "lblColdJunc")->text() == QStringLiteral("4321"));
+            check(w, all);
+            c.get<QPushButton>(w, "btnRunTreper")->click();
+            c.tick(10);
+            check(w, {"btnRunTreper", "lblTuneReper"});
+            c.get<QPushButton>(w, "btnRunTreper")->click();
+            check(w, {"btnRunTreper", "lblTuneReper"});
+            c.tick();
+            w.close();
+        });
+
+        c.dialogs.modalScripts << [&](QDialog &w) {
+            const auto all = {"lblTwork", "lblNwork", "Uwork1", "Uwork2", "Uwork3"};
+            check(w, all);
+            c.tick(10);
+            check(w, {"lbldT", "lblUrd"});
+            c.runWhile(ConsoleMode::ReperTuning, 10);
+            check(w, {"lbldT"});
+            w.close();
+        };
+        c.form->mmServiceTuneReperClick();
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+    }
     QVERIFY2(c.dialogs.unexpected.isEmpty(), qPrintable(c.dialogs.unexpected.join('\n')));
 }
 
