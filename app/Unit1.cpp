@@ -616,7 +616,7 @@ void TForm1::FormCreate()
         quint8 language = m_console.Language;
         PortWindowHooks hooks;
         hooks.listPorts = [this] { return portList(); };
-        hooks.droppedDown = [this] { lblMassSel->setText(QStringLiteral("click")); };
+        hooks.droppedDown = [this] { showLayerNumber(QStringLiteral("click")); };
         const std::optional<QString> port = m_dialogs.selectPort(this, language, hooks);
         if (language != m_console.Language)
             setLanguage(language);

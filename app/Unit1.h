@@ -7,6 +7,7 @@
 #include "libraryselection.h"
 #include "masslibrary.h"
 #include "runmonitor.h"
+#include "runwatch.h"
 #include "toolkittranslation.h"
 
 #include <QElapsedTimer>
@@ -274,10 +275,14 @@ private:
     void showRunningProgram(QString &title);
     /// Locks (running) or unlocks the controls a run must not touch.
     void setRunLocks(bool running);
+    /// The console side of a run's end: idle again, the controls unlocked; sends nothing.
+    void releaseRun();
     /// Payloads of the program requests 62 and 63 from the current record.
     int programPayload(const Request &request, quint8 *payload);
 
     IdleCycle m_idleCycle;
+    /// When a silent furnace is reported in the message log.
+    SilenceNotice m_silenceNotice;
     std::function<void()> m_officesRefresh;
     std::function<void(quint8)> m_serviceProgress;
     // --- end run (private) ----------------------------------------------------------------
@@ -286,8 +291,11 @@ private:
     /// Creates the upload sequence and its progress bar and takes over the link's payloads
     /// (called once by the constructor, after connectRunHandlers()).
     void connectTransferHandlers();
-    /// The progress bar's texts in the current language.
+    /// The progress bar's texts and lblMassSel's hint in the current language.
     void ReLanguageTransfer();
+    /// lblMassSel shows `text` (the selected layer's number in the library), and its accessible
+    /// name says so.
+    void showLayerNumber(const QString &text);
     std::unique_ptr<TransferSequence> m_transfer;
     QProgressBar *pbTransfer = nullptr;
     // --- end upload (private) -------------------------------------------------------------
@@ -424,6 +432,12 @@ private:
     void applyStaleLooks();
     /// Accessible names, the graph's and the run panel's texts in the current language.
     void ReLanguageRunView();
+    /// Each tick after the sample: whether the furnace still runs the program (RunWatch); a
+    /// run it no longer runs ends here as interrupted.
+    void watchRun(bool timedOut);
+    /// Ends the run as interrupted for `loss`: record, run panel, log line, idle controls. No
+    /// stop is sent: the furnace runs nothing to stop.
+    void interruptRun(RunLoss loss);
     /// Furnace seconds per real second on the line in use.
     double furnaceTimeScale() const;
     /// The run clock now: furnace seconds since the start.
@@ -440,6 +454,15 @@ private:
     double m_zoneTimeAt = 0; ///< run clock when the last zone time came
     int m_zoneTimeZone = -1; ///< the step that zone time was counted in, as known then
     bool m_remainingKnown = false;
+    /// Whether the controller's mode (99), stage (3) and remaining time (70) came since the
+    /// last tick: RunWatch judges a whole poll round only.
+    bool m_roundMode = false;
+    bool m_roundStage = false;
+    bool m_roundRemaining = false;
+    RunWatch m_runWatch;
+    /// What an ended run shows: the step it ended in, the time it still had then.
+    int m_endZone = 0;
+    std::optional<quint16> m_endRemaining;
     quint32 m_stale = 0; ///< LiveDisplay bits
     /// The live displays' accessible names, kept in step with what they show.
     AccessibleValues m_accessibleValues;
@@ -468,7 +491,8 @@ private:
     FiringFacts firingFacts() const;
     /// The record items are enabled while a record exists.
     void enableRecordActions();
-    /// A run ended with `kind` (Fault, Abort or Finished): the alert and the automatic save.
+    /// A run ended with `kind` (Fault, Abort, Finished or Interrupted; `text` the fault or the
+    /// reason): the alert and the automatic save.
     void recordEnded(RecordEventKind kind, const QString &text);
     /// Saves `record` into the record folder as CSV and PDF; failures are logged.
     void autoSaveRecord(const FiringRecord &record);

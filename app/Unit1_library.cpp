@@ -272,7 +272,7 @@ void TForm1::lbLayersClick()
     }
     enableLayerControls(true);
     ReLanguageLibrary();
-    lblMassSel->setText(QString::number(m_selection.CurrentRow + 1));
+    showLayerNumber(QString::number(m_selection.CurrentRow + 1));
     showRecord();
 }
 
@@ -351,7 +351,7 @@ void TForm1::btnDelMassClick()
     m_selection.ParamsChanged = true;
     fillMassList();
     lbNamesClick();
-    lblMassSel->setText(QString::number(mass));
+    showLayerNumber(QString::number(mass));
     log(tx(Texts::LogMassDeleted));
 }
 

@@ -23,7 +23,7 @@
 
 void TForm1::SelPortClick()
 {
-    lblMassSel->setText(QStringLiteral("click"));
+    showLayerNumber(QStringLiteral("click"));
     const QString current = cmbSelPort->currentText();
     cmbSelPort->clear();
     cmbSelPort->addItems(portList());
@@ -154,8 +154,13 @@ void TForm1::Timer1Timer()
         // 4-7. Factory window, fault report, idle chamber cycle, service procedures.
         monitorAnsweredTick();
     }
+    // A port that opened but where nothing answers, or a furnace that fell silent (a line
+    // that failed has said so already).
+    if (!m_link->lineDown() && m_silenceNotice.tick(watchdog.timedOut))
+        log(tx(Texts::LogNoAnswerOnPort).arg(m_link->state().PortName));
     // 8. The running program, also while the furnace is silent (sampled when it answered).
     sampleRun(watchdog.timedOut);
+    watchRun(watchdog.timedOut);
     showRunningProgram(title);
     // 9. The title, and what the run view adds to a tick (Unit1_runview.cpp).
     updateRunView(watchdog.timedOut, title);

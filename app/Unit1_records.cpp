@@ -147,12 +147,13 @@ void TForm1::recordEnded(RecordEventKind kind, const QString &text)
     }
     if (kind == RecordEventKind::Abort || isActiveWindow())
         return;
-    const QString shown =
-        kind == RecordEventKind::Fault
-            ? text
-            : Texts::StageText(19, m_firingRecord.facts().record, m_console.Language)
-                  .value_or(QString());
-    alertRunEnded(shown);
+    if (kind == RecordEventKind::Fault)
+        alertRunEnded(text);
+    else if (kind == RecordEventKind::Interrupted)
+        alertRunEnded(FiringTexts::Interrupted.text(m_console.Language).arg(text));
+    else
+        alertRunEnded(Texts::StageText(19, m_firingRecord.facts().record, m_console.Language)
+                          .value_or(QString()));
 }
 
 void TForm1::alertRunEnded(const QString &text)

@@ -78,6 +78,11 @@ void TForm1::AbortProgramm()
     // A run that ends here without a finish or a fault seen first was aborted.
     endRunView(RunOutcome::Aborted);
     m_link->request(RequestKind::Stop);
+    releaseRun();
+}
+
+void TForm1::releaseRun()
+{
     m_console.ProgramRunning = false;
     m_console.ConsoleMode = ConsoleMode::Idle;
     setRunLocks(false);
@@ -189,5 +194,6 @@ void TForm1::showRunningProgram(QString &title)
     if (image.CurrentZone == 19) {
         endRunView(RunOutcome::Finished);
         AbortProgramm();
+        log(tx(Texts::LogFinished));
     }
 }

@@ -6,9 +6,11 @@
 
 #include "accessibletexts.h"
 #include "curvetexts.h"
+#include "curveviewstate.h"
 #include "firingcurveview.h"
 #include "link.h"
 #include "livedisplays.h"
+#include "recordformat.h"
 #include "runfigures.h"
 #include "runpanel.h"
 #include "texts.h"
@@ -104,6 +106,14 @@ void TForm1::startRunView()
     m_zoneTimeZone = -1;
     m_runTimer.start();
     m_remainingKnown = false;
+    m_roundMode = m_roundStage = m_roundRemaining = false;
+    // The plan's length bounds the silence until the controller reports its remaining time.
+    CurveViewState plan;
+    if (m_ranRecord)
+        plan.TotalScale(*m_ranRecord);
+    m_runWatch.start(m_ranRecord ? plan.FullTimeEnd : 0);
+    m_endZone = 0;
+    m_endRemaining.reset();
     m_stale |= LiveDisplay::RunStage | LiveDisplay::RunRemaining;
     pbGraph->setMeasuredTrace(&m_firingRecord.trace(), m_ranRecord.get());
     applyStaleLooks();
@@ -115,9 +125,17 @@ void TForm1::endRunView(RunOutcome outcome, const QString &detail)
 {
     if (!m_firingRecord.running())
         return;
-    const RecordEventKind kind = outcome == RunOutcome::Fault      ? RecordEventKind::Fault
-                                 : outcome == RunOutcome::Finished ? RecordEventKind::Finished
-                                                                   : RecordEventKind::Abort;
+    const RecordEventKind kind = outcome == RunOutcome::Fault         ? RecordEventKind::Fault
+                                 : outcome == RunOutcome::Finished    ? RecordEventKind::Finished
+                                 : outcome == RunOutcome::Interrupted ? RecordEventKind::Interrupted
+                                                                      : RecordEventKind::Abort;
+    // The run shows the step it ended in and the time it still had while the furnace ran it
+    // (a controller that restarted reports no step and no time left).
+    const FurnaceImage &image = m_link->image();
+    m_endZone = m_runWatch.programSeen() ? m_runWatch.zone() : image.CurrentZone;
+    m_endRemaining = m_runWatch.programSeen() ? m_runWatch.remainingMinutes()
+                     : m_remainingKnown       ? std::optional<quint16>(image.RemainingMinutes)
+                                              : std::nullopt;
     m_firingRecord.addEvent(kind, QDateTime::currentDateTime(), detail);
     showRunPanel();
     recordEnded(kind, detail);
@@ -159,6 +177,37 @@ void TForm1::sampleRun(bool timedOut)
     trace.add(sample);
 }
 
+void TForm1::watchRun(bool timedOut)
+{
+    RunTick tick;
+    tick.seconds = m_runSeconds;
+    tick.answered = !timedOut;
+    const FurnaceImage &image = m_link->image();
+    if (m_roundMode && m_roundStage) {
+        tick.controllerMode = image.ControllerMode;
+        tick.stageByte = image.StageByte;
+    }
+    if (m_roundRemaining)
+        tick.remainingMinutes = image.RemainingMinutes;
+    m_roundMode = m_roundStage = m_roundRemaining = false;
+    // A fault box that is up ends the run when it closes.
+    if (!m_console.ProgramRunning || !m_firingRecord.running() ||
+        m_console.ConsoleMode == ConsoleMode::Fault)
+        return;
+    const RunLoss loss = m_runWatch.tick(tick);
+    if (loss != RunLoss::None)
+        interruptRun(loss);
+}
+
+void TForm1::interruptRun(RunLoss loss)
+{
+    const QString reason = RunLossText(loss, m_console.Language);
+    endRunView(RunOutcome::Interrupted, reason);
+    releaseRun();
+    setPanel(4, FiringTexts::Interrupted.text(m_console.Language).arg(reason));
+    log(RunLossTexts::LogInterrupted.text(m_console.Language).arg(reason));
+}
+
 void TForm1::updateRunView(bool timedOut, const QString &title)
 {
     if (timedOut) {
@@ -179,6 +228,9 @@ void TForm1::onRunViewReply(const DecodeResult &result)
     if (!result.applied)
         return;
     if (m_firingRecord.running()) {
+        m_roundMode = m_roundMode || result.type == 99;
+        m_roundStage = m_roundStage || result.type == 3;
+        m_roundRemaining = m_roundRemaining || result.type == 70;
         if (result.type == 70)
             m_remainingKnown = true;
         else if (result.type == 3)
@@ -201,9 +253,14 @@ void TForm1::showRunPanel()
     RunPanelInput input;
     input.trace = &m_firingRecord.trace();
     input.elapsedSeconds = m_runSeconds;
-    input.zone = image.CurrentZone;
-    if (m_remainingKnown)
-        input.remainingMinutes = image.RemainingMinutes;
+    if (m_firingRecord.running()) {
+        input.zone = image.CurrentZone;
+        if (m_remainingKnown)
+            input.remainingMinutes = image.RemainingMinutes;
+    } else {
+        input.zone = m_endZone;
+        input.remainingMinutes = m_endRemaining;
+    }
     input.timeScale = furnaceTimeScale();
     input.record = m_ranRecord.get();
     pnlRun->showFigures(ComputeRunFigures(input, QDateTime::currentDateTime(), m_console.Language));

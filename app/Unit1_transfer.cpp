@@ -7,6 +7,7 @@
 #include "transferblocks.h"
 #include "transfersequence.h"
 
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -22,6 +23,16 @@ constexpr TextPair NotANumber{"«%1» не является номером яч�
                               "\"%1\" is not a slot number of the CC."};
 constexpr TextPair NothingSent{"В пульт ничего не передано:\n%1",
                                "Nothing was sent to the CC:\n%1"};
+constexpr TextPair NoLayerToSend{" В пульт ничего не передано: в библиотеке нет ни одного слоя.",
+                                 " Nothing sent to the CC: the library holds no layer."};
+constexpr TextPair SlotOutOfRange{" В пульт ничего не передано: ячейка %1 вне диапазона 1...10.",
+                                  " Nothing sent to the CC: slot %1 is outside 1...10."};
+constexpr TextPair LayerNumberHint{
+    "Номер выбранного слоя: его место среди всех слоёв библиотеки, "
+    "считая с 1 (после открытия файла — номер его программы)",
+    "Number of the selected layer: its place among all layers of "
+    "the library, from 1 (after opening a file, its program number)"};
+constexpr TextPair LayerNumberName{"Номер слоя: %1", "Layer number: %1"};
 constexpr TextPair TransferRuns{"Идёт передача масс в пульт. Дождитесь её окончания.",
                                 "The masses are being transferred to the CC. Please wait until "
                                 "the transfer has ended."};
@@ -73,6 +84,14 @@ void TForm1::ReLanguageTransfer()
     btnSend->setAccessibleName(AccessibleValueName(tx(SendHint), ShownText(btnSend)));
     pbTransfer->setAccessibleName(tx(ProgressName));
     pbTransfer->setToolTip(tx(ProgressName));
+    setHint(lblMassSel, tx(LayerNumberHint));
+    showLayerNumber(lblMassSel->text());
+}
+
+void TForm1::showLayerNumber(const QString &text)
+{
+    lblMassSel->setText(text);
+    lblMassSel->setAccessibleName(tx(LayerNumberName).arg(text).trimmed());
 }
 
 bool TForm1::refusedDuringTransfer()
@@ -86,8 +105,12 @@ bool TForm1::refusedDuringTransfer()
 void TForm1::btnSendClick()
 {
     // 1. Nothing to send without a layer; one upload at a time, none during a firing.
-    if (m_library.layerTotal() == 0 || m_transfer->running() || m_console.ProgramRunning)
+    if (m_transfer->running() || m_console.ProgramRunning)
         return;
+    if (m_library.layerTotal() == 0) {
+        log(tx(NoLayerToSend));
+        return;
+    }
     // 2. The first controller slot.
     NameRequest request;
     request.caption = tx(Texts::TransferCaption);
@@ -99,7 +122,7 @@ void TForm1::btnSendClick()
     const std::optional<QString> answer = m_dialogs.askName(this, request);
     if (!answer)
         return;
-    // 3. A text that is no number (empty, or too large) is an error; 0 is a quiet stop.
+    // 3. A text that is no number (empty, or too large) is an error.
     bool ok = false;
     const uint slot = answer->trimmed().toUInt(&ok);
     if (!ok) {
@@ -108,12 +131,16 @@ void TForm1::btnSendClick()
         return;
     }
     // 4. The masses that fit from that slot on.
-    if (slot == 0 || slot > uint(ControllerLayout::SlotCount))
+    if (slot == 0 || slot > uint(ControllerLayout::SlotCount)) {
+        log(tx(SlotOutOfRange).arg(slot));
         return;
+    }
     const int first = int(slot);
     const int count = TransferMassCount(m_library, first);
-    if (count <= 0)
+    if (count <= 0) {
+        log(tx(NoLayerToSend));
         return;
+    }
     // Names that do not fit the controller's slots, or too many layers, refuse it all.
     const QList<TransferProblem> problems = CheckTransfer(m_library, count);
     if (!problems.isEmpty()) {

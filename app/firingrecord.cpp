@@ -38,9 +38,13 @@ void FiringRecord::addEvent(RecordEventKind kind, const QDateTime &when, const Q
     case RecordEventKind::Finished:
         m_trace.finish(RunOutcome::Finished, when);
         break;
+    case RecordEventKind::Interrupted:
+        m_trace.finish(RunOutcome::Interrupted, when, detail);
+        break;
     }
     // The end is always kept, even past MaxEvents: it says how the firing ended.
-    m_events.append({kind, when, kind == RecordEventKind::Fault ? detail : QString()});
+    const bool explained = kind == RecordEventKind::Fault || kind == RecordEventKind::Interrupted;
+    m_events.append({kind, when, explained ? detail : QString()});
 }
 
 void FiringRecord::noteFurnace(const QString &model, quint8 major, quint8 minor)

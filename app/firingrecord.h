@@ -15,13 +15,15 @@ enum class RecordEventKind {
     Fault,    ///< the controller reported a fault; ends the run
     Abort,    ///< the run was ended from the console; ends the run
     Finished, ///< the controller reached its last step; ends the run
+    /// The furnace stopped running the program unasked; ends the run (the detail says why).
+    Interrupted,
 };
 
 /// One event of a firing with the local time it happened.
 struct RecordEvent {
     RecordEventKind kind = RecordEventKind::Start;
     QDateTime when;
-    QString detail; ///< the fault text of a Fault; empty otherwise
+    QString detail; ///< the fault text of a Fault, the reason of an Interrupted; else empty
 };
 
 /// What a firing ran and where; fixed at its start (the furnace's name may come later).
@@ -50,8 +52,9 @@ public:
     void start(const FiringFacts &facts, const QDateTime &when);
     /// Records an event of the running firing; ignored before start() and after the end.
     /// LinkLost counts only while the link is up, LinkBack only after a loss (so a caller may
-    /// report every silent and every answered tick). Fault, Abort and Finished end the run
-    /// with that outcome (`detail`: the fault's text); Start is recorded by start() only.
+    /// report every silent and every answered tick). Fault, Abort, Finished and Interrupted end
+    /// the run with that outcome (`detail`: the fault's text, the interruption's reason); Start
+    /// is recorded by start() only.
     void addEvent(RecordEventKind kind, const QDateTime &when, const QString &detail = {});
     /// Takes the furnace's name and version while the record does not know them yet.
     void noteFurnace(const QString &model, quint8 major, quint8 minor);

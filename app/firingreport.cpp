@@ -127,7 +127,8 @@ private:
         column(Margin, left);
         column(Margin + half, right);
         m_y = top + 4 * 18 + 2;
-        const bool fault = trace.outcome() == RunOutcome::Fault;
+        const bool fault =
+            trace.outcome() == RunOutcome::Fault || trace.outcome() == RunOutcome::Interrupted;
         text(Margin, labelWidth, 20, t(Outcome), font(12), Faint);
         text(Margin + labelWidth, Width - labelWidth, 20, OutcomeText(trace, m_language),
              font(13, true), fault ? FaultInk : Ink);
@@ -226,7 +227,9 @@ private:
             text(Margin + 70, 70, lineHeight, QStringLiteral("+%1").arg(FormatSince(since)),
                  font(11), Faint);
             text(Margin + 140, Width - 140, lineHeight, EventText(e, m_language), font(11),
-                 e.kind == RecordEventKind::Fault ? FaultInk : Ink);
+                 e.kind == RecordEventKind::Fault || e.kind == RecordEventKind::Interrupted
+                     ? FaultInk
+                     : Ink);
             m_y += lineHeight;
         };
         for (qsizetype i = 0; i < shown; ++i)

@@ -135,6 +135,8 @@ QString OutcomeText(const FiringTrace &trace, quint8 language)
         return FiringTexts::Aborted.text(language);
     case RunOutcome::Fault:
         return FiringTexts::Fault.text(language).arg(trace.endDetail());
+    case RunOutcome::Interrupted:
+        return FiringTexts::Interrupted.text(language).arg(trace.endDetail());
     }
     return {};
 }
@@ -154,6 +156,8 @@ QString EventText(const RecordEvent &event, quint8 language)
         return FiringTexts::EventAbort.text(language);
     case RecordEventKind::Finished:
         return FiringTexts::EventFinished.text(language);
+    case RecordEventKind::Interrupted:
+        return FiringTexts::Interrupted.text(language).arg(event.detail);
     }
     return {};
 }

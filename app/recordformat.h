@@ -48,6 +48,7 @@ inline constexpr TextPair Running{"Выполняется", "Running"};
 inline constexpr TextPair Finished{"Программа завершена", "Program finished"};
 inline constexpr TextPair Aborted{"Программа прервана", "Program aborted"};
 inline constexpr TextPair Fault{"Неисправность: %1", "Fault: %1"};
+inline constexpr TextPair Interrupted{"Программа прекращена: %1", "Program interrupted: %1"};
 
 inline constexpr TextPair EventStart{"Запуск программы", "Program started"};
 inline constexpr TextPair EventLinkLost{"Печь не отвечает", "Furnace not answering"};
@@ -95,8 +96,8 @@ QList<ParameterGroup> RecordParameterGroups(const ProgParam &record, quint8 lang
 
 /// "ZKV4.6 v:1.02", or the not-identified text.
 QString FurnaceText(const FiringFacts &facts, quint8 language);
-/// How the firing ended: "Program finished", "Program aborted", "Fault: Overheating!", or
-/// "Running" while it runs.
+/// How the firing ended: "Program finished", "Program aborted", "Fault: Overheating!",
+/// "Program interrupted: <why>", or "Running" while it runs.
 QString OutcomeText(const FiringTrace &trace, quint8 language);
 /// The event's text ("Fault: Overheating!" for a fault).
 QString EventText(const RecordEvent &event, quint8 language);

@@ -37,6 +37,9 @@ RunFigures ComputeRunFigures(const RunPanelInput &in, const QDateTime &now, quin
     if (in.remainingMinutes) {
         const double remaining = *in.remainingMinutes * 60.0;
         f.progress = elapsed + remaining > 0 ? int(1000 * elapsed / (elapsed + remaining)) : 0;
+        // A run that did not reach its last step is never shown as complete.
+        if (trace.outcome() != RunOutcome::Finished)
+            f.progress = std::min(f.progress, 999);
     }
 
     switch (trace.outcome()) {
@@ -63,6 +66,10 @@ RunFigures ComputeRunFigures(const RunPanelInput &in, const QDateTime &now, quin
     case RunOutcome::Fault:
         f.headline =
             RunTexts::FaultAt.text(language).arg(timeOfDay(trace.endedAt()), trace.endDetail());
+        break;
+    case RunOutcome::Interrupted:
+        f.headline = RunTexts::InterruptedAt.text(language).arg(timeOfDay(trace.endedAt()),
+                                                                trace.endDetail());
         break;
     }
     return f;

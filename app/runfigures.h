@@ -20,6 +20,8 @@ inline constexpr TextPair Elapsed{"прошло %1", "elapsed %1"};
 inline constexpr TextPair FinishedAt{"Программа завершена в %1", "Program finished at %1"};
 inline constexpr TextPair AbortedAt{"Программа прервана в %1", "Program aborted at %1"};
 inline constexpr TextPair FaultAt{"Неисправность в %1: %2", "Fault at %1: %2"};
+inline constexpr TextPair InterruptedAt{"Программа прекращена в %1: %2",
+                                        "Program interrupted at %1: %2"};
 /// Accessible names of the panel and its progress bar.
 inline constexpr TextPair PanelName{"Ход программы", "Program run"};
 inline constexpr TextPair ProgressName{"Выполнено", "Progress"};
@@ -31,8 +33,9 @@ struct RunPanelInput {
     const FiringTrace *trace = nullptr;
     /// Seconds of furnace time since the start (frozen once the run ended).
     double elapsedSeconds = 0;
-    int zone = 0; ///< CurrentZone
-    /// RemainingMinutes, once the furnace has reported it in this run.
+    /// CurrentZone while the program ran; after the end, the step in which it ended.
+    int zone = 0;
+    /// RemainingMinutes as the furnace last reported them while it ran the program in this run.
     std::optional<quint16> remainingMinutes;
     /// Furnace seconds per real second: 1 on a real furnace; the built-in simulator may run
     /// faster. The end time of day divides the remaining time by it.
@@ -51,7 +54,8 @@ struct RunFigures {
     QString remaining; ///< "17 min left"; empty when not known or not running
     QString endsAt;    ///< "ends ≈ 14:32" (now + remaining); empty when not known or not running
     QString elapsed;   ///< "elapsed 0:23:05" since the start; empty before the first start
-    /// elapsed / (elapsed + remaining) in per mille; 1000 once finished; -1 when not known.
+    /// elapsed / (elapsed + remaining) in per mille; 1000 once finished, and only then; -1 when
+    /// not known.
     int progress = -1;
 };
 

@@ -48,3 +48,17 @@ IdleCycleAction IdleCycleTick(IdleCycle &cycle, quint8 consoleMode, quint8 chamb
     }
     return action;
 }
+
+bool SilenceNotice::tick(bool timedOut)
+{
+    if (!timedOut) {
+        if (m_reported && ++m_answeredInRow >= AnsweredTicks)
+            m_reported = false;
+        return false;
+    }
+    m_answeredInRow = 0;
+    if (m_reported)
+        return false;
+    m_reported = true;
+    return true;
+}

@@ -22,3 +22,19 @@ inline constexpr int IdleCycleTicks = 300;
 /// 3 closed); `openingSeconds` the measured opening time from the settings block.
 IdleCycleAction IdleCycleTick(IdleCycle &cycle, quint8 consoleMode, quint8 chamberPosition,
                               quint8 openingSeconds);
+
+/// When the message log says that the furnace does not answer: on the first silent tick of a
+/// silence, and again only once the furnace has answered on AnsweredTicks ticks in a row since,
+/// so that a line that loses a reply every few ticks gets one line, not one per loss.
+class SilenceNotice
+{
+public:
+    static constexpr int AnsweredTicks = 5;
+
+    /// One tick of the watchdog; true when this (silent) tick is the one to report.
+    bool tick(bool timedOut);
+
+private:
+    int m_answeredInRow = 0;
+    bool m_reported = false;
+};

@@ -229,6 +229,12 @@ inline constexpr TextPair LogNoResponse{" Ошибка: пульт не отве
                                         " Error: CC haven't response"};
 inline constexpr TextPair LogLaunch{" Запуск программы.", " Launch the program"};
 inline constexpr TextPair LogAbort{" Прерывание программы.", " Abort the program"};
+inline constexpr TextPair LogFinished{" Программа завершена.", " Program finished"};
+/// %1 is the port's name.
+inline constexpr TextPair LogNoAnswerOnPort{
+    " Печь не отвечает на порту %1. Проверьте кабель, включена ли печь и тот ли это порт.",
+    " The furnace does not answer on port %1. Check the cable, that the furnace is switched on "
+    "and that this is the right port."};
 
 // Status-bar texts and the pieces of the stage texts.
 inline constexpr TextPair NoFurnace{"Нет печи", "No furnace"};

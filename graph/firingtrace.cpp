@@ -46,5 +46,6 @@ void FiringTrace::finish(RunOutcome outcome, const QDateTime &when, const QStrin
         return;
     m_outcome = outcome;
     m_endedAt = when;
-    m_endDetail = outcome == RunOutcome::Fault ? detail : QString();
+    m_endDetail =
+        outcome == RunOutcome::Fault || outcome == RunOutcome::Interrupted ? detail : QString();
 }

@@ -11,6 +11,9 @@ enum class RunOutcome {
     Finished, ///< the controller reached its last step
     Aborted,  ///< ended from the console (the user's abort)
     Fault,    ///< the controller reported a fault
+    /// The furnace stopped running the program without finishing it or reporting a fault (it
+    /// restarted, never took the program, or stayed silent too long).
+    Interrupted,
 };
 
 /// What the furnace reported at one answered tick of a running program.
@@ -55,7 +58,8 @@ public:
     /// Adds `sample` to a running run. Ignored before start(), after finish(), and when its
     /// Seconds lie before the last sample's (a clock that went backwards).
     void add(const TraceSample &sample);
-    /// Ends the run once: `outcome` (not Running), when, and for a fault the fault's text.
+    /// Ends the run once: `outcome` (not Running), when, and for a fault or an interruption
+    /// the text saying why.
     /// Ignored when no run is going on.
     void finish(RunOutcome outcome, const QDateTime &when, const QString &detail = {});
 
@@ -66,7 +70,7 @@ public:
     QDateTime startedAt() const { return m_startedAt; }
     /// When the run ended; invalid while it runs.
     QDateTime endedAt() const { return m_endedAt; }
-    /// The fault's text for RunOutcome::Fault; empty otherwise.
+    /// Why the run ended for RunOutcome::Fault and Interrupted; empty otherwise.
     QString endDetail() const { return m_endDetail; }
 
     const QList<TraceSample> &samples() const { return m_samples; }

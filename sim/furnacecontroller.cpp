@@ -122,6 +122,12 @@ QByteArray FurnaceController::handleFrame(quint8 type, const quint8 *payload, in
     return m_faults.replyPrefix + wire + m_faults.replySuffix;
 }
 
+void FurnaceController::restart()
+{
+    m_furnace.restart();
+    m_rx.reset();
+}
+
 void FurnaceController::clearFaults()
 {
     m_faults = SimFaults{};

@@ -83,6 +83,9 @@ public:
     Reply answer(quint8 type, const quint8 *payload, int length);
     /// Drops a partly received frame.
     void resetReceiver() { m_rx.reset(); }
+    /// The controller restarts (power cut, reset): the furnace as SimFurnace::restart() leaves
+    /// it and a partly received frame gone. Injected faults, memory and clock stay.
+    void restart();
 
     /// Every well-formed reply frame (good checksum, whole, not raw) as it goes on the line,
     /// faults such as a wrong type or length applied. For tests that check what a console took.

@@ -389,6 +389,15 @@ void SimFurnace::stop()
     toHolding();
 }
 
+void SimFurnace::restart()
+{
+    m_pendingFault.reset();
+    m_heaterHolding = false;
+    m_pumpButton = false;
+    stopTable();
+    toHolding();
+}
+
 void SimFurnace::raiseFault(quint8 code)
 {
     toHolding();

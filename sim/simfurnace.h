@@ -123,6 +123,10 @@ public:
     bool toggleVacuumPump();
     /// Ends a program or a service procedure, clears an error; back to holding.
     void stop();
+    /// The controller starts afresh, as after a power cut or a reset: no program, procedure or
+    /// fault (mode Holding, stage byte 0), heater holding and pump off, the table stopped where
+    /// it is. The chamber keeps its heat and the settings block its values.
+    void restart();
     /// Starts `program` from step 0; a running service procedure ends. Refused in error mode.
     bool startProgram(const SimProgram &program);
     /// Replaces the running program, keeping the current step and its elapsed time (an ended

@@ -37,6 +37,7 @@ const QString IoError = QStringLiteral("Input/output error");
 const QString NoResponse = QStringLiteral(" Error: CC haven't response");
 const QString Disconnected = QStringLiteral(" failed (the device was disconnected)");
 const QString StoppedTaking = QStringLiteral(" failed (the device stopped taking data)");
+const QString NotAnswering = QStringLiteral(" The furnace does not answer on port Simulator.");
 
 /// A status reply (type 3) as the furnace would send it, showing `temperature`.
 QByteArray statusFrame(quint16 temperature)
@@ -272,8 +273,10 @@ QList<FaultCase> campaign()
     // clang-format off
     return {
         // Replies that do not come, or come late.
-        {"silence", Sim, TimeOuts, {.noReply = true}},
-        {"every third request unanswered", Sim, TimeOuts, {.noReplyEvery = 3}},
+        // Said once in the log, not once per tick or per lost reply.
+        {"silence", Sim, TimeOuts, {.noReply = true}, None, {{NotAnswering, 1}}},
+        {"every third request unanswered", Sim, TimeOuts, {.noReplyEvery = 3}, None,
+         {{NotAnswering, 1}}},
         {"replies after 400 ms", Sim, NoTimeOuts, {.replyDelayMs = 400}},
         {"replies after 799 ms", Sim, Either, {.replyDelayMs = 799}},
         {"replies after 801 ms", Sim, Either, {.replyDelayMs = 801}},
@@ -321,7 +324,8 @@ QList<FaultCase> campaign()
           {" Program #3 successfully transmitted.", 0}}},
         {"duplicate acknowledgements", Sim, Either, {.duplicateReplyAfterMs = 5}, Upload},
         // The line goes and comes back.
-        {"hang-up while polling", Sim, TimeOuts, {}, HangUp},
+        // A line that failed says so; it is not taken for a silent furnace.
+        {"hang-up while polling", Sim, TimeOuts, {}, HangUp, {{NotAnswering, 0}}},
         {"hang-up during an upload", Sim, TimeOuts, {}, HangUpUpload, {{NoResponse, 1}}},
         {"hang-up during a firing", Sim, TimeOuts, {}, HangUpFiring},
         {"abort while the line is down", Sim, TimeOuts, {}, AbortWhileDown},

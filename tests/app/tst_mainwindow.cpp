@@ -321,6 +321,12 @@ void TestMainWindow::portListFillsOnDropDown()
     emit combo->activated(0);
     QVERIFY2(c.log().endsWith(QStringLiteral(" successfully opened.")), qPrintable(c.log()));
     QVERIFY(!combo->isEnabled());
+    // Nothing answers on it: the log says so after the first time-out, and what to check.
+    const QString silent = QStringLiteral(" The furnace does not answer on port %1. Check the "
+                                          "cable, that the furnace is switched on and that this "
+                                          "is the right port.")
+                               .arg(pty.slavePath);
+    QTRY_VERIFY_WITH_TIMEOUT(c.log().endsWith(silent), 3000);
 }
 
 void TestMainWindow::closingWhileLinkedEndsPromptly()

@@ -1,5 +1,6 @@
 // Running a firing from the main window against the built-in simulator: start, refusals,
-// abort, the run monitor's display and fault report, a whole firing to its end.
+// abort, the run monitor's display and fault report, a whole firing to its end, a furnace that
+// restarts in the middle of one.
 
 #include "Unit1.h"
 #include "consolelines.h"
@@ -7,6 +8,7 @@
 #include "furnacecontroller.h"
 #include "link.h"
 #include "programencoding.h"
+#include "runpanel.h"
 #include "scripteddialogs.h"
 #include "simulatorline.h"
 #include "testpty.h"
@@ -19,6 +21,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSocketNotifier>
@@ -87,6 +90,7 @@ private slots:
     void faultShownOnceThenRunAborted();
     void unknownFaultCodeHasItsOwnText();
     void wholeFiringToTheEnd();
+    void furnaceRestartEndsTheRun();
     void programBytesOnThePseudoTerminal();
 };
 
@@ -308,9 +312,61 @@ void TestRun::wholeFiringToTheEnd()
     QVERIFY2(zones.count(19) == 1 && zones.size() > 3, qPrintable(QString::number(zones.size())));
     QVERIFY(sawDuration);
     QCOMPARE(c.form->panel(4)->text(), QStringLiteral("Program finished"));
+    QVERIFY(c.log().endsWith(QStringLiteral(" Program finished")));
     QVERIFY(c.get<QWidget>("sbStartPrg")->isEnabled());
     // The console aborted the run: the furnace was told to stop.
     QTRY_COMPARE_WITH_TIMEOUT(c.controller().furnace().ControllerMode(), quint8(0), 2000);
+    QVERIFY(c.dialogs.unexpected.isEmpty());
+}
+
+void TestRun::furnaceRestartEndsTheRun()
+{
+    RunConsole c(50);
+    c.controller().furnace().advance(600); // up to the support temperature
+    c.form->sbStartPrgClick();
+    QTRY_VERIFY_WITH_TIMEOUT(c.form->link().image().CurrentZone >= 3, 10000);
+    QSignalSpy ticks(c.get<QTimer>("Timer1"), &QTimer::timeout);
+    QTRY_VERIFY_WITH_TIMEOUT(ticks.size() >= 2, 4000);
+
+    // A power cut: silent, then back as a controller that runs nothing.
+    c.controller().faults().noReply = true;
+    QTRY_COMPARE_WITH_TIMEOUT(c.form->panel(0)->text(), QStringLiteral("No furnace"), 3000);
+    QVERIFY(c.form->console().ProgramRunning);
+    QSignalSpy sent(&c.form->link(), &Link::requestSent);
+    c.controller().restart();
+    c.controller().faults().noReply = false;
+    QTRY_VERIFY_WITH_TIMEOUT(!c.form->console().ProgramRunning, 5000);
+
+    const QString reason = QStringLiteral("the furnace is no longer running the program");
+    QVERIFY2(c.log().endsWith(QStringLiteral(" Program interrupted: ") + reason + '.'),
+             qPrintable(c.log()));
+    const FiringRecord &record = c.form->firingRecord();
+    QCOMPARE(record.trace().outcome(), RunOutcome::Interrupted);
+    QCOMPARE(record.events().constLast().kind, RecordEventKind::Interrupted);
+    QCOMPARE(record.events().constLast().detail, reason);
+    // Idle as after an abort.
+    QCOMPARE(c.form->console().ConsoleMode, quint8(0));
+    for (const char *n : {"sbStartPrg", "lbLayers", "sbRst", "btnSend", "sbOpenFile"})
+        QVERIFY2(c.get<QWidget>(n)->isEnabled(), n);
+    QVERIFY(c.get<QMenu>("mmFile")->menuAction()->isEnabled());
+    QVERIFY(!c.get<QToolButton>("sbTemperature")->autoRaise());
+    // The panel keeps the step the furnace was in; the restarted controller's 0 minutes left
+    // do not make it complete.
+    auto *panel = c.get<RunPanel>("pnlRun");
+    QVERIFY2(panel->headline().startsWith(QStringLiteral("Program interrupted at ")) &&
+                 panel->headline().endsWith(reason),
+             qPrintable(panel->headline()));
+    const QString step = c.get<QLabel>("lblRunStep")->text();
+    QVERIFY2(step.startsWith(QStringLiteral("step ")) &&
+                 step.section(QLatin1Char(' '), 1, 1).toInt() >= 4,
+             qPrintable(step));
+    QVERIFY(c.get<QProgressBar>("pbRunProgress")->value() < 1000);
+    // The title is plain again at the next tick, and the furnace was not told to stop.
+    ticks.clear();
+    QTRY_VERIFY_WITH_TIMEOUT(ticks.size() >= 1, 3000);
+    QCOMPARE(c.form->windowTitle(), QStringLiteral("ZKV4.6 CONSOLE - Simulator"));
+    for (const QList<QVariant> &request : sent)
+        QVERIFY(request.at(0).toUInt() != 2);
     QVERIFY(c.dialogs.unexpected.isEmpty());
 }
 

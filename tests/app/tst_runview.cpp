@@ -183,9 +183,10 @@ void TestRunView::everyControlHasAnAccessibleName()
         return a ? a->text(QAccessible::Name) : QString();
     };
     // Per language: objectName, then the name built from the group's title and the caption.
-    const QStringList examples[] = {
-        {"Edit5", "Сушка: Температура", "btnAddMass", "Масса: Добавить"},
-        {"Edit13", "Heating: Firing", "btnDelLayer", "Layer: Delete"}};
+    const QStringList examples[] = {{"Edit5", "Сушка: Температура", "btnAddMass", "Масса: Добавить",
+                                     "lblMassSel", "Номер слоя: 1"},
+                                    {"Edit13", "Heating: Firing", "btnDelLayer", "Layer: Delete",
+                                     "lblMassSel", "Layer number: 1"}};
     for (quint8 language : {0, 1}) {
         c.form->setLanguage(language);
         for (QWidget *w : c.form->findChildren<QWidget *>()) {

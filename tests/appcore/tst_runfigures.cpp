@@ -66,6 +66,13 @@ void TestRunFigures::figures_data()
         << "Программа прервана в 14:40|шаг 12 из 20|||прошло 0:23:05" << 575;
     QTest::newRow("fault") << RunOutcome::Fault << quint8(1) << 17 << 1.0
                            << "Fault at 14:40: Overheating!" + ran + "||elapsed 0:23:05" << 575;
+    // No time left, but the last step was not reached: never 100 %.
+    QTest::newRow("fault with no time left")
+        << RunOutcome::Fault << quint8(1) << 0 << 1.0
+        << "Fault at 14:40: Overheating!" + ran + "||elapsed 0:23:05" << 999;
+    QTest::newRow("interrupted, Russian")
+        << RunOutcome::Interrupted << quint8(0) << 17 << 1.0
+        << "Программа прекращена в 14:40: Overheating!|шаг 12 из 20|||прошло 0:23:05" << 575;
 }
 
 void TestRunFigures::figures()

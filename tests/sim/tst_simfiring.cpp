@@ -107,6 +107,7 @@ private slots:
     void faultAfterProgramSeconds();
     void programOfWrongLengthRefused();
     void programStartEndsServiceProcedure();
+    void restartForgetsTheProgramKeepsTheHeat();
 };
 
 void TestSimFiring::wholeProgramRunsInOrder()
@@ -370,6 +371,27 @@ void TestSimFiring::programStartEndsServiceProcedure()
     ask(*c, 62, programBytes(sampleRecord()));
     QCOMPARE(ask(*c, 99).byte(0), quint8(32));
     QCOMPARE(ask(*c, 75).byte(0), quint8(0));
+}
+
+void TestSimFiring::restartForgetsTheProgramKeepsTheHeat()
+{
+    auto c = frozenController();
+    ask(*c, 62, programBytes(sampleRecord()));
+    c->advance(900);
+    const Sample before = sample(*c, 0);
+    QCOMPARE(before.mode, 32);
+    QVERIFY(before.stage >= 3);
+    c->restart();
+    // What the console takes for "no program runs": mode 0 with stage 0, and no time left.
+    const Sample after = sample(*c, 0);
+    QCOMPARE(after.mode, 0);
+    QCOMPARE(after.stage, 0);
+    QCOMPARE(after.remaining, 0);
+    QCOMPARE(after.temp, before.temp);
+    QCOMPARE(after.status & 0x60, 0); // the heater is off
+    // The restarted controller takes a new program.
+    ask(*c, 62, programBytes(sampleRecord()));
+    QCOMPARE(ask(*c, 99).byte(0), quint8(32));
 }
 
 QTEST_GUILESS_MAIN(TestSimFiring)
