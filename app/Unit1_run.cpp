@@ -184,7 +184,10 @@ void TForm1::showRunningProgram(QString &title)
     const FurnaceImage &image = m_link->image();
     m_link->request(RequestKind::ReadRemainingTime);
     title += Texts::RemainingTitle(image.RemainingMinutes, m_console.Language);
-    pbGraph->setRunPosition(image.CurrentZone, image.ZoneTime, image.ChamberTemp);
+    // The executed path stays where the run ended (a fault box may keep the program shown as
+    // running while the chamber cools).
+    if (m_firingRecord.running())
+        pbGraph->setRunPosition(image.CurrentZone, image.ZoneTime, image.ChamberTemp);
     pbGraph->update();
     if (!m_selection.CurrentParams)
         return;

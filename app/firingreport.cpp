@@ -193,14 +193,9 @@ private:
             const TraceSample &last = trace.samples().constLast();
             input.run = {last.CurrentZone, last.ZoneTime, last.ChamberTemp};
         }
+        // The full view, which the painter widens to hold the whole measured curve.
         CurveViewState view;
         view.TotalScale(m_record.facts().record);
-        // The page cannot be zoomed: the time axis reaches the last measurement too.
-        if (trace.plannedStart() >= 0) {
-            const double measuredEnd = trace.samples().constLast().Seconds - trace.plannedOrigin();
-            if (measuredEnd > view.ViewTimeEnd)
-                view.ViewTimeEnd = view.FullTimeEnd = TruncToInt(std::ceil(measuredEnd));
-        }
         m_p.setFont(font(11));
         const QRect area(Margin, m_y, Width, CurveHeight);
         PaintFiringCurve(m_p, area, view, input);

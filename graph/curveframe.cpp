@@ -1,12 +1,15 @@
 #include "curveframe.h"
 
+#include <algorithm>
+
 namespace
 {
 
-// One segment of the curve: its controller stage, how long it lasts and how far it climbs.
+// One segment of the curve as the pen draws it: its controller stage, how long it lasts and
+// how far it climbs.
 struct Segment {
     int stage;
-    int duration; ///< s
+    int duration; ///< s, never negative
     int rise;     ///< °C, positive upward
 };
 
@@ -15,29 +18,13 @@ int heatRateOf(const ProgParam &p)
     return p.HeatRate == 0 ? 1 : p.HeatRate;
 }
 
-int openingDurationOf(const ProgParam &p)
-{
-    return p.OpenTime == 0 ? 15 : p.OpenTime * 60;
-}
-
 std::array<Segment, CurveStages.size()> segmentsOf(const ProgParam &p)
 {
-    const int rate = heatRateOf(p);
-    return {{
-        {3, p.PreDryHold * 60, 0},
-        {4, p.DryCloseTime * 60, 0},
-        {5, p.DryTemp - p.PreDryTemp, p.DryTemp - p.PreDryTemp},
-        {6, p.DryHold * 60, 0},
-        {7, p.PreHeatCloseTime * 60, 0},
-        {8, p.PreHeatTemp - p.DryTemp, p.PreHeatTemp - p.DryTemp},
-        {9, p.PreHeatHold * 60, 0},
-        {11, (p.HeatTemp - p.PreHeatTemp) * 60 / rate, p.HeatTemp - p.PreHeatTemp},
-        {12, p.FiringTime, 0},
-        {14, p.CoolTime * 60, p.CoolTemp - p.HeatTemp},
-        {15, p.TemperingTime * 60, 0},
-        {16, 0, p.OpenTemp - p.CoolTemp},
-        {18, openingDurationOf(p), 0},
-    }};
+    const PlanTimeline plan = PlanOf(p);
+    std::array<Segment, CurveStages.size()> segments{};
+    for (size_t i = 0; i < plan.size(); ++i)
+        segments[i] = {plan[i].stage, plan[i].duration, plan[i].rise()};
+    return segments;
 }
 
 // Steps the pen along the curve. Every point is found from the previous, truncated one, except
@@ -50,11 +37,14 @@ public:
     {
     }
 
-    QPoint start(const ProgParam &p) const
+    /// The pen's start on the temperature axis at the pre-drying height, or level with the end
+    /// of the first segment when a zoomed range puts that left of the axis (the line then never
+    /// runs back in time).
+    QPoint start(const ProgParam &p, int firstDuration) const
     {
-        return {CurveViewState::PlotLeft,
-                TruncToInt(m_view.PlotBottom -
-                           (p.PreDryTemp - m_view.ViewTempMin) * m_view.PxPerDegree)};
+        const int y = TruncToInt(m_view.PlotBottom -
+                                 (p.PreDryTemp - m_view.ViewTempMin) * m_view.PxPerDegree);
+        return {std::min(CurveViewState::PlotLeft, firstBreakpoint({0, y}, firstDuration).x()), y};
     }
 
     QPoint advance(QPoint from, int duration, int rise) const
@@ -65,7 +55,7 @@ public:
 
     QPoint firstBreakpoint(QPoint from, int duration) const
     {
-        return {TruncToInt((duration - m_view.ViewTimeStart) * m_view.PxPerSecond +
+        return {TruncToInt((double(duration) - m_view.ViewTimeStart) * m_view.PxPerSecond +
                            CurveViewState::PlotLeft),
                 from.y()};
     }
@@ -93,31 +83,36 @@ CurveMarker makeMarker(CurveMarker::Kind kind, int stage, QPoint at, int curveIn
     return m;
 }
 
+/// The point of the heating ramp (from `pen`, its start) at `temp`, kept on the ramp.
+QPoint onHeatingRamp(const Plotter &plot, QPoint pen, const ProgParam &p, int temp)
+{
+    const int full = p.HeatTemp - p.PreHeatTemp;
+    const int rise = std::clamp(temp - p.PreHeatTemp, std::min(0, full), std::max(0, full));
+    return plot.advance(pen, std::abs(rise) * 60 / heatRateOf(p), rise);
+}
+
 void addCurve(CurveFrame &frame, const ProgParam &p, const CurveViewState &view)
 {
     const Plotter plot(view);
-    const int rate = heatRateOf(p);
-    QPoint pen = plot.start(p);
+    const auto segments = segmentsOf(p);
+    QPoint pen = plot.start(p, segments.front().duration);
     frame.curve << pen;
-    for (const Segment &s : segmentsOf(p)) {
+    for (size_t i = 0; i < segments.size(); ++i) {
+        const Segment &s = segments[i];
         pen = plot.step(pen, s);
         frame.curve << pen;
         const int reached = int(frame.curve.size()) - 1;
         if (s.stage == 4 && view.VacOnStage == 5) {
-            const int rise = p.DryTemp - p.PreDryTemp;
-            frame.markers << makeMarker(CurveMarker::VacuumOn, 5, plot.advance(pen, rise, rise),
-                                        reached);
+            const Segment &ramp = segments[i + 1];
+            frame.markers << makeMarker(CurveMarker::VacuumOn, 5,
+                                        plot.advance(pen, ramp.duration, ramp.rise), reached);
         } else if (s.stage == 9) {
-            if (view.VacOnStage == 11) {
-                const int rise = p.VacOnTemp - p.PreHeatTemp;
+            if (view.VacOnStage == 11)
                 frame.markers << makeMarker(CurveMarker::VacuumOn, 11,
-                                            plot.advance(pen, rise * 60 / rate, rise), reached);
-            }
-            if (view.VacOffStage == 11) {
-                const int rise = p.VacOff - p.PreHeatTemp;
+                                            onHeatingRamp(plot, pen, p, p.VacOnTemp), reached);
+            if (view.VacOffStage == 11)
                 frame.markers << makeMarker(CurveMarker::VacuumOff, 11,
-                                            plot.advance(pen, rise * 60 / rate, rise), reached);
-            }
+                                            onHeatingRamp(plot, pen, p, p.VacOff), reached);
         } else if (s.stage == 11 && view.VacOffStage == 12) {
             frame.markers << makeMarker(CurveMarker::VacuumOff, 12, plot.advance(pen, p.VacOff, 0),
                                         reached);
@@ -143,13 +138,15 @@ bool isFlatStage(int stage)
 }
 
 // The segment `s` as far as the furnace has executed it; false when it is not drawn at all.
+// The part drawn never reaches back before the segment's start nor beyond its end, whatever the
+// zone time and the chamber temperature (after a fault the chamber cools below the ramp).
 bool executedPart(const ProgParam &p, const RunPosition &run, Segment &s)
 {
     const bool current = run.CurrentZone == s.stage;
     const int chamber = run.ChamberTemp;
     if (isFlatStage(s.stage)) {
         if (current && run.ZoneTime < s.duration)
-            s.duration = run.ZoneTime;
+            s.duration = std::max(0, run.ZoneTime);
         return true;
     }
     switch (s.stage) {
@@ -158,9 +155,10 @@ bool executedPart(const ProgParam &p, const RunPosition &run, Segment &s)
     case 11: {
         const int from = s.stage == 5 ? p.PreDryTemp : s.stage == 8 ? p.DryTemp : p.PreHeatTemp;
         const int to = s.stage == 5 ? p.DryTemp : s.stage == 8 ? p.PreHeatTemp : p.HeatTemp;
-        if (current && chamber < to) {
-            s.rise = chamber - from;
-            s.duration = s.stage == 11 ? s.rise * 60 / heatRateOf(p) : s.rise;
+        const bool partial = to >= from ? chamber < to : chamber > to;
+        if (current && partial) {
+            s.rise = std::clamp(chamber - from, std::min(0, to - from), std::max(0, to - from));
+            s.duration = s.stage == 11 ? std::abs(s.rise) * 60 / heatRateOf(p) : std::abs(s.rise);
         }
         return true;
     }
@@ -170,7 +168,7 @@ bool executedPart(const ProgParam &p, const RunPosition &run, Segment &s)
         const int coolRate = p.CoolTime == 0 ? 0 : (p.CoolTemp - p.HeatTemp) / p.CoolTime;
         if (current && chamber > p.CoolTemp) {
             s.rise = chamber - p.HeatTemp;
-            s.duration = coolRate == 0 ? 0 : s.rise * 60 / coolRate;
+            s.duration = coolRate == 0 ? 0 : std::clamp(s.rise * 60 / coolRate, 0, s.duration);
         }
         return true;
     }
@@ -191,9 +189,12 @@ void addExecuted(CurveFrame &frame, const ProgParam &p, const CurveViewState &vi
     if (run.CurrentZone <= 2)
         return;
     const Plotter plot(view);
-    QPoint pen = plot.start(p);
+    const auto segments = segmentsOf(p);
+    Segment first = segments.front();
+    executedPart(p, run, first);
+    QPoint pen = plot.start(p, first.duration);
     frame.executed << pen;
-    for (Segment s : segmentsOf(p)) {
+    for (Segment s : segments) {
         if (run.CurrentZone < s.stage)
             break;
         if (!executedPart(p, run, s))

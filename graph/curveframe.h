@@ -1,5 +1,6 @@
 #pragma once
 
+#include "curveplan.h"
 #include "curveviewstate.h"
 #include "progparam.h"
 
@@ -21,10 +22,6 @@ struct RunPosition {
     int ZoneTime = 0;    ///< seconds spent in that step
     int ChamberTemp = 0; ///< °C
 };
-
-/// The stage numbers of the curve's segments, in drawing order; the curve polyline has one end
-/// point per entry after its start point. Stages 10, 13 and 17 have no segment.
-inline constexpr std::array<int, 13> CurveStages = {3, 4, 5, 6, 7, 8, 9, 11, 12, 14, 15, 16, 18};
 
 /// A vacuum marker: a small filled triangle, pointing up at `at` for vacuum on and down at it for
 /// vacuum off.

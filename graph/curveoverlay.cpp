@@ -16,29 +16,6 @@ QList<QLine> GridLines(const CurveFrame &frame, const CurveViewState &view)
     return lines;
 }
 
-QPoint MeasuredPoint(double seconds, int temp, const CurveViewState &view)
-{
-    return {
-        TruncToInt((seconds - view.ViewTimeStart) * view.PxPerSecond + CurveViewState::PlotLeft),
-        TruncToInt(view.PlotBottom - (temp - view.ViewTempMin) * view.PxPerDegree)};
-}
-
-QList<QPoint> MeasuredTracePoints(const FiringTrace &trace, const CurveViewState &view)
-{
-    QList<QPoint> points;
-    const qsizetype first = trace.plannedStart();
-    if (first < 0)
-        return points;
-    const QList<TraceSample> &samples = trace.samples();
-    const double origin = trace.plannedOrigin();
-    for (qsizetype i = first; i < samples.size(); ++i) {
-        const QPoint p = MeasuredPoint(samples[i].Seconds - origin, samples[i].ChamberTemp, view);
-        if (points.isEmpty() || points.constLast() != p)
-            points << p;
-    }
-    return points;
-}
-
 void SkipOverlappingLabels(CurveFrame &frame, const std::function<int(const QString &)> &textWidth,
                            int textHeight, LabelInk ink)
 {

@@ -2,7 +2,6 @@
 
 #include "curveframe.h"
 #include "curveviewstate.h"
-#include "firingtrace.h"
 
 #include <QLine>
 #include <QList>
@@ -11,25 +10,14 @@
 
 #include <functional>
 
-// What the firing-curve graph draws besides the plan and its axes: the light grid, the measured
-// temperature of a run, the units of the axes, the legend, and which axis labels are left out so
-// that none covers another. Plain geometry in the drawing area's pixels, like CurveFrame.
+// What the firing-curve graph draws besides the plan and its axes: the light grid, the units of
+// the axes, the legend, and which axis labels are left out so that none covers another. Plain
+// geometry in the drawing area's pixels, like CurveFrame.
 
 /// The grid at the tick positions: a vertical line at each time tick after the first, from
 /// PlotTop to the time axis, then a horizontal line at each temperature tick above the lowest,
 /// from the temperature axis to PlotRight. The axes themselves are not repeated.
 QList<QLine> GridLines(const CurveFrame &frame, const CurveViewState &view);
-
-/// A measured temperature at `seconds` after the controller entered step 3 (the plan's t = 0),
-/// with the plan's scales: x = trunc((seconds - ViewTimeStart) * PxPerSecond + PlotLeft),
-/// y = trunc(PlotBottom - (temp - ViewTempMin) * PxPerDegree).
-QPoint MeasuredPoint(double seconds, int temp, const CurveViewState &view);
-
-/// The measured curve of `trace`: one point per sample from its planned start on (samples of
-/// the preparation steps are not drawn), t = 0 at the trace's planned origin; a sample that
-/// lands on the pixel of the one before adds no point. Empty while the controller is still
-/// preparing.
-QList<QPoint> MeasuredTracePoints(const FiringTrace &trace, const CurveViewState &view);
 
 /// Where the ink of a label's digits lies within its line box, px from the box's top: from the
 /// top of the digits (ascent - cap height) to the baseline (ascent).

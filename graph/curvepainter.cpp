@@ -2,6 +2,7 @@
 
 #include "curveoverlay.h"
 #include "curvetexts.h"
+#include "measuredcurve.h"
 
 #include <QPainter>
 #include <QPolygon>
@@ -44,10 +45,22 @@ void FiringCurvePainter::paint()
     if (!m_input.record)
         return;
     m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    CurveFrame frame = BuildCurveFrame(*m_input.record, m_view, m_size, m_input.run);
+    if (m_input.noteOutOfRange) {
+        const QString note = OutOfRangeNote(*m_input.record, m_input.language);
+        if (!note.isEmpty()) {
+            PaintNote(note);
+            return;
+        }
+    }
     const bool measured = m_input.measured != nullptr;
+    QList<PlacedSample> placed;
+    if (measured) {
+        placed = PlaceMeasuredSamples(*m_input.measured, PlanOf(*m_input.record));
+        m_view.widenFullView(ExtentOf(placed));
+    }
+    CurveFrame frame = BuildCurveFrame(*m_input.record, m_view, m_size, m_input.run);
     if (measured)
-        frame.measured = MeasuredTracePoints(*m_input.measured, m_view);
+        frame.measured = MeasuredTracePoints(placed, m_view);
     const QFontMetrics metrics = m_painter.fontMetrics();
     SkipOverlappingLabels(
         frame, [&metrics](const QString &text) { return metrics.horizontalAdvance(text); },
@@ -57,6 +70,13 @@ void FiringCurvePainter::paint()
     PaintTermScale(frame);
     PaintTimeScale(frame);
     PaintUnitsAndLegend(frame, measured);
+}
+
+void FiringCurvePainter::PaintNote(const QString &note)
+{
+    m_painter.setPen(QPen(kAxisColor, 1));
+    m_painter.drawText(QRect(QPoint(0, 0), m_size).adjusted(8, 8, -8, -8),
+                       Qt::AlignCenter | Qt::TextWordWrap, note);
 }
 
 void FiringCurvePainter::PaintGrid(const CurveFrame &frame)

@@ -19,27 +19,33 @@ struct CurvePaintInput {
     RunPosition run;
     /// The measured temperature of a run of this record, drawn over the plan; null for none.
     const FiringTrace *measured = nullptr;
-    quint8 language = 1; ///< legend and units: 0 Russian, 1 English
-    QColor background;   ///< the area's colour: margins and label boxes are filled with it
+    quint8 language = 1; ///< legend, units and note: 0 Russian, 1 English
+    /// A record with a field out of its range gets a note instead of a curve (the editor's
+    /// graph); otherwise whatever the record holds is drawn (the record of a firing).
+    bool noteOutOfRange = false;
+    QColor background; ///< the area's colour: margins and label boxes are filled with it
 };
 
 /// Draws the firing curve (grid, plan with its vacuum markers, executed path, measured
-/// temperature, axes, units and legend) with a painter whose origin is the top-left corner of
-/// an area of `size` px, in the painter's present font. The one drawing of the curve: the main
-/// window's graph and the firing report both use it. The painter and the input must outlive
-/// this object; `view` gets the area's plot frame and scales.
+/// temperature placed stage by stage on the plan's axis, axes, units and legend) with a painter
+/// whose origin is the top-left corner of an area of `size` px, in the painter's present font. The
+/// one drawing of the curve: the main window's graph and the firing report both use it. The painter
+/// and the input must outlive this object; `view` gets the area's plot frame and scales.
 class FiringCurvePainter
 {
 public:
     FiringCurvePainter(QPainter &painter, CurveViewState &view, const CurvePaintInput &input,
                        QSize size);
 
-    /// Everything, in order: grid, data, temperature axis, time axis, units and legend.
+    /// Everything, in order: grid, data, temperature axis, time axis, units and legend. The
+    /// view's full range is first widened to hold the measured curve (widenFullView).
     void paint();
 
     void PaintData(const CurveFrame &frame);
     void PaintTermScale(const CurveFrame &frame);
     void PaintTimeScale(const CurveFrame &frame);
+    /// The note written instead of the curve, centred in the area.
+    void PaintNote(const QString &note);
     /// The grid under the curve; the units and the legend over it.
     void PaintGrid(const CurveFrame &frame);
     void PaintUnitsAndLegend(const CurveFrame &frame, bool measured);

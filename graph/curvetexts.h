@@ -12,6 +12,10 @@ inline constexpr TextPair LegendExecuted{"Выполнено", "Executed"};
 inline constexpr TextPair LegendMeasured{"Измерено", "Measured"};
 inline constexpr TextPair LegendVacuumOn{"Вакуум вкл.", "Vacuum on"};
 inline constexpr TextPair LegendVacuumOff{"Вакуум выкл.", "Vacuum off"};
+/// Written instead of the curve while a field of the record lies outside its range: the
+/// value and the range.
+inline constexpr TextPair NoCurveOutOfRange{"Кривая не построена: значение %1 вне пределов %2.",
+                                            "No curve: the value %1 is outside %2."};
 /// The accessible name of the graph.
 inline constexpr TextPair GraphName{"Кривая обжига", "Firing curve"};
 } // namespace CurveTexts

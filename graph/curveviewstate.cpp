@@ -1,5 +1,7 @@
 #include "curveviewstate.h"
 
+#include "curveplan.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -8,6 +10,21 @@ namespace
 {
 
 constexpr double kTruncLimit = 1e9;
+/// Room left around a measured temperature that widens the full view, °C.
+constexpr int kMeasuredSpare = 10;
+/// Each wheel notch narrows the spans to this fraction.
+constexpr double kWheelNotch = 0.8;
+
+/// A range of `span` units placed so that the value `at` falls at `fraction` of it, kept within
+/// [lowest, highest]; false when the range does not fit there.
+bool placeRange(double at, double fraction, qint64 span, qint64 lowest, qint64 highest, int &start)
+{
+    if (span <= 0 || highest - lowest < span)
+        return false;
+    const double wanted = std::round(at - fraction * double(span));
+    start = int(std::clamp<double>(wanted, double(lowest), double(highest - span)));
+    return true;
+}
 
 } // namespace
 
@@ -34,16 +51,11 @@ void CurveViewState::TotalScale(const ProgParam &p)
     else
         ViewTempMin -= 10;
     FullTempMin = ViewTempMin;
+    FullTempMax = ViewTempMax;
+    ZoomTempCeiling = MaxZoomTemp;
 
-    const int heatRate = p.HeatRate == 0 ? 1 : p.HeatRate;
     ViewTimeStart = 0;
-    ViewTimeEnd = p.FiringTime +
-                  60 * (p.PreDryHold + p.DryCloseTime + p.DryHold + p.PreHeatCloseTime +
-                        p.PreHeatHold + p.CoolTime + p.TemperingTime + p.OpenTime) +
-                  (p.DryTemp - p.PreDryTemp) + (p.PreHeatTemp - p.DryTemp) +
-                  (p.HeatTemp - p.PreHeatTemp) * 60 / heatRate + (p.CoolTemp - p.OpenTemp);
-    if (p.OpenTime == 0)
-        ViewTimeEnd += 15;
+    ViewTimeEnd = PlanEnd(PlanOf(p)) + std::abs(p.CoolTemp - p.OpenTemp);
     FullTimeEnd = ViewTimeEnd;
     updateScales();
 }
@@ -76,8 +88,10 @@ void CurveViewState::updateScales()
 {
     const qint64 timeSpan = qint64(ViewTimeEnd) - ViewTimeStart;
     const qint64 tempSpan = qint64(ViewTempMax) - ViewTempMin;
-    PxPerSecond = timeSpan > 0 ? double(PlotRight - PlotLeft) / double(timeSpan) : 0.0;
-    PxPerDegree = tempSpan > 0 ? double(PlotBottom - PlotTop) / double(tempSpan) : 0.0;
+    const int width = std::max(0, PlotRight - PlotLeft);
+    const int height = std::max(0, PlotBottom - PlotTop);
+    PxPerSecond = timeSpan > 0 ? double(width) / double(timeSpan) : 0.0;
+    PxPerDegree = tempSpan > 0 ? double(height) / double(tempSpan) : 0.0;
 }
 
 bool CurveViewState::zoomStep(ZoomMode mode, int x, int y)
@@ -95,7 +109,7 @@ bool CurveViewState::zoomStep(ZoomMode mode, int x, int y)
         const int high = TruncToInt(centre + half);
         if (qint64(low) + 1 < high) {
             const int newMin = std::max(low, FullTempMin);
-            const int newMax = std::min(high, MaxZoomTemp);
+            const int newMax = std::min(high, ZoomTempCeiling);
             if (newMax > newMin && (newMin != ViewTempMin || newMax != ViewTempMax)) {
                 ViewTempMin = newMin;
                 ViewTempMax = newMax;
@@ -121,6 +135,112 @@ bool CurveViewState::zoomStep(ZoomMode mode, int x, int y)
         }
     }
 
+    if (changed)
+        updateScales();
+    return changed;
+}
+
+void CurveViewState::widenFullView(const MeasuredExtent &measured)
+{
+    if (measured.empty)
+        return;
+    bool changed = false;
+    const int end = TruncToInt(std::ceil(measured.end));
+    if (end > FullTimeEnd) {
+        if (ViewTimeEnd == FullTimeEnd)
+            ViewTimeEnd = end;
+        FullTimeEnd = end;
+        changed = true;
+    }
+    if (measured.tempMin < FullTempMin) {
+        const int low = measured.tempMin - kMeasuredSpare;
+        if (ViewTempMin == FullTempMin)
+            ViewTempMin = low;
+        FullTempMin = low;
+        changed = true;
+    }
+    if (measured.tempMax > FullTempMax) {
+        const int high = measured.tempMax + kMeasuredSpare;
+        if (ViewTempMax == FullTempMax)
+            ViewTempMax = high;
+        FullTempMax = high;
+        ZoomTempCeiling = std::max(ZoomTempCeiling, high);
+        changed = true;
+    }
+    if (changed)
+        updateScales();
+}
+
+bool CurveViewState::wheelZoom(double notches, int x, int y)
+{
+    if (!std::isfinite(notches) || notches == 0)
+        return false;
+    const double factor = std::pow(kWheelNotch, std::clamp(notches, -20.0, 20.0));
+    bool changed = false;
+
+    const int plotWidth = PlotRight - PlotLeft;
+    if (PxPerSecond > 0 && plotWidth > 0) {
+        const qint64 span = qint64(ViewTimeEnd) - ViewTimeStart;
+        const double fraction = std::clamp(double(x - PlotLeft) / plotWidth, 0.0, 1.0);
+        const double at = ViewTimeStart + fraction * double(span);
+        const qint64 full = FullTimeEnd;
+        const qint64 wanted = std::llround(double(span) * factor);
+        const qint64 newSpan = std::min(full, std::max<qint64>(wanted, MinWheelSpan));
+        int start = 0;
+        if (newSpan != span && placeRange(at, fraction, newSpan, 0, full, start)) {
+            changed = start != ViewTimeStart || start + newSpan != ViewTimeEnd;
+            ViewTimeStart = start;
+            ViewTimeEnd = int(start + newSpan);
+        }
+    }
+
+    const int plotHeight = PlotBottom - PlotTop;
+    if (PxPerDegree > 0 && plotHeight > 0) {
+        const qint64 span = qint64(ViewTempMax) - ViewTempMin;
+        const double fraction = std::clamp(double(PlotBottom - y) / plotHeight, 0.0, 1.0);
+        const double at = ViewTempMin + fraction * double(span);
+        const qint64 room = qint64(ZoomTempCeiling) - FullTempMin;
+        const qint64 wanted = std::llround(double(span) * factor);
+        const qint64 newSpan = std::min(room, std::max<qint64>(wanted, MinWheelSpan));
+        int low = 0;
+        if (newSpan != span &&
+            placeRange(at, fraction, newSpan, FullTempMin, ZoomTempCeiling, low)) {
+            changed = changed || low != ViewTempMin || low + newSpan != ViewTempMax;
+            ViewTempMin = low;
+            ViewTempMax = int(low + newSpan);
+        }
+    }
+
+    if (changed)
+        updateScales();
+    return changed;
+}
+
+bool CurveViewState::pan(const CurveViewState &from, int dx, int dy)
+{
+    bool changed = false;
+    if (from.PxPerSecond > 0) {
+        const qint64 span = qint64(from.ViewTimeEnd) - from.ViewTimeStart;
+        int start = 0;
+        if (placeRange(from.ViewTimeStart - dx / from.PxPerSecond, 0, span, 0, FullTimeEnd,
+                       start) &&
+            start != ViewTimeStart) {
+            ViewTimeStart = start;
+            ViewTimeEnd = int(start + span);
+            changed = true;
+        }
+    }
+    if (from.PxPerDegree > 0) {
+        const qint64 span = qint64(from.ViewTempMax) - from.ViewTempMin;
+        int low = 0;
+        if (placeRange(from.ViewTempMin + dy / from.PxPerDegree, 0, span, FullTempMin,
+                       ZoomTempCeiling, low) &&
+            low != ViewTempMin) {
+            ViewTempMin = low;
+            ViewTempMax = int(low + span);
+            changed = true;
+        }
+    }
     if (changed)
         updateScales();
     return changed;

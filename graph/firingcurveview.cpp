@@ -1,7 +1,12 @@
 #include "firingcurveview.h"
 
+#include "curveplan.h"
+
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleHints>
+#include <QWheelEvent>
 
 FiringCurveView::FiringCurveView(QWidget *parent)
     : QWidget(parent)
@@ -14,7 +19,20 @@ FiringCurveView::FiringCurveView(QWidget *parent)
 void FiringCurveView::setRecord(const ProgParam *record)
 {
     m_record = record;
+    updateNote();
     update();
+}
+
+QString FiringCurveView::note() const
+{
+    return m_record ? OutOfRangeNote(*m_record, m_language) : QString();
+}
+
+void FiringCurveView::updateNote()
+{
+    const QString shown = note();
+    if (accessibleDescription() != shown)
+        setAccessibleDescription(shown);
 }
 
 void FiringCurveView::setRunPosition(int zone, int zoneTime, int chamberTemp)
@@ -46,6 +64,7 @@ void FiringCurveView::setLanguage(quint8 language)
     if (language == m_language)
         return;
     m_language = language;
+    updateNote();
     update();
 }
 
@@ -53,6 +72,7 @@ void FiringCurveView::TotalScale()
 {
     if (m_record)
         m_view.TotalScale(*m_record);
+    updateNote();
     update();
 }
 
@@ -85,6 +105,7 @@ CurvePaintInput FiringCurveView::paintInput() const
     input.run = m_run;
     input.measured = showsMeasuredTrace() ? m_trace : nullptr;
     input.language = m_language;
+    input.noteOutOfRange = true;
     input.background = backgroundColor();
     return input;
 }
@@ -132,14 +153,60 @@ void FiringCurveView::pbGraphMouseMove(Qt::KeyboardModifiers, int x, int y)
         unsetCursor();
 }
 
+void FiringCurveView::wheelZoomAt(double notches, int x, int y)
+{
+    if (!m_record)
+        return;
+    m_view.setAreaSize(width(), height());
+    if (m_view.wheelZoom(notches, x, y))
+        update();
+}
+
 void FiringCurveView::mousePressEvent(QMouseEvent *event)
 {
     const QPoint at = event->position().toPoint();
     pbGraphMouseDown(event->button(), event->modifiers(), at.x(), at.y());
+    m_drag = {true, false, at, m_view};
 }
 
 void FiringCurveView::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint at = event->position().toPoint();
+    if (m_drag.pressed && event->buttons() != Qt::NoButton && m_record) {
+        const QPoint moved = at - m_drag.at;
+        if (!m_drag.dragging &&
+            moved.manhattanLength() >= QGuiApplication::styleHints()->startDragDistance()) {
+            m_drag.dragging = true;
+            setCursor(Qt::ClosedHandCursor);
+        }
+        if (m_drag.dragging) {
+            m_view.setAreaSize(width(), height());
+            if (m_view.pan(m_drag.from, moved.x(), moved.y()))
+                update();
+            return;
+        }
+    }
     pbGraphMouseMove(event->modifiers(), at.x(), at.y());
+}
+
+void FiringCurveView::mouseReleaseEvent(QMouseEvent *event)
+{
+    const bool dragged = m_drag.dragging;
+    m_drag = {};
+    if (dragged) {
+        const QPoint at = event->position().toPoint();
+        pbGraphMouseMove(event->modifiers(), at.x(), at.y());
+    }
+}
+
+void FiringCurveView::wheelEvent(QWheelEvent *event)
+{
+    const int delta = event->angleDelta().y();
+    if (delta == 0) {
+        event->ignore();
+        return;
+    }
+    const QPoint at = event->position().toPoint();
+    wheelZoomAt(delta / 120.0, at.x(), at.y());
+    event->accept();
 }

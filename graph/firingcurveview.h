@@ -12,9 +12,11 @@ class QPainter;
 
 /// The firing-curve graph of the main window (objectName "pbGraph"): draws the selected layer's
 /// curve with its vacuum markers, the executed part of a running program, the measured
-/// temperature of the run, a light grid, both axes with their units and a legend, and zooms
-/// around a clicked point. The geometry comes from BuildCurveFrame and the overlay functions,
-/// the drawing from FiringCurvePainter (which the firing report uses too).
+/// temperature of the run, a light grid, both axes with their units and a legend; zooms around
+/// a clicked point (the zoom buttons), and around the pointer with the mouse wheel; a drag pans.
+/// A record with a field outside its range is not drawn: a note says which value and range. The
+/// geometry comes from BuildCurveFrame and the overlay functions, the drawing from
+/// FiringCurvePainter (which the firing report uses too).
 ///
 /// The record is owned by the caller (the main window) and must stay valid while it is set; the
 /// caller calls update() after changing it and TotalScale() to reset the view. Setting a record
@@ -62,16 +64,25 @@ public:
     void pbGraphMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     /// Cross-hair inside the plot while a zoom button is down, the arrow elsewhere.
     void pbGraphMouseMove(Qt::KeyboardModifiers shift, int x, int y);
+    /// Wheel zoom by `notches` (positive: in) around (x, y), then a repaint.
+    void wheelZoomAt(double notches, int x, int y);
+
+    /// The note shown instead of the curve; empty while the curve is drawn.
+    QString note() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     QColor backgroundColor() const;
     /// What a paint of the widget shows now.
     CurvePaintInput paintInput() const;
+    /// The note as the graph's accessible description.
+    void updateNote();
 
     const ProgParam *m_record = nullptr;
     const FiringTrace *m_trace = nullptr;
@@ -80,4 +91,12 @@ private:
     RunPosition m_run;
     ZoomMode m_zoomMode = ZoomMode::None;
     CurveViewState m_view;
+    /// A drag: where the button went down and the ranges then; dragging once it moved far
+    /// enough to be no click.
+    struct Drag {
+        bool pressed = false;
+        bool dragging = false;
+        QPoint at;
+        CurveViewState from;
+    } m_drag;
 };

@@ -1,6 +1,6 @@
 #include "firingtrace.h"
 
-#include <algorithm>
+#include <cmath>
 
 void FiringTrace::start(const QDateTime &wallClock)
 {
@@ -11,13 +11,12 @@ void FiringTrace::start(const QDateTime &wallClock)
     m_outcome = RunOutcome::Running;
     m_dropped = 0;
     m_plannedStart = -1;
-    m_plannedOrigin = 0;
     m_hasRun = true;
 }
 
 void FiringTrace::add(const TraceSample &sample)
 {
-    if (!running())
+    if (!running() || !std::isfinite(sample.Seconds) || sample.Seconds < 0)
         return;
     if (!m_samples.isEmpty() && sample.Seconds < m_samples.constLast().Seconds)
         return;
@@ -33,11 +32,8 @@ void FiringTrace::add(const TraceSample &sample)
         if (added.StageText == before.StageText)
             added.StageText = before.StageText;
     }
-    if (m_plannedStart < 0 && sample.CurrentZone >= FirstPlannedZone) {
+    if (m_plannedStart < 0 && sample.CurrentZone >= FirstPlannedZone)
         m_plannedStart = m_samples.size() - 1;
-        const double before = m_plannedStart > 0 ? m_samples[m_plannedStart - 1].Seconds : 0.0;
-        m_plannedOrigin = std::max(before, sample.Seconds - sample.ZoneTime);
-    }
 }
 
 void FiringTrace::finish(RunOutcome outcome, const QDateTime &when, const QString &detail)

@@ -55,8 +55,9 @@ public:
 
     /// Begins a run started at `wallClock`; the previous run's samples are gone.
     void start(const QDateTime &wallClock);
-    /// Adds `sample` to a running run. Ignored before start(), after finish(), and when its
-    /// Seconds lie before the last sample's (a clock that went backwards).
+    /// Adds `sample` to a running run. Ignored before start(), after finish(), when its
+    /// Seconds are negative or not finite, and when they lie before the last sample's (a clock
+    /// that went backwards).
     void add(const TraceSample &sample);
     /// Ends the run once: `outcome` (not Running), when, and for a fault or an interruption
     /// the text saying why.
@@ -79,10 +80,6 @@ public:
     /// Index of the first sample taken in step 3 or later. -1 while the controller is still
     /// preparing.
     qsizetype plannedStart() const { return m_plannedStart; }
-    /// When the controller entered step 3, in Seconds: the planned curve's t = 0. That sample's
-    /// Seconds less its ZoneTime, but never before the sample that came before it (a ZoneTime
-    /// still counting the previous step). 0 while the controller is still preparing.
-    double plannedOrigin() const { return m_plannedOrigin; }
 
 private:
     QList<TraceSample> m_samples;
@@ -92,6 +89,5 @@ private:
     RunOutcome m_outcome = RunOutcome::Running;
     qsizetype m_dropped = 0;
     qsizetype m_plannedStart = -1;
-    double m_plannedOrigin = 0;
     bool m_hasRun = false;
 };

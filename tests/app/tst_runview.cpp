@@ -86,6 +86,7 @@ class TestRunView : public QObject
     Q_OBJECT
 private slots:
     void oneSamplePerAnsweredTickKeptAfterTheRun();
+    void executedPathStaysWhereAFaultEndedTheRun();
     void greyedWhileTheFurnaceIsSilent();
     void everyControlHasAnAccessibleName();
     void shownValuesReachTheScreenReader();
@@ -136,6 +137,23 @@ void TestRunView::oneSamplePerAnsweredTickKeptAfterTheRun()
     c.form->sbStartPrgClick();
     QVERIFY(trace.samples().isEmpty());
     QVERIFY(trace.running());
+}
+
+void TestRunView::executedPathStaysWhereAFaultEndedTheRun()
+{
+    ViewConsole c;
+    c.form->sbStartPrgClick();
+    c.tick(11, 800);
+    auto *graph = c.get<FiringCurveView>("pbGraph");
+    QCOMPARE(graph->runPosition().ChamberTemp, 800);
+    // A fault: the box stays open while the chamber cools, and the program still shows.
+    c.form->link().image().ControllerMode = 26;
+    c.tick(11, 780);
+    QCOMPARE(c.dialogs.openBoxes.size(), 1);
+    c.tick(11, 500);
+    QVERIFY(c.form->console().ProgramRunning);
+    QCOMPARE(graph->runPosition().CurrentZone, 11);
+    QCOMPARE(graph->runPosition().ChamberTemp, 800);
 }
 
 void TestRunView::greyedWhileTheFurnaceIsSilent()

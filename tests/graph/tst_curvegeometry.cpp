@@ -94,11 +94,12 @@ void TestCurveGeometry::totalScale_data()
     ProgParam p = flatRecord(500);
     QTest::newRow("flat, open time 0 adds 15 s") << p << 400 << 600 << 15;
 
+    // Up to the drying temperature and down again, a second per degree each way.
     p = flatRecord(500);
     p.DryTemp = 1049;
-    QTest::newRow("highest 1049 shows up to 1149") << p << 400 << 1149 << 15;
+    QTest::newRow("highest 1049 shows up to 1149") << p << 400 << 1149 << 2 * 549 + 15;
     p.DryTemp = 1050;
-    QTest::newRow("highest 1050 shows up to 1050") << p << 400 << 1050 << 15;
+    QTest::newRow("highest 1050 shows up to 1050") << p << 400 << 1050 << 2 * 550 + 15;
 
     p = flatRecord(500);
     p.OpenTemp = 100;
@@ -120,8 +121,10 @@ void TestCurveGeometry::totalScale_data()
     p.PreHeatTemp = 510;
     p.HeatRate = 7;
     p.FiringTime = 100;
-    // (500 - 510) × 60 div 7 = -85 (toward zero), plus the 10 s ramp from drying.
-    QTest::newRow("signed division truncates toward zero") << p << 400 << 610 << 100 + 10 - 85 + 15;
+    // Heating down from 510 to 500 °C lasts as long as heating up would: 10 × 60 div 7 = 85 s
+    // (never back in time), plus the 10 s ramp from drying.
+    QTest::newRow("a falling ramp takes the time of a rise")
+        << p << 400 << 610 << 100 + 10 + 85 + 15;
 }
 
 void TestCurveGeometry::totalScale()
@@ -419,8 +422,8 @@ void TestCurveGeometry::zoomedCurveStartsFromViewStart()
     QCOMPARE(frame.curve[0], QPoint(35, 148));
     QCOMPARE(frame.curve[1], QPoint(78, 148));
     // 50 s into the hold lies before the range: (50 - 100) × 650 / 300 + 35 = -73.3, truncated
-    // toward zero.
-    QCOMPARE(frame.executed, (QList<QPoint>{{35, 148}, {-73, 148}}));
+    // toward zero; the path starts there too rather than run back from the axis.
+    QCOMPARE(frame.executed, (QList<QPoint>{{-73, 148}, {-73, 148}}));
 }
 
 void TestCurveGeometry::ticksAndMargins()
@@ -569,8 +572,8 @@ void TestCurveGeometry::zoomRefusedWithoutScale()
     CurveViewState view;
     view.TotalScale(SampleFiring());
     view.setAreaSize(40, 30); // narrower and lower than the margins: no usable scale
-    QVERIFY(view.PxPerSecond < 0);
-    QVERIFY(view.PxPerDegree < 0);
+    QCOMPARE(view.PxPerSecond, 0.0);
+    QCOMPARE(view.PxPerDegree, 0.0);
     QVERIFY(!view.zoomStep(ZoomMode::In, 10, 10));
     QCOMPARE(view.ViewTimeEnd, 1675);
     QCOMPARE(view.ViewTempMax, 1030);
@@ -578,7 +581,8 @@ void TestCurveGeometry::zoomRefusedWithoutScale()
 
 void TestCurveGeometry::invertedRecordNeverDividesByZero()
 {
-    // Temperatures falling where they should rise make the time range negative.
+    // Temperatures falling where they should rise: the drying ramp falls 680 °C in 680 s, and
+    // time never runs backwards.
     ProgParam p = flatRecord(700);
     p.DryTemp = 20;
     p.PreHeatTemp = 20;
@@ -587,16 +591,15 @@ void TestCurveGeometry::invertedRecordNeverDividesByZero()
     p.OpenTemp = 20;
     CurveViewState view;
     view.TotalScale(p);
-    QCOMPARE(view.ViewTimeEnd, -680 + 15);
+    QCOMPARE(view.ViewTimeEnd, 680 + 15);
     const CurveFrame frame = BuildCurveFrame(p, view, kDesignSize, {19, 0, 20});
-    QCOMPARE(view.PxPerSecond, 0.0);
-    for (const QPoint &pt : frame.curve)
-        QCOMPARE(pt.x(), 35);
-    QCOMPARE(frame.timeTicks[10].label, QString("-11:05"));
+    QCOMPARE(view.PxPerSecond, 650.0 / 695);
+    // 35 + 680 × 650 / 695 = 670.97; 38 + 680 × 149 / 790 = 166.25
+    QCOMPARE(frame.curve[curveIndexOf(5)], QPoint(670, 166));
+    QCOMPARE(frame.timeTicks[10].label, QString("11:35"));
     view.zoomStep(ZoomMode::Out, 100, 100);
     QCOMPARE(view.ViewTimeStart, 0);
-    QCOMPARE(view.ViewTimeEnd, -665);
-    QCOMPARE(view.PxPerSecond, 0.0);
+    QCOMPARE(view.ViewTimeEnd, 695);
     QVERIFY(std::isfinite(view.PxPerDegree));
 }
 
@@ -624,28 +627,54 @@ void TestCurveGeometry::zoomSequencesKeepPositiveSpans()
 void TestCurveGeometry::anyRecordDrawsFinitely()
 {
     // Records read from a file are not range-checked: any 16-bit values must draw without
-    // overflow, and a finished run must retrace the whole curve.
+    // overflow and without a time before 0 or a line back in time, and a finished run must
+    // retrace the whole curve.
     QRandomGenerator rng(1234);
+    auto nonDecreasing = [](const QList<QPoint> &line, qsizetype from = 0) {
+        for (qsizetype i = from + 1; i < line.size(); ++i)
+            if (line[i].x() < line[i - 1].x())
+                return false;
+        return true;
+    };
     for (int i = 0; i < 3000; ++i) {
         ProgParam p;
         for (int k = 0; k < ProgParam::FieldCount; ++k)
             p.setField(k, quint16(rng.bounded(i % 2 ? 65536 : 1200)));
         p.VacOffByTime = quint8(rng.bounded(2));
+        // Cooling and drop are drawn once the chamber (0 °C below) is colder than they start.
         p.HeatTemp = std::max<quint16>(p.HeatTemp, 1);
         p.CoolTemp = std::max<quint16>(p.CoolTemp, 1);
         CurveViewState view;
         view.TotalScale(p);
+        QVERIFY(view.ViewTimeEnd >= 15);
         const QSize size(rng.bounded(1, 3000), rng.bounded(1, 1500));
-        view.zoomStep(ZoomMode::In, rng.bounded(size.width()), rng.bounded(size.height()));
+        if (i % 3)
+            view.zoomStep(ZoomMode::In, rng.bounded(size.width()), rng.bounded(size.height()));
+        if (i % 5 == 0)
+            view.wheelZoom(rng.bounded(-40, 40) / 4.0, rng.bounded(size.width()),
+                           rng.bounded(size.height()));
         const CurveFrame finished = BuildCurveFrame(p, view, size, {19, 0, 0});
         QCOMPARE(finished.curve.size(), qsizetype(CurveStages.size()) + 1);
         QCOMPARE(finished.executed, finished.curve);
+        QVERIFY2(nonDecreasing(finished.curve), qPrintable(QString::number(i)));
+        for (const AxisTick &tick : finished.timeTicks)
+            QVERIFY2(!tick.label.startsWith('-'), qPrintable(tick.label));
 
-        const RunPosition run{int(rng.bounded(32)), int(rng.bounded(65536)),
+        const RunPosition run{int(rng.bounded(32)), int(rng.bounded(-100, 65536)),
                               int(rng.bounded(65536))};
         const CurveFrame running = BuildCurveFrame(p, view, size, run);
         QVERIFY(running.executed.size() <= running.curve.size());
         QVERIFY(running.markers.size() <= 3);
+        QVERIFY2(nonDecreasing(running.executed), qPrintable(QString::number(i)));
+        // The executed path keeps within the plan's time, from t = 0 to the curve's end.
+        const int timeZero = TruncToInt(35 - view.ViewTimeStart * view.PxPerSecond);
+        if (!running.executed.isEmpty()) {
+            QVERIFY(running.executed.first().x() >= timeZero);
+            QVERIFY(running.executed.last().x() <= finished.curve.last().x());
+        }
+        for (const CurveMarker &m : running.markers)
+            QVERIFY(m.at.x() >= finished.curve.first().x() &&
+                    m.at.x() <= finished.curve.last().x());
     }
 }
 

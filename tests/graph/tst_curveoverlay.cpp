@@ -1,7 +1,9 @@
 // What the firing-curve graph draws besides the plan, by value: the run's samples, the measured
-// curve, the grid, the axis labels left out so that none overlaps, the legend.
+// curve placed stage by stage on the plan's axis, the full view that holds it, the grid, the
+// axis labels left out so that none overlaps, the legend.
 
 #include "curveoverlay.h"
+#include "measuredcurve.h"
 #include "samplefiring.h"
 
 #include <QTest>
@@ -41,6 +43,10 @@ private slots:
     void traceKeepsOneRun();
     void measuredCurve_data();
     void measuredCurve();
+    void placementByStage_data();
+    void placementByStage();
+    void fullViewHoldsTheMeasuredCurve_data();
+    void fullViewHoldsTheMeasuredCurve();
     void gridAtTheTicks();
     void labelsNeverOverlap_data();
     void labelsNeverOverlap();
@@ -105,20 +111,122 @@ void TestCurveOverlay::measuredCurve()
     s.view.ViewTimeStart = viewTimeStart;
     s.view.ViewTimeEnd += viewTimeStart;
     s.view.updateScales();
+    const PlanTimeline plan = PlanOf(SampleFiring());
+    auto pointsOf = [&](const FiringTrace &trace) {
+        return MeasuredTracePoints(PlaceMeasuredSamples(trace, plan), s.view);
+    };
     FiringTrace trace;
     trace.start(QDateTime::currentDateTime());
     // Samples of the preparation steps are not drawn.
-    QVERIFY(MeasuredTracePoints(trace, s.view).isEmpty());
+    QVERIFY(pointsOf(trace).isEmpty());
     trace.add(sampleAt(5, 2, 380));
-    QVERIFY(MeasuredTracePoints(trace, s.view).isEmpty());
+    QVERIFY(pointsOf(trace).isEmpty());
     trace.add(sampleAt(9, 3, 400, zoneTime));
     trace.add(sampleAt(9.5, 3, 400, zoneTime));
     trace.add(sampleAt(127, 3, 400));
+    // Step 5 entered long after the plan begins it (step 4 is missing): it follows on.
     trace.add(sampleAt(400, 5, 500));
-    QCOMPARE(MeasuredTracePoints(trace, s.view), points);
+    QCOMPARE(pointsOf(trace), points);
     // Kept after the run.
     trace.finish(RunOutcome::Finished, QDateTime::currentDateTime());
-    QCOMPARE(MeasuredTracePoints(trace, s.view), points);
+    QCOMPARE(pointsOf(trace), points);
+}
+
+void TestCurveOverlay::placementByStage_data()
+{
+    // Each sample as {Seconds, CurrentZone, ZoneTime}; the sample firing's plan begins step 4 at
+    // 120 s, 10 and 11 at 850 s, 14 at 1215 s, 15 at 1335 s, 18 at 1395 s and ends at 1575 s.
+    QTest::addColumn<QList<QList<double>>>("samples");
+    QTest::addColumn<QList<double>>("placed");
+    // Step 3 entered at 7 s: its first sample carries no zone time, the next one tells.
+    QTest::newRow("first sample of a step without its time")
+        << QList<QList<double>>{{5, 2, 0}, {9, 3, 0}, {20, 3, 13}, {131, 4, 4}}
+        << QList<double>{2, 13, 124};
+    // Step 4 entered at 100 s, 20 s before the plan: it starts where the plan starts it.
+    QTest::newRow("a step that came early")
+        << QList<QList<double>>{{1, 2, 0}, {10, 3, 9}, {105, 4, 5}} << QList<double>{9, 125};
+    // Cooling entered on time and left at 1695 s where the plan leaves it at 1335 s: tempering
+    // follows on where the cooling really ended.
+    QTest::newRow("a step that overran pushes the next")
+        << QList<QList<double>>{{10, 3, 10}, {1300, 14, 85}, {1700, 15, 5}}
+        << QList<double>{10, 1300, 1700};
+    // Step 10 (the table closing) has no time on the plan; its 13 s delay the heating.
+    QTest::newRow("a step without a segment")
+        << QList<QList<double>>{{10, 3, 10}, {840, 9, 110}, {848, 10, 3}, {870, 11, 12}}
+        << QList<double>{10, 840, 853, 875};
+    // A zone time longer than the time since the sample before counts from that sample.
+    QTest::newRow("zone time of the step before")
+        << QList<QList<double>>{{100, 2, 0}, {110, 3, 50}} << QList<double>{10};
+    // Observed from the heating on; then a program begun again: never back in time.
+    QTest::newRow("a step back") << QList<QList<double>>{{900, 11, 50}, {910, 3, 2}}
+                                 << QList<double>{900, 910};
+    QTest::newRow("the end after the plan's end")
+        << QList<QList<double>>{{1570, 18, 175}, {1580, 19, 0}} << QList<double>{1570, 1580};
+}
+
+void TestCurveOverlay::placementByStage()
+{
+    QFETCH(QList<QList<double>>, samples);
+    QFETCH(QList<double>, placed);
+    FiringTrace trace;
+    trace.start(QDateTime::currentDateTime());
+    for (const QList<double> &s : samples)
+        trace.add(sampleAt(s[0], int(s[1]), 500, int(s[2])));
+    QList<double> seconds;
+    for (const PlacedSample &p : PlaceMeasuredSamples(trace, PlanOf(SampleFiring())))
+        seconds << p.seconds;
+    QCOMPARE(seconds, placed);
+}
+
+void TestCurveOverlay::fullViewHoldsTheMeasuredCurve_data()
+{
+    QTest::addColumn<bool>("zoomed"); // zoomed in around the middle before the curve came
+    QTest::addColumn<QList<QList<double>>>("samples"); // {Seconds, zone, zoneTime, °C}
+    QTest::addColumn<QList<int>>("full");  // time end, lowest and highest °C of the full view
+    QTest::addColumn<QList<int>>("shown"); // time start and end, °C range shown
+    // The sample firing: 0..1675 s, 300..1030 °C.
+    const QList<QList<double>> past = {{2, 3, 2, 400}, {1800, 18, 400, 610}, {2100.4, 19, 0, 590}};
+    QTest::newRow("within the plan")
+        << false << QList<QList<double>>{{2, 3, 2, 400}, {1500, 18, 100, 610}}
+        << QList<int>{1675, 300, 1030} << QList<int>{0, 1675, 300, 1030};
+    QTest::newRow("past the plan's end")
+        << false << past << QList<int>{2101, 300, 1030} << QList<int>{0, 2101, 300, 1030};
+    QTest::newRow("colder and hotter than the plan")
+        << false << QList<QList<double>>{{2, 3, 2, 250}, {1000, 11, 150, 1180}}
+        << QList<int>{1675, 240, 1190} << QList<int>{0, 1675, 240, 1190};
+    QTest::newRow("zoomed: the clamps widen, the range stays")
+        << true << past << QList<int>{2101, 300, 1030} << QList<int>{419, 1255, 480, 844};
+}
+
+void TestCurveOverlay::fullViewHoldsTheMeasuredCurve()
+{
+    QFETCH(bool, zoomed);
+    QFETCH(QList<QList<double>>, samples);
+    QFETCH(QList<int>, full);
+    QFETCH(QList<int>, shown);
+    SampleView s;
+    if (zoomed)
+        QVERIFY(s.view.zoomStep(ZoomMode::In, 360, 95));
+    FiringTrace trace;
+    trace.start(QDateTime::currentDateTime());
+    for (const QList<double> &v : samples)
+        trace.add(sampleAt(v[0], int(v[1]), int(v[3]), int(v[2])));
+    const QList<PlacedSample> placed = PlaceMeasuredSamples(trace, PlanOf(SampleFiring()));
+    s.view.widenFullView(ExtentOf(placed));
+    s.view.widenFullView(ExtentOf(placed)); // every paint widens: only the first changes it
+    QCOMPARE((QList<int>{s.view.FullTimeEnd, s.view.FullTempMin, s.view.FullTempMax}), full);
+    QCOMPARE((QList<int>{s.view.ViewTimeStart, s.view.ViewTimeEnd, s.view.ViewTempMin,
+                         s.view.ViewTempMax}),
+             shown);
+    // Zooming out reaches all of it, and the whole curve lies inside the plot.
+    for (int i = 0; i < 4; ++i)
+        s.view.zoomStep(ZoomMode::Out, 360, 95);
+    s.view.setAreaSize(kDesignSize.width(), kDesignSize.height());
+    for (const QPoint &p : MeasuredTracePoints(placed, s.view)) {
+        QVERIFY2(p.x() >= CurveViewState::PlotLeft && p.x() <= s.view.PlotRight,
+                 qPrintable(QString::number(p.x())));
+        QVERIFY(p.y() >= CurveViewState::PlotTop && p.y() <= s.view.PlotBottom);
+    }
 }
 
 void TestCurveOverlay::gridAtTheTicks()

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QTest>
+#include <QWheelEvent>
 
 namespace
 {
@@ -40,6 +41,9 @@ private slots:
     void zoomByClickAndMarginsErased();
     void crossCursorWhileZooming();
     void stretchesWithTheWindow();
+    void wheelZoomsAndDragPans();
+    void outOfRangeRecordShowsANote_data();
+    void outOfRangeRecordShowsANote();
 
 private:
     QImage render() const { return m_view->grab().toImage().convertToFormat(QImage::Format_RGB32); }
@@ -180,6 +184,95 @@ void TestFiringCurveView::stretchesWithTheWindow()
     QCOMPARE(image.size(), QSize(1375, 389));
     QCOMPARE(QColor(image.pixel(35, 300)), QColor(kBlack));
     QVERIFY(countPixels(image, QRect(700, 0, 675, 369), kBlue) > 0);
+}
+
+void TestFiringCurveView::wheelZoomsAndDragPans()
+{
+    m_view->setRecord(&m_record);
+    m_view->TotalScale();
+    render();
+    const CurveViewState &state = m_view->viewState();
+    auto timeAt = [&state](int x) { return (x - 35) / state.PxPerSecond + state.ViewTimeStart; };
+    auto tempAt = [&state](int y) { return (169 - y) / state.PxPerDegree + state.ViewTempMin; };
+
+    // One notch forward at (500, 60): a fifth narrower, the point under the pointer kept.
+    const QPoint pointer(500, 60);
+    const double time = timeAt(pointer.x());
+    const double temp = tempAt(pointer.y());
+    QWheelEvent wheel(pointer, m_view->mapToGlobal(pointer), {}, QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(m_view, &wheel);
+    QCOMPARE(state.ViewTimeEnd - state.ViewTimeStart, 1340);
+    QCOMPARE(state.ViewTempMax - state.ViewTempMin, 584);
+    QVERIFY(qAbs(timeAt(pointer.x()) - time) <= 0.5);
+    QVERIFY(qAbs(tempAt(pointer.y()) - temp) <= 0.5);
+
+    // A drag with a zoom button down: the press zooms as a click does, the drag then pans with
+    // the point grabbed under the pointer.
+    m_view->setZoomMode(ZoomMode::In);
+    const QPoint from(400, 100);
+    QTest::mousePress(m_view, Qt::LeftButton, {}, from);
+    QCOMPARE(state.ViewTimeEnd - state.ViewTimeStart, 670);
+    const double grabbed = timeAt(from.x());
+    const double grabbedTemp = tempAt(from.y());
+    const QPoint to = from + QPoint(-120, 20);
+    QMouseEvent move(QEvent::MouseMove, to, m_view->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(m_view, &move);
+    QCOMPARE(m_view->cursor().shape(), Qt::ClosedHandCursor);
+    QCOMPARE(state.ViewTimeEnd - state.ViewTimeStart, 670);
+    QVERIFY(qAbs(timeAt(to.x()) - grabbed) <= 0.5);
+    QVERIFY(qAbs(tempAt(to.y()) - grabbedTemp) <= 0.5);
+    QTest::mouseRelease(m_view, Qt::LeftButton, {}, to);
+    QCOMPARE(m_view->cursor().shape(), Qt::CrossCursor);
+    // [] returns to the whole curve.
+    m_view->TotalScale();
+    QCOMPARE(state.ViewTimeStart, 0);
+    QCOMPARE(state.ViewTimeEnd, 1675);
+}
+
+void TestFiringCurveView::outOfRangeRecordShowsANote_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("english");
+    QTest::addColumn<QString>("russian");
+    QTest::newRow("pre-drying temperature 9999")
+        << int(ProgParam::fPreDryTemp) << 9999
+        << QString("No curve: the value 9999 is outside 20…700.")
+        << QString("Кривая не построена: значение 9999 вне пределов 20…700.");
+    // What typing 99:99 leaves in the record: 99:9, the last text that could be applied.
+    QTest::newRow("firing time 99:09")
+        << int(ProgParam::fFiringTime) << 99 * 60 + 9
+        << QString("No curve: the value 99:09 is outside 0:00…60:00.")
+        << QString("Кривая не построена: значение 99:09 вне пределов 0:00…60:00.");
+}
+
+void TestFiringCurveView::outOfRangeRecordShowsANote()
+{
+    QFETCH(int, field);
+    QFETCH(int, value);
+    QFETCH(QString, english);
+    QFETCH(QString, russian);
+    m_record.setField(field, quint16(value));
+    m_view->setRecord(&m_record);
+    m_view->TotalScale();
+    m_view->setRunPosition(11, 30, 300); // a run shows no executed path either
+    QCOMPARE(m_view->note(), english);
+    QCOMPARE(m_view->accessibleDescription(), english);
+    QImage image = render();
+    QCOMPARE(countPixels(image, image.rect(), kBlue), 0);
+    QCOMPARE(countPixels(image, image.rect(), kRed), 0);
+    QVERIFY(countPixels(image, QRect(0, 60, 705, 70), kBlack) > 0); // the note
+    m_view->setLanguage(0);
+    QCOMPARE(m_view->note(), russian);
+    QCOMPARE(m_view->accessibleDescription(), russian);
+
+    // Back in range, the curve returns.
+    m_record = SampleFiring();
+    m_view->TotalScale();
+    QVERIFY(m_view->note().isEmpty());
+    QVERIFY(countPixels(render(), QRect(0, 0, 705, 189), kBlue) > 0);
 }
 
 QTEST_MAIN(TestFiringCurveView)
