@@ -4,6 +4,7 @@
 #include "portlist.h"
 #include "serialportline.h"
 #include "testpty.h"
+#include "unreadvalues.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,11 +35,13 @@ void TestSelPort::textsInBothLanguages()
     QCOMPARE(label->text(), QStringLiteral("Set COM-port which have furnace connected"));
     QCOMPARE(label->width(), 157);
     QVERIFY(label->wordWrap());
+    QVERIFY2(UnreadValues(&w).isEmpty(), qPrintable(UnreadValues(&w).join('\n')));
     w.findChild<QAction *>(QStringLiteral("mmRussian"))->trigger();
     QCOMPARE(w.language(), quint8(0));
     QCOMPARE(w.windowTitle(), QStringLiteral("Выбор порта"));
     QCOMPARE(label->text(), QStringLiteral("Выбрать порт, к которому подключена печь"));
     QVERIFY(w.findChild<QAction *>(QStringLiteral("mmRussian"))->isChecked());
+    QVERIFY2(UnreadValues(&w).isEmpty(), qPrintable(UnreadValues(&w).join('\n')));
     // A window prepared in Russian starts with its Russian item checked.
     TfSelPort r;
     r.prepare(0, {});

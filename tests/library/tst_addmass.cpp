@@ -1,4 +1,5 @@
 #include "Unit2.h"
+#include "unreadvalues.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -138,6 +139,7 @@ void TestAddMass::prepareSetsTexts()
     QCOMPARE(m_dialog->findChild<QLabel *>("lblNote")->text(), QStringLiteral("*№=1...10"));
     QCOMPARE(edit()->text(), QStringLiteral("1"));
     QVERIFY(m_dialog->numeric());
+    QVERIFY2(UnreadValues(m_dialog).isEmpty(), qPrintable(UnreadValues(m_dialog).join('\n')));
     m_dialog->prepare(addMassRequest());
     QVERIFY(m_dialog->findChild<QLabel *>("lblNote")->text().isEmpty());
     QVERIFY(!m_dialog->numeric());
