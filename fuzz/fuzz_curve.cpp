@@ -20,25 +20,6 @@
 namespace
 {
 
-/// Reads the input; zero once it is used up.
-class Input
-{
-public:
-    Input(const uint8_t *data, size_t size)
-        : m_data(data)
-        , m_size(size)
-    {
-    }
-    bool done() const { return m_pos >= m_size; }
-    quint8 byte() { return done() ? 0 : m_data[m_pos++]; }
-    quint16 word() { return quint16(byte() | (byte() << 8)); }
-
-private:
-    const uint8_t *m_data;
-    size_t m_size;
-    size_t m_pos = 0;
-};
-
 bool nonDecreasing(const QList<QPoint> &line)
 {
     for (qsizetype i = 1; i < line.size(); ++i)
@@ -84,18 +65,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ProgParam::Payload payload{};
     std::memcpy(payload.data(), data, std::min(size, payload.size()));
     const ProgParam record = ProgParam::fromPayload(payload);
-    Input in(data + std::min(size, payload.size()), size - std::min(size, payload.size()));
+    Recipe in(data + std::min(size, payload.size()), size - std::min(size, payload.size()));
 
     const QSize area(1 + in.word() % 4000, 1 + in.word() % 2000);
     RunPosition run;
-    run.CurrentZone = in.byte() % 32;
+    run.CurrentZone = in.next() % 32;
     run.ZoneTime = in.word();
     run.ChamberTemp = in.word();
-    const quint8 steps = in.byte() % 8;
+    const quint8 steps = in.next() % 8;
     std::array<quint8, 7> step{};
     std::array<QPoint, 7> at{};
     for (int i = 0; i < steps; ++i) {
-        step[size_t(i)] = in.byte();
+        step[size_t(i)] = in.next();
         at[size_t(i)] = QPoint(qint16(in.word()) % 5000, qint16(in.word()) % 3000);
     }
 
@@ -108,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         TraceSample s;
         seconds += double(qint16(in.word())) / 4;
         s.Seconds = seconds;
-        s.CurrentZone = in.byte() % 32;
+        s.CurrentZone = in.next() % 32;
         s.ZoneTime = in.word();
         s.ChamberTemp = in.word();
         trace.add(s);

@@ -20,24 +20,6 @@
 namespace
 {
 
-/// Reads the recipe; zero once it is used up.
-class Recipe
-{
-public:
-    Recipe(const uint8_t *data, size_t size)
-        : m_data(data)
-        , m_size(size)
-    {
-    }
-    bool done() const { return m_pos >= m_size; }
-    quint8 next() { return done() ? 0 : m_data[m_pos++]; }
-
-private:
-    const uint8_t *m_data;
-    size_t m_size;
-    size_t m_pos = 0;
-};
-
 /// A frame as the line carries it, every 0xFF after the start mark doubled except the checksum.
 QByteArray stuffed(quint8 address, quint8 type, const QByteArray &payload, quint8 checksum)
 {

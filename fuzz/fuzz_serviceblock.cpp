@@ -21,24 +21,6 @@
 namespace
 {
 
-/// Reads the recipe; zero once it is used up.
-class Recipe
-{
-public:
-    Recipe(const uint8_t *data, size_t size)
-        : m_data(data)
-        , m_size(size)
-    {
-    }
-    bool done() const { return m_pos >= m_size; }
-    quint8 next() { return done() ? 0 : m_data[m_pos++]; }
-
-private:
-    const uint8_t *m_data;
-    size_t m_size;
-    size_t m_pos = 0;
-};
-
 /// Whether `text` is "H:MM:SS" for `seconds`.
 bool isDuration(const QString &text, quint32 seconds)
 {
