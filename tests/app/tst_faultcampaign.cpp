@@ -135,7 +135,7 @@ struct Bench {
     bool hangUp()
     {
         sim->simulateFailure(IoError);
-        return runUntil([this] { return form->panel(0)->text() == "No furnace"; }, 2000);
+        return runUntil([this] { return form->panel(0)->text() == "No furnace"; }, 6000);
     }
 
     template<typename T>
@@ -238,9 +238,10 @@ bool act(Bench &b, Act act)
         break;
     }
     case Act::NewPty:
+        // The reopening runs every 2 s; the bounds leave room for a loaded machine.
         b.server.reset();
-        return b.runUntil([&b] { return b.log().contains(Disconnected); }, 3000) &&
-               b.runUntil([&b] { return b.log().contains("can't be opened yet"); }, 3000) &&
+        return b.runUntil([&b] { return b.log().contains(Disconnected); }, 10000) &&
+               b.runUntil([&b] { return b.log().contains("can't be opened yet"); }, 10000) &&
                b.plugInPty();
     case Act::Stall: {
         b.server->setTakingData(false);
