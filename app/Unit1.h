@@ -25,7 +25,6 @@ class PortReconnector;
 class TransferSequence;
 class SerialLine;
 struct DecodeResult;
-struct Request;
 class QAction;
 class QActionGroup;
 class QComboBox;
@@ -274,8 +273,8 @@ private:
     void showRunningProgram(QString &title);
     /// Locks (running) or unlocks the controls a run must not touch.
     void setRunLocks(bool running);
-    /// Payloads of the program requests 62 and 63 from the current record.
-    int programPayload(const Request &request, quint8 *payload);
+    /// The payload of the program start and update requests: the current record.
+    int programPayload(quint8 *payload);
 
     IdleCycle m_idleCycle;
     std::function<void()> m_officesRefresh;
@@ -283,8 +282,7 @@ private:
     // --- end run (private) ----------------------------------------------------------------
 
     // --- upload (private) -----------------------------------------------------------------
-    /// Creates the upload sequence and its progress bar and takes over the link's payloads
-    /// (called once by the constructor, after connectRunHandlers()).
+    /// Creates the upload sequence and its progress bar (called once by the constructor).
     void connectTransferHandlers();
     /// The progress bar's texts in the current language.
     void ReLanguageTransfer();

@@ -179,11 +179,11 @@ void TForm1::onRunViewReply(const DecodeResult &result)
     if (!result.applied)
         return;
     if (m_firingRecord.running()) {
-        if (result.type == 70)
+        if (result.type == Msg::ReadRemainingTime)
             m_remainingKnown = true;
-        else if (result.type == 3)
+        else if (result.type == Msg::Status)
             m_statusAt = runClockNow();
-        else if (result.type == 56) {
+        else if (result.type == Msg::ZoneTime) {
             m_zoneTimeAt = runClockNow();
             m_zoneTimeZone = m_link->image().CurrentZone;
         }

@@ -98,6 +98,14 @@ void Link::TransmitPacket()
     }
 }
 
+void Link::setPayloadSource(Msg type, PayloadSource source)
+{
+    if (source)
+        m_payloadSources[type] = std::move(source);
+    else
+        m_payloadSources.erase(type);
+}
+
 void Link::request(RequestKind kind)
 {
     m_requests.Pending.set(kind);
@@ -137,19 +145,10 @@ void Link::SendRequest(const Request &request)
     emit requestSent(request.type);
     auto &buf = m_rx.FrameBuffer;
     quint8 *payload = buf.data() + 4;
-    int length = 0;
-    switch (request.type) {
-    case 62:
-    case 63:
-    case 6:
-    case 8:
-    case 9:
-        length = m_payloadProvider ? m_payloadProvider(request, payload) : 0;
-        break;
-    default:
-        length = BuildRequestPayload(request, m_image, payload);
-        break;
-    }
+    const auto source = m_payloadSources.find(Msg(request.type));
+    const int length = source != m_payloadSources.end()
+                           ? source->second(request, payload)
+                           : BuildRequestPayload(request, m_image, payload);
     buf[2] = request.type;
     buf[3] = quint8(qBound(0, length, FrameMaxPayload));
     TransmitPacket();
