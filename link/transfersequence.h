@@ -74,9 +74,8 @@ public:
     /// released and the three transfer requests are no longer pending.
     void cancel();
 
-    /// Bytes acknowledged so far (name bytes and 42 per record) and bytes of the whole upload.
+    /// Bytes acknowledged so far (name bytes and 42 per record).
     int bytesAcknowledged() const { return m_bytesDone; }
-    int bytesTotal() const { return m_bytesTotal; }
 
     // The transfer state, as the wire algorithm names it.
     quint16 MassNamesAddress = 0;
