@@ -229,14 +229,15 @@ FurnaceController::Reply FurnaceController::identify() const
         bytesOf({m_identity.modelId, m_identity.versionMajor, m_identity.versionMinor});
     if (m_identity.longForm)
         out += bytesOf({HardwareRevision}) + u16Bytes(SerialNumber);
-    return {1, out};
+    return {quint8(Msg::Identify), out};
 }
 
 FurnaceController::Reply FurnaceController::status() const
 {
     const quint16 t = m_furnace.ChamberTemp();
-    return {3, u16Bytes(t) +
-                   bytesOf({m_furnace.Vacuum(), m_furnace.ChamberStatus(), m_furnace.stageByte()})};
+    return {quint8(Msg::Status),
+            u16Bytes(t) +
+                bytesOf({m_furnace.Vacuum(), m_furnace.ChamberStatus(), m_furnace.stageByte()})};
 }
 
 // Wire form: second, minute, hour, day of week (1 Monday .. 7 Sunday), day, month, year - 2000.
@@ -246,8 +247,9 @@ FurnaceController::Reply FurnaceController::clockReply() const
     const QDate d = now.date();
     const QTime t = now.time();
     const int year = std::clamp(d.year() - 2000, 0, 255);
-    return {15, bytesOf({quint8(t.second()), quint8(t.minute()), quint8(t.hour()),
-                         quint8(d.dayOfWeek()), quint8(d.day()), quint8(d.month()), quint8(year)})};
+    return {quint8(Msg::ReadClock),
+            bytesOf({quint8(t.second()), quint8(t.minute()), quint8(t.hour()),
+                     quint8(d.dayOfWeek()), quint8(d.day()), quint8(d.month()), quint8(year)})};
 }
 
 // Request form: second, minute, hour, (unused), day, month, year - 2000. A date or time that
