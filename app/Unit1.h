@@ -26,7 +26,6 @@ class PortReconnector;
 class TransferSequence;
 class SerialLine;
 struct DecodeResult;
-struct Request;
 class QAction;
 class QActionGroup;
 class QComboBox;
@@ -277,8 +276,8 @@ private:
     void setRunLocks(bool running);
     /// The console side of a run's end: idle again, the controls unlocked; sends nothing.
     void releaseRun();
-    /// Payloads of the program requests 62 and 63 from the current record.
-    int programPayload(const Request &request, quint8 *payload);
+    /// The payload of the program start and update requests: the current record.
+    int programPayload(quint8 *payload);
 
     IdleCycle m_idleCycle;
     /// When a silent furnace is reported in the message log.
@@ -288,8 +287,7 @@ private:
     // --- end run (private) ----------------------------------------------------------------
 
     // --- upload (private) -----------------------------------------------------------------
-    /// Creates the upload sequence and its progress bar and takes over the link's payloads
-    /// (called once by the constructor, after connectRunHandlers()).
+    /// Creates the upload sequence and its progress bar (called once by the constructor).
     void connectTransferHandlers();
     /// The progress bar's texts and lblMassSel's hint in the current language.
     void ReLanguageTransfer();

@@ -88,8 +88,8 @@ void TForm1::onReplyDecoded(const DecodeResult &result)
         return;
     FurnaceImage &image = m_link->image();
     const quint8 lang = m_console.Language;
-    switch (result.type) {
-    case 1: {
+    switch (Msg(result.type)) {
+    case Msg::Identify: {
         const ModelPanel model = ModelPanelText(image);
         setPanel(0, model.text, model.width);
         if (result.unknownModel) {
@@ -102,7 +102,7 @@ void TForm1::onReplyDecoded(const DecodeResult &result)
         }
         break;
     }
-    case 3: {
+    case Msg::Status: {
         setPanel(2, QString::number(image.CurrentZone));
         sbTemperature->setText(TemperatureCaption(image));
         lblVacEconMode->setText(EconomyLabel(image));
@@ -113,17 +113,17 @@ void TForm1::onReplyDecoded(const DecodeResult &result)
         sbPressure->setIcon(glyphs->icon(PressureGlyph(image)));
         break;
     }
-    case 4:
+    case Msg::ReadSupportTemp:
         lblTsupport->setText(SupportTempText(image.SupportTempRead));
         break;
-    case 15:
+    case Msg::ReadClock:
         lblTime->setText(ClockTimeText(image));
         lblDate->setText(ClockDateText(image));
         break;
-    case 56:
+    case Msg::ZoneTime:
         setPanel(3, ZoneTimeText(image.ZoneTime));
         break;
-    case 99:
+    case Msg::ReadControllerMode:
         setPanel(1, ControllerModeText(image.ControllerMode, lang));
         break;
     default:

@@ -90,7 +90,7 @@ void TForm1::connectRecordHandlers()
     });
     // A furnace that identifies itself only after the start is still the furnace that fired.
     connect(m_link.get(), &Link::replyDecoded, this, [this](const DecodeResult &result) {
-        if (result.applied && result.type == 1) {
+        if (result.applied && result.type == Msg::Identify) {
             const FurnaceImage &image = m_link->image();
             m_firingRecord.noteFurnace(image.FurnaceModelName, image.VersionMajor,
                                        image.VersionMinor);

@@ -24,14 +24,14 @@ void TForm1::connectRunHandlers()
     connect(sbTemperature, &QToolButton::clicked, this, &TForm1::sbTemperatureClick);
     connect(sbPressure, &QToolButton::clicked, this, &TForm1::sbPressureClick);
     connect(sbRst, &QToolButton::clicked, this, &TForm1::sbRstClick);
-    m_link->setPayloadProvider([this](const Request &request, quint8 *payload) {
-        return programPayload(request, payload);
-    });
+    for (Msg type : {Msg::ProgramStart, Msg::ProgramUpdate})
+        m_link->setPayloadSource(
+            type, [this](const Request &, quint8 *payload) { return programPayload(payload); });
 }
 
-int TForm1::programPayload(const Request &request, quint8 *payload)
+int TForm1::programPayload(quint8 *payload)
 {
-    if ((request.type != 62 && request.type != 63) || !m_selection.CurrentParams)
+    if (!m_selection.CurrentParams)
         return 0;
     return BuildProgramPayload(*m_selection.CurrentParams, payload);
 }

@@ -228,14 +228,14 @@ void TForm1::onRunViewReply(const DecodeResult &result)
     if (!result.applied)
         return;
     if (m_firingRecord.running()) {
-        m_roundMode = m_roundMode || result.type == 99;
-        m_roundStage = m_roundStage || result.type == 3;
-        m_roundRemaining = m_roundRemaining || result.type == 70;
-        if (result.type == 70)
+        m_roundMode = m_roundMode || result.type == Msg::ReadControllerMode;
+        m_roundStage = m_roundStage || result.type == Msg::Status;
+        m_roundRemaining = m_roundRemaining || result.type == Msg::ReadRemainingTime;
+        if (result.type == Msg::ReadRemainingTime)
             m_remainingKnown = true;
-        else if (result.type == 3)
+        else if (result.type == Msg::Status)
             m_statusAt = runClockNow();
-        else if (result.type == 56) {
+        else if (result.type == Msg::ZoneTime) {
             m_zoneTimeAt = runClockNow();
             m_zoneTimeZone = m_link->image().CurrentZone;
         }

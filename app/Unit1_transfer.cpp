@@ -51,12 +51,6 @@ void TForm1::connectTransferHandlers()
             return std::nullopt;
         },
         [this] { return m_console.Language; });
-    // The upload serves 6, 8 and 9; the program requests keep their own payload.
-    m_link->setPayloadProvider([this](const Request &request, quint8 *payload) {
-        if (request.type == 6 || request.type == 8 || request.type == 9)
-            return m_transfer->BuildPayload(request, payload);
-        return programPayload(request, payload);
-    });
 
     pbTransfer = new QProgressBar;
     pbTransfer->setObjectName(QStringLiteral("pbTransfer"));

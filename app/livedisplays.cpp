@@ -1,22 +1,24 @@
 #include "livedisplays.h"
 
+#include "messagetypes.h"
+
 namespace LiveDisplay
 {
 
 quint32 RefreshedBy(quint8 replyType)
 {
-    switch (replyType) {
-    case 3:
+    switch (Msg(replyType)) {
+    case Msg::Status:
         return Temperature | Pressure | ChamberState | VacEconMode | Panel2 | RunStage;
-    case 4:
+    case Msg::ReadSupportTemp:
         return Tsupport;
-    case 15:
+    case Msg::ReadClock:
         return Time | Date;
-    case 56:
+    case Msg::ZoneTime:
         return Panel3;
-    case 70:
+    case Msg::ReadRemainingTime:
         return RunRemaining;
-    case 99:
+    case Msg::ReadControllerMode:
         return Panel1;
     default:
         return 0;

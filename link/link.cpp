@@ -1,9 +1,37 @@
 #include "link.h"
 
 #include "Cthread.h"
+#include "linklog.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+
+namespace
+{
+
+/// A message type for the trace: "Status (3)".
+QString typeText(quint8 type)
+{
+    const char *name = MsgName(type);
+    return QStringLiteral("%1 (%2)").arg(QLatin1String(name ? name : "unknown type")).arg(type);
+}
+
+QString hexText(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.toHex(' '));
+}
+
+/// A frame for the trace: "Status (3), length 5: 9a 02 00 03 02".
+QString frameText(quint8 type, const quint8 *payload, int length)
+{
+    const QString head = QStringLiteral("%1, length %2").arg(typeText(type)).arg(length);
+    if (length <= 0)
+        return head;
+    return head + QStringLiteral(": ") +
+           hexText(QByteArray::fromRawData(reinterpret_cast<const char *>(payload), length));
+}
+
+} // namespace
 
 Link::Link(QObject *parent)
     : QObject(parent)
@@ -22,8 +50,14 @@ bool Link::open(std::unique_ptr<SerialLine> line, QString *error)
             *error = isRunning() ? tr("the link is already open") : QString();
         return false;
     }
-    if (!line->open(error))
+    QString why;
+    if (!line->open(&why)) {
+        qCDebug(lcLink).noquote() << "opening line" << m_state.PortName << "failed:" << why;
+        if (error)
+            *error = why;
         return false;
+    }
+    qCDebug(lcLink).noquote() << "line" << m_state.PortName << "opened";
 
     m_line = std::move(line);
     connect(m_line.get(), &SerialLine::failed, this, &Link::onLineFailed);
@@ -45,8 +79,14 @@ bool Link::reopen(QString *error)
 {
     if (!lineDown() || !m_line)
         return false;
-    if (!m_line->open(error))
+    QString why;
+    if (!m_line->open(&why)) {
+        qCDebug(lcLink).noquote() << "reopening line" << m_state.PortName << "failed:" << why;
+        if (error)
+            *error = why;
         return false;
+    }
+    qCDebug(lcLink).noquote() << "line" << m_state.PortName << "reopened";
     m_state.PortFailed = false;
     m_rx.reset();
     m_requests.ReplyAwaited = false;
@@ -60,6 +100,8 @@ bool Link::reopen(QString *error)
 
 void Link::close()
 {
+    if (isRunning())
+        qCDebug(lcLink).noquote() << "line" << m_state.PortName << "closed";
     m_state.LinkRunning = 0;
     if (m_line) {
         m_line->disconnect(this);
@@ -91,11 +133,22 @@ void Link::TransmitPacket()
     auto &buf = m_rx.FrameBuffer;
     const int length = qMin<int>(buf[3], FrameMaxPayload);
     const QByteArray wire = EncodeFrame(ConsoleAddress, buf[2], buf.data() + 4, length);
+    qCDebug(lcLink).noquote() << "sent"
+                              << frameText(buf[2], buf.data() + 4, length) +
+                                     "; on the line: " + hexText(wire);
     buf[1] = ConsoleAddress;
     for (char c : wire) {
         if (!TransmitByte(quint8(c)))
             return;
     }
+}
+
+void Link::setPayloadSource(Msg type, PayloadSource source)
+{
+    if (source)
+        m_payloadSources[type] = std::move(source);
+    else
+        m_payloadSources.erase(type);
 }
 
 void Link::request(RequestKind kind)
@@ -137,19 +190,10 @@ void Link::SendRequest(const Request &request)
     emit requestSent(request.type);
     auto &buf = m_rx.FrameBuffer;
     quint8 *payload = buf.data() + 4;
-    int length = 0;
-    switch (request.type) {
-    case 62:
-    case 63:
-    case 6:
-    case 8:
-    case 9:
-        length = m_payloadProvider ? m_payloadProvider(request, payload) : 0;
-        break;
-    default:
-        length = BuildRequestPayload(request, m_image, payload);
-        break;
-    }
+    const auto source = m_payloadSources.find(Msg(request.type));
+    const int length = source != m_payloadSources.end()
+                           ? source->second(request, payload)
+                           : BuildRequestPayload(request, m_image, payload);
     buf[2] = request.type;
     buf[3] = quint8(qBound(0, length, FrameMaxPayload));
     TransmitPacket();
@@ -164,8 +208,15 @@ WatchdogResult Link::watchdogTick(bool officesWindowOpen)
         return {true, false};
     }
     const WatchdogResult result = WatchdogTick(m_requests, officesWindowOpen);
-    if (result.timedOut)
+    if (result.timedOut) {
+        qCDebug(lcLink).noquote() << QStringLiteral("no reply to %1 within the tick, %2 in a row%3")
+                                         .arg(typeText(m_requests.LastRequestType))
+                                         .arg(m_requests.NoReplyCount)
+                                         .arg(result.transferCancelled
+                                                  ? QStringLiteral("; the upload is cancelled")
+                                                  : QString());
         m_rx.reset();
+    }
     wakeThread();
     return result;
 }
@@ -177,6 +228,8 @@ bool Link::receiveStep()
     const QByteArray bytes = m_line->readQueued();
     if (bytes.isEmpty() && m_rxBacklog.isEmpty())
         return false;
+    if (!bytes.isEmpty())
+        qCDebug(lcLink).noquote() << "read" << bytes.size() << "bytes:" << hexText(bytes);
     const QByteArray line = m_rxBacklog + bytes;
     m_rxBacklog.clear();
     for (qsizetype i = 0; i < line.size(); ++i) {
@@ -200,8 +253,13 @@ bool Link::dispatchStep()
     emit frameReceived();
     const DecodeResult result =
         DecodeReply(m_rx.type(), m_rx.payload(), m_rx.length(), m_image, m_requests);
-    if (result.pause)
+    qCDebug(lcLink).noquote() << "received"
+                              << frameText(m_rx.type(), m_rx.payload(), m_rx.length()) +
+                                     (result.applied ? "" : " (not decoded)");
+    if (result.pause) {
+        qCDebug(lcLink) << "the controller asks for a pause of 500 ms";
         m_pauseUntil.setRemainingTime(500);
+    }
     emit replyDecoded(result);
     // Whatever arrived ends the wait.
     m_rx.reset();
@@ -213,6 +271,7 @@ void Link::onLineFailed(const QString &reason)
 {
     if (m_state.PortFailed)
         return;
+    qCDebug(lcLink).noquote() << "line" << m_state.PortName << "failed:" << reason;
     m_state.PortFailed = true;
     emit portFailed(reason);
 }

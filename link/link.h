@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 
 class ComThread;
@@ -45,10 +46,13 @@ public:
     /// Marks a request kind pending: the only way to ask the controller for anything.
     void request(RequestKind kind);
 
-    /// Builds the payloads the link cannot build itself (program 62/63, transfer 6/8/9):
-    /// writes them to `payload` and returns their length.
-    using PayloadProvider = std::function<int(const Request &request, quint8 *payload)>;
-    void setPayloadProvider(PayloadProvider provider) { m_payloadProvider = std::move(provider); }
+    /// Builds the payload of a request the link cannot build itself (the program, the upload):
+    /// writes it to `payload` (room for FrameMaxPayload bytes) and returns its length.
+    using PayloadSource = std::function<int(const Request &request, quint8 *payload)>;
+    /// Requests of `type` take their payload from `source` (an empty one removes it); the part
+    /// that sends them registers it and keeps it valid while the link may send. A type with no
+    /// source gets the catalogue's payload (BuildRequestPayload).
+    void setPayloadSource(Msg type, PayloadSource source);
     SerialLine *line() const { return m_line.get(); }
     bool isRunning() const { return m_state.LinkRunning.load() != 0; }
 
@@ -122,7 +126,7 @@ private:
     QByteArray m_rxBacklog;
     RequestState m_requests;
     FurnaceImage m_image;
-    PayloadProvider m_payloadProvider;
+    std::map<Msg, PayloadSource> m_payloadSources;
     QDeadlineTimer m_pauseUntil;
     std::unique_ptr<SerialLine> m_line;
     std::unique_ptr<ComThread> m_thread;

@@ -24,8 +24,8 @@ DecodeResult DecodeReply(quint8 type, const quint8 *payload, int length, Furnace
     r.type = type;
     auto is = [&](int expected) { return length == expected; };
 
-    switch (type) {
-    case 1:
+    switch (Msg(type)) {
+    case Msg::Identify:
         if (!is(3) && !is(6))
             break;
         image.FurnaceModelId = payload[0];
@@ -38,13 +38,13 @@ DecodeResult DecodeReply(quint8 type, const quint8 *payload, int length, Furnace
             r.unknownModel = !image.UnknownModelReported;
         r.applied = true;
         break;
-    case 2:
+    case Msg::Stop:
         if (!is(1))
             break;
         r.pause = payload[0] == 1;
         r.applied = true;
         break;
-    case 3:
+    case Msg::Status:
         if (!is(5))
             break;
         image.ChamberTemp = getU16(payload);
@@ -55,19 +55,19 @@ DecodeResult DecodeReply(quint8 type, const quint8 *payload, int length, Furnace
             image.CurrentZone = payload[4] & 0x1F;
         r.applied = true;
         break;
-    case 4:
+    case Msg::ReadSupportTemp:
         if (!is(2))
             break;
         image.SupportTempRead = getU16(payload);
         r.applied = true;
         break;
-    case 6:
-    case 8:
-    case 9:
+    case Msg::SendLayerRecord:
+    case Msg::SendLayerNames:
+    case Msg::SendMassNames:
         r.applied = is(1);
         r.accepted = r.applied && payload[0] == TransferAccepted;
         break;
-    case 15:
+    case Msg::ReadClock:
         if (!is(7))
             break;
         image.ClockSecond = payload[0];
@@ -78,14 +78,14 @@ DecodeResult DecodeReply(quint8 type, const quint8 *payload, int length, Furnace
         image.ClockYear = payload[6];
         r.applied = true;
         break;
-    case 43:
-    case 45:
+    case Msg::VacuumCalibrationProgress:
+    case Msg::DriveCalibrationProgress:
         if (!is(3))
             break;
         image.ServiceStep = payload[0];
         r.applied = true;
         break;
-    case 48:
+    case Msg::ReperValues:
         if (!is(11))
             break;
         image.ServiceStep = payload[0];
@@ -93,7 +93,7 @@ DecodeResult DecodeReply(quint8 type, const quint8 *payload, int length, Furnace
         image.ReperValue2 = getU16(payload + 9);
         r.applied = true;
         break;
-    case 51:
+    case Msg::ReadServiceBlock:
         if (is(ServiceBlock::Size)) {
             std::copy(payload, payload + ServiceBlock::Size, image.Block.bytes.begin());
             image.BlockRead = true;
@@ -104,45 +104,45 @@ DecodeResult DecodeReply(quint8 type, const quint8 *payload, int length, Furnace
             requests.Pending.set(RequestKind::ReadServiceBlock);
         }
         break;
-    case 55:
+    case Msg::ReadMeasurements:
         if (!is(18))
             break;
         for (int i = 0; i < 9; ++i)
             image.AdcMeasures[size_t(i)] = getU16(payload + 2 * i);
         r.applied = true;
         break;
-    case 56:
+    case Msg::ZoneTime:
         if (!is(4) && !is(6))
             break;
         image.ZoneTime = getU16(payload);
         r.applied = true;
         break;
-    case 57:
+    case Msg::ReadAmbient:
         if (!is(2))
             break;
         image.AmbientTemp = getU16(payload);
         r.applied = true;
         break;
-    case 70:
+    case Msg::ReadRemainingTime:
         if (!is(2))
             break;
         image.RemainingMinutes = getU16(payload);
         r.applied = true;
         break;
-    case 72:
+    case Msg::EconomyMode:
         if (!is(1))
             break;
         image.VacEconomyMode = payload[0];
         r.applied = true;
         break;
-    case 75:
+    case Msg::OverheatAdjustProgress:
         if (!is(3))
             break;
         image.ServiceStep = payload[0];
         image.ZoneTime = getU16(payload + 1);
         r.applied = true;
         break;
-    case 99:
+    case Msg::ReadControllerMode:
         if (!is(3))
             break;
         image.ControllerMode = payload[0];

@@ -9,16 +9,65 @@
 namespace
 {
 
-constexpr std::array<quint8, RequestKindCount> kTypes = {
-    10, 10, 11, 12, 62, 63, 6,  8,  9,  15, 16, 45, 44, 39, 40, 48, 51,
-    52, 55, 57, 1,  56, 70, 72, 72, 74, 75, 4,  5,  42, 43, 99, 3,  2,
+struct KindType {
+    RequestKind kind;
+    Msg type;
 };
+
+/// The message type of every request kind, in priority order.
+constexpr std::array<KindType, RequestKindCount> kTypes = {{
+    {RequestKind::ChamberOpen, Msg::Chamber},
+    {RequestKind::ChamberClose, Msg::Chamber},
+    {RequestKind::TemperatureButton, Msg::TemperatureButton},
+    {RequestKind::VacuumButton, Msg::VacuumButton},
+    {RequestKind::ProgramStart, Msg::ProgramStart},
+    {RequestKind::ProgramUpdate, Msg::ProgramUpdate},
+    {RequestKind::SendLayerRecord, Msg::SendLayerRecord},
+    {RequestKind::SendLayerNames, Msg::SendLayerNames},
+    {RequestKind::SendMassNames, Msg::SendMassNames},
+    {RequestKind::ReadClock, Msg::ReadClock},
+    {RequestKind::SetClock, Msg::SetClock},
+    {RequestKind::DriveCalibrationProgress, Msg::DriveCalibrationProgress},
+    {RequestKind::StartDriveCalibration, Msg::StartDriveCalibration},
+    {RequestKind::StartReperTuning, Msg::StartReperTuning},
+    {RequestKind::StartReperRun, Msg::StartReperRun},
+    {RequestKind::ReperValues, Msg::ReperValues},
+    {RequestKind::ReadServiceBlock, Msg::ReadServiceBlock},
+    {RequestKind::WriteServiceBlock, Msg::WriteServiceBlock},
+    {RequestKind::ReadMeasurements, Msg::ReadMeasurements},
+    {RequestKind::ReadAmbient, Msg::ReadAmbient},
+    {RequestKind::Identify, Msg::Identify},
+    {RequestKind::ZoneTime, Msg::ZoneTime},
+    {RequestKind::ReadRemainingTime, Msg::ReadRemainingTime},
+    {RequestKind::WriteEconomyMode, Msg::EconomyMode},
+    {RequestKind::ReadEconomyMode, Msg::EconomyMode},
+    {RequestKind::StartOverheatAdjust, Msg::StartOverheatAdjust},
+    {RequestKind::OverheatAdjustProgress, Msg::OverheatAdjustProgress},
+    {RequestKind::ReadSupportTemp, Msg::ReadSupportTemp},
+    {RequestKind::WriteSupportTemp, Msg::WriteSupportTemp},
+    {RequestKind::StartVacuumCalibration, Msg::StartVacuumCalibration},
+    {RequestKind::VacuumCalibrationProgress, Msg::VacuumCalibrationProgress},
+    {RequestKind::ReadControllerMode, Msg::ReadControllerMode},
+    {RequestKind::Status, Msg::Status},
+    {RequestKind::Stop, Msg::Stop},
+}};
+
+constexpr bool InKindOrder()
+{
+    for (size_t i = 0; i < kTypes.size(); ++i) {
+        if (size_t(kTypes[i].kind) != i)
+            return false;
+    }
+    return true;
+}
+static_assert(InKindOrder(), "kTypes lists every request kind once, in RequestKind order");
+static_assert(size_t(RequestKind::Stop) + 1 == RequestKindCount);
 
 } // namespace
 
 quint8 RequestType(RequestKind kind)
 {
-    return kTypes[size_t(kind)];
+    return quint8(kTypes[size_t(kind)].type);
 }
 
 std::optional<RequestKind> PendingRequests::first() const
@@ -72,16 +121,16 @@ std::optional<Request> TakeNextRequest(RequestState &state, const FurnaceImage &
 
 int BuildRequestPayload(const Request &request, const FurnaceImage &image, quint8 *payload)
 {
-    switch (request.type) {
-    case 5:
+    switch (Msg(request.type)) {
+    case Msg::WriteSupportTemp:
         putU16(payload, image.SupportTempSet);
         return 2;
-    case 10:
-    case 11:
-    case 12:
+    case Msg::Chamber:
+    case Msg::TemperatureButton:
+    case Msg::VacuumButton:
         payload[0] = request.arg;
         return 1;
-    case 16: {
+    case Msg::SetClock: {
         const auto &c = image.ClockSet;
         const QDate date(2000 + c.year, c.month, c.day);
         payload[0] = 0;
@@ -95,10 +144,10 @@ int BuildRequestPayload(const Request &request, const FurnaceImage &image, quint
         payload[6] = c.year;
         return 7;
     }
-    case 52:
+    case Msg::WriteServiceBlock:
         std::copy(image.Block.bytes.begin(), image.Block.bytes.end(), payload);
         return ServiceBlock::Size;
-    case 72:
+    case Msg::EconomyMode:
         payload[0] = quint8(image.VacEconomyMode | request.arg);
         return 1;
     default:
@@ -112,7 +161,7 @@ WatchdogResult WatchdogTick(RequestState &state, bool officesWindowOpen)
     if (state.ReplyAwaited) {
         result.timedOut = true;
         const quint8 t = state.LastRequestType;
-        if (t == 6 || t == 8 || t == 9) {
+        if (t == Msg::SendLayerRecord || t == Msg::SendLayerNames || t == Msg::SendMassNames) {
             state.Pending.clear(RequestKind::SendLayerRecord);
             state.Pending.clear(RequestKind::SendLayerNames);
             state.Pending.clear(RequestKind::SendMassNames);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "furnaceimage.h"
+#include "messagetypes.h"
 
 #include <QtGlobal>
 
@@ -47,7 +48,7 @@ enum class RequestKind : quint8 {
 };
 inline constexpr int RequestKindCount = 34;
 
-/// Message type of a request kind.
+/// Message type of a request kind (several kinds may share one type), as the type byte.
 quint8 RequestType(RequestKind kind);
 
 /// One pending flag per kind. Setting a set flag changes nothing: requests are not queued.
@@ -68,7 +69,7 @@ private:
 /// A request picked for sending.
 struct Request {
     RequestKind kind;
-    quint8 type;
+    quint8 type; ///< a Msg, as the type byte
     quint8 arg;
 };
 
@@ -79,9 +80,9 @@ struct RequestState {
     quint8 LastRequestArg = 0;
     bool ReplyAwaited = false;
     quint32 NoReplyCount = 0;
-    quint8 TempButtonState = 0; ///< toggled each time request 11 goes out
-    /// Consecutive wrong-length replies to request 51; the automatic re-requests stop after
-    /// ServiceBlockRetryLimit of them, so a faulty controller cannot starve the other polls.
+    quint8 TempButtonState = 0; ///< toggled each time Msg::TemperatureButton goes out
+    /// Consecutive wrong-length replies to Msg::ReadServiceBlock; the automatic re-requests stop
+    /// after ServiceBlockRetryLimit of them, so a faulty controller cannot starve the other polls.
     int ServiceBlockRetries = 0;
     static constexpr int ServiceBlockRetryLimit = 3;
 };
@@ -93,7 +94,8 @@ std::optional<Request> TakeNextRequest(RequestState &state, const FurnaceImage &
 
 /// Builds the payload of a request of the catalogue into `payload` (room for 99 bytes) and
 /// returns its length. Types with no listed payload have length 0. The program and transfer
-/// requests (62, 63, 6, 8, 9) are not built here: their payloads come from the caller.
+/// requests are not built here: their payloads come from the parts that send them (see
+/// Link::setPayloadSource).
 int BuildRequestPayload(const Request &request, const FurnaceImage &image, quint8 *payload);
 
 /// Raises the poll set: clock, identify, status, controller mode, economy mode, zone time,
@@ -104,11 +106,11 @@ void RaisePollSet(RequestState &state, bool officesWindowOpen);
 /// Outcome of a watchdog tick.
 struct WatchdogResult {
     bool timedOut = false;          ///< the reply did not come within the tick
-    bool transferCancelled = false; ///< it was a library transfer request (6, 8, 9)
+    bool transferCancelled = false; ///< it was a library transfer request
 };
 
 /// The watchdog that opens every tick of the 800 ms timer. On a time-out: cancels a transfer
-/// (pending 6, 8, 9 cleared), counts NoReplyCount and clears the wait (the caller resets the
-/// receiver). Otherwise: NoReplyCount back to 0 and the poll set raised (with the measurements
-/// while the factory window is open).
+/// (the three transfer kinds no longer pending), counts NoReplyCount and clears the wait (the
+/// caller resets the receiver). Otherwise: NoReplyCount back to 0 and the poll set raised (with the
+/// measurements while the factory window is open).
 WatchdogResult WatchdogTick(RequestState &state, bool officesWindowOpen);

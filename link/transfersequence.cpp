@@ -3,6 +3,8 @@
 #include "le.h"
 #include "link.h"
 
+#include <QPointer>
+
 #include <algorithm>
 
 namespace
@@ -39,6 +41,13 @@ TransferSequence::TransferSequence(Link &link, RecordSource records, LanguageSou
     , m_language(std::move(language))
 {
     connect(&m_link, &Link::replyDecoded, this, &TransferSequence::replyDecoded);
+    // The link may outlive the sequence: a source whose sequence is gone sends nothing.
+    for (Msg type : {Msg::SendMassNames, Msg::SendLayerNames, Msg::SendLayerRecord}) {
+        m_link.setPayloadSource(type,
+                                [self = QPointer(this)](const Request &request, quint8 *payload) {
+                                    return self ? self->BuildPayload(request, payload) : 0;
+                                });
+    }
 }
 
 bool TransferSequence::holds(Block block) const
@@ -85,15 +94,15 @@ int TransferSequence::buildChunk(QByteArray &block, quint16 &address, quint8 *pa
 int TransferSequence::BuildPayload(const Request &request, quint8 *payload)
 {
     m_inFlight = 0;
-    if (request.type == 9 && m_phase == Phase::MassNames) {
+    if (request.type == Msg::SendMassNames && m_phase == Phase::MassNames) {
         m_inFlight = request.type;
         return buildChunk(m_massNames, MassNamesAddress, payload);
     }
-    if (request.type == 8 && m_phase == Phase::LayerNames) {
+    if (request.type == Msg::SendLayerNames && m_phase == Phase::LayerNames) {
         m_inFlight = request.type;
         return buildChunk(m_layerNames, LayerNamesAddress, payload);
     }
-    if (request.type != 6 || m_phase != Phase::Records)
+    if (request.type != Msg::SendLayerRecord || m_phase != Phase::Records)
         return 0;
     log(RecordStart, TransferPos + 1, None);
     const std::optional<ProgParam> record = m_records ? m_records(TransferPos) : std::nullopt;
@@ -116,11 +125,11 @@ void TransferSequence::replyDecoded(const DecodeResult &result)
     m_inFlight = 0;
     // Whatever ends the wait answers the request; only the right acknowledgement accepts it.
     const bool accepted = result.type == sent && result.accepted;
-    switch (sent) {
-    case 9:
+    switch (Msg(sent)) {
+    case Msg::SendMassNames:
         chunkAnswered(accepted, Block::MassNames);
         break;
-    case 8:
+    case Msg::SendLayerNames:
         chunkAnswered(accepted, Block::LayerNames);
         break;
     default:

@@ -16,13 +16,15 @@
 class Link;
 
 /// The upload of masses on the wire: the mass-name block in chunks of at most 20 bytes
-/// (request 9), then the layer-name block the same way (request 8), then the layer records one
-/// by one (request 6), each request acknowledged before the next is raised. It owns the two
-/// blocks from start() until the phase that sends each ends, and releases each exactly once.
+/// (Msg::SendMassNames), then the layer-name block the same way (Msg::SendLayerNames), then the
+/// layer records one by one (Msg::SendLayerRecord), each request acknowledged before the next is
+/// raised. It owns the two blocks from start() until the phase that sends each ends, and
+/// releases each exactly once.
 ///
-/// Everything runs on the link's (the user-interface) thread: the link asks BuildPayload() for
-/// the payload when it sends one of the three requests, and hands every decoded reply to
-/// replyDecoded(); the reply that ends the wait for a transfer request is its acknowledgement.
+/// Everything runs on the link's (the user-interface) thread. The sequence is the link's
+/// payload source of the three requests (BuildPayload() builds each as it is sent), and the
+/// link hands it every decoded reply (replyDecoded()); the reply that ends the wait for a
+/// transfer request is its acknowledgement.
 class TransferSequence : public QObject
 {
     Q_OBJECT
@@ -60,7 +62,7 @@ public:
     /// Takes the blocks and raises the first mass-name chunk. False (nothing changes) while an
     /// upload runs.
     bool start(const TransferBlocks &blocks);
-    /// The payload of request 9, 8 or 6 being sent, written to `payload` (room for 99 bytes);
+    /// The payload of a transfer request being sent, written to `payload` (room for 99 bytes);
     /// returns its length. A record request logs its start line. Any other request, or one
     /// that does not belong to the phase, gets length 0 and is not taken as a transfer request.
     int BuildPayload(const Request &request, quint8 *payload);
@@ -72,9 +74,8 @@ public:
     /// released and the three transfer requests are no longer pending.
     void cancel();
 
-    /// Bytes acknowledged so far (name bytes and 42 per record) and bytes of the whole upload.
+    /// Bytes acknowledged so far (name bytes and 42 per record).
     int bytesAcknowledged() const { return m_bytesDone; }
-    int bytesTotal() const { return m_bytesTotal; }
 
     // The transfer state, as the wire algorithm names it.
     quint16 MassNamesAddress = 0;

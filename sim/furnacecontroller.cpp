@@ -142,85 +142,85 @@ FurnaceController::Reply FurnaceController::answer(quint8 type, const quint8 *p,
     const auto one = [type](quint8 b) { return Reply{type, bytesOf({b})}; };
     const auto done = [&](bool ok) { return one(ok ? Done : Refused); };
 
-    switch (type) {
-    case 1:
+    switch (Msg(type)) {
+    case Msg::Identify:
         return identify();
-    case 2:
+    case Msg::Stop:
         m_furnace.stop();
         return one(Done);
-    case 3:
+    case Msg::Status:
         return status();
-    case 4:
+    case Msg::ReadSupportTemp:
         return {type, u16Bytes(m_furnace.SupportTemp())};
-    case 5:
+    case Msg::WriteSupportTemp:
         if (length != 2 || getU16(p) > MaxSupportTemp)
             return done(false);
         m_furnace.setSupportTemp(getU16(p));
         return done(true);
-    case 6:
+    case Msg::SendLayerRecord:
         return one(storeRecord(p, length));
-    case 8:
-    case 9:
+    case Msg::SendLayerNames:
+    case Msg::SendMassNames:
         return one(storeChunk(p, length));
-    case 10:
+    case Msg::Chamber:
         return done(length == 1 && m_furnace.chamberCommand(p[0]));
-    case 11:
+    case Msg::TemperatureButton:
         return done(length == 1 && p[0] <= 1 && m_furnace.setHeaterHolding(p[0] == 1));
-    case 12:
+    case Msg::VacuumButton:
         return done(length == 1 && p[0] == 2 && m_furnace.toggleVacuumPump());
-    case 15:
+    case Msg::ReadClock:
         return clockReply();
-    case 16:
+    case Msg::SetClock:
         return done(setClock(p, length));
-    case 39:
+    case Msg::StartReperTuning:
         return done(m_furnace.startProcedure(SimFurnace::Procedure::ReperTuning));
-    case 40:
+    case Msg::StartReperRun:
         return done(m_furnace.startProcedure(SimFurnace::Procedure::ReperRun));
-    case 42:
+    case Msg::StartVacuumCalibration:
         return done(m_furnace.startProcedure(SimFurnace::Procedure::VacuumCalibration));
-    case 44:
+    case Msg::StartDriveCalibration:
         return done(m_furnace.startProcedure(SimFurnace::Procedure::DriveCalibration));
-    case 74:
+    case Msg::StartOverheatAdjust:
         return done(m_furnace.startProcedure(SimFurnace::Procedure::OverheatAdjustment));
-    case 43:
-    case 45:
-    case 48:
-    case 75:
+    case Msg::VacuumCalibrationProgress:
+    case Msg::DriveCalibrationProgress:
+    case Msg::ReperValues:
+    case Msg::OverheatAdjustProgress:
         return serviceProgress(type);
-    case 51: {
+    case Msg::ReadServiceBlock: {
         const SimServiceBlock::Bytes block = m_furnace.serviceBlock().toBytes();
         return {type, QByteArray(reinterpret_cast<const char *>(block.data()), int(block.size()))};
     }
-    case 52:
+    case Msg::WriteServiceBlock:
         if (length != SimServiceBlock::Size)
             return done(false);
         m_furnace.setServiceBlock(SimServiceBlock::fromBytes(p));
         return done(true);
-    case 55: {
+    case Msg::ReadMeasurements: {
         QByteArray out;
         for (quint16 v : m_furnace.AdcMeasures())
             out += u16Bytes(v);
         return {type, out};
     }
-    case 56:
+    case Msg::ZoneTime:
         return {type, u16Bytes(m_furnace.ZoneTime()) + u16Bytes(m_furnace.programSeconds())};
-    case 57:
+    case Msg::ReadAmbient:
         return {type, u16Bytes(m_furnace.AmbientTemp())};
-    case 62:
-    case 63: {
+    case Msg::ProgramStart:
+    case Msg::ProgramUpdate: {
         const std::optional<SimProgram> program = SimProgram::fromPayload(p, length);
         if (!program)
             return done(false);
-        return done(type == 62 ? m_furnace.startProgram(*program)
-                               : m_furnace.replaceProgram(*program));
+        return done(type == Msg::ProgramStart ? m_furnace.startProgram(*program)
+                                              : m_furnace.replaceProgram(*program));
     }
-    case 70:
+    case Msg::ReadRemainingTime:
         return {type, u16Bytes(m_furnace.RemainingMinutes())};
-    case 72:
+    case Msg::EconomyMode:
         if (length == 1 && !(p[0] & EconomyReadFlag))
             m_furnace.setVacEconomyMode(p[0]);
         return one(m_furnace.VacEconomyMode());
-    case 99:
+    case Msg::ReadControllerMode:
         return {type, bytesOf({m_furnace.ControllerMode(), m_furnace.FaultCode(), 0})};
     default:
         return one(Done);
@@ -235,14 +235,15 @@ FurnaceController::Reply FurnaceController::identify() const
         bytesOf({m_identity.modelId, m_identity.versionMajor, m_identity.versionMinor});
     if (m_identity.longForm)
         out += bytesOf({HardwareRevision}) + u16Bytes(SerialNumber);
-    return {1, out};
+    return {quint8(Msg::Identify), out};
 }
 
 FurnaceController::Reply FurnaceController::status() const
 {
     const quint16 t = m_furnace.ChamberTemp();
-    return {3, u16Bytes(t) +
-                   bytesOf({m_furnace.Vacuum(), m_furnace.ChamberStatus(), m_furnace.stageByte()})};
+    return {quint8(Msg::Status),
+            u16Bytes(t) +
+                bytesOf({m_furnace.Vacuum(), m_furnace.ChamberStatus(), m_furnace.stageByte()})};
 }
 
 // Wire form: second, minute, hour, day of week (1 Monday .. 7 Sunday), day, month, year - 2000.
@@ -252,8 +253,9 @@ FurnaceController::Reply FurnaceController::clockReply() const
     const QDate d = now.date();
     const QTime t = now.time();
     const int year = std::clamp(d.year() - 2000, 0, 255);
-    return {15, bytesOf({quint8(t.second()), quint8(t.minute()), quint8(t.hour()),
-                         quint8(d.dayOfWeek()), quint8(d.day()), quint8(d.month()), quint8(year)})};
+    return {quint8(Msg::ReadClock),
+            bytesOf({quint8(t.second()), quint8(t.minute()), quint8(t.hour()),
+                     quint8(d.dayOfWeek()), quint8(d.day()), quint8(d.month()), quint8(year)})};
 }
 
 // Request form: second, minute, hour, (unused), day, month, year - 2000. A date or time that
@@ -307,15 +309,16 @@ std::optional<QByteArray> FurnaceController::storedRecord(int number) const
     return *it;
 }
 
-// 43, 45: step, 0, 0. 75: step, u16 seconds in the step. 48: step, u16 chamber temperature,
-// u16 sensor voltage (mV), u16 Trep, u16 ReperCount, u16 temperature at operation (°C).
+// Calibration progress: step, 0, 0. Overheat adjustment: step, u16 seconds in the step.
+// Reference values: step, u16 chamber temperature, u16 sensor voltage (mV), u16 Trep,
+// u16 ReperCount, u16 temperature at operation (°C).
 FurnaceController::Reply FurnaceController::serviceProgress(quint8 type) const
 {
     const quint8 step = m_furnace.ServiceStep();
-    switch (type) {
-    case 75:
+    switch (Msg(type)) {
+    case Msg::OverheatAdjustProgress:
         return {type, bytesOf({step}) + u16Bytes(m_furnace.ZoneTime())};
-    case 48: {
+    case Msg::ReperValues: {
         const SimServiceBlock &b = m_furnace.serviceBlock();
         return {type, bytesOf({step}) + u16Bytes(m_furnace.ChamberTemp()) +
                           u16Bytes(m_furnace.ReperValue1()) + u16Bytes(b.Trep) +

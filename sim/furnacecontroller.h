@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framing.h"
+#include "messagetypes.h"
 #include "simfurnace.h"
 
 #include <QByteArray>

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <optional>
 #include <sys/signalfd.h>
+#include <type_traits>
 #include <unistd.h>
 
 namespace
@@ -55,41 +56,46 @@ bool serviceBlockOption(const QCommandLineParser &parser, std::optional<SimServi
     return true;
 }
 
-/// Reads an integer option within [min, max]; false with a message when it is not one.
-bool intOption(const QCommandLineParser &parser, const QString &name, int min, int max, int *out,
-               QString *error)
+/// Reads a number option within [min, max] into `out`, which keeps its value when the option
+/// is not given; false with a message when the value is not such a number. Whole numbers may be
+/// written in decimal, hexadecimal (0x) or octal (0).
+template<typename T>
+bool numberOption(const QCommandLineParser &parser, const QString &name, T min, T max, T *out,
+                  QString *error)
 {
     if (!parser.isSet(name))
         return true;
+    const QString text = parser.value(name);
     bool ok = false;
-    const int v = parser.value(name).toInt(&ok, 0);
-    if (!ok || v < min || v > max) {
-        *error = QStringLiteral("--%1 needs a whole number from %2 to %3, not \"%4\"")
-                     .arg(name)
+    T v{};
+    if constexpr (std::is_integral_v<T>)
+        v = text.toInt(&ok, 0);
+    else
+        v = text.toDouble(&ok);
+    if (!ok || !(v >= min && v <= max)) {
+        const QString kind =
+            std::is_integral_v<T> ? QStringLiteral("a whole number") : QStringLiteral("a number");
+        *error = QStringLiteral("--%1 needs %2 from %3 to %4, not \"%5\"")
+                     .arg(name, kind)
                      .arg(min)
                      .arg(max)
-                     .arg(parser.value(name));
+                     .arg(text);
         return false;
     }
     *out = v;
     return true;
 }
 
-bool doubleOption(const QCommandLineParser &parser, const QString &name, double min, double max,
-                  std::optional<double> *out, QString *error)
+/// The same for an option whose absence is kept as no value.
+template<typename T>
+bool numberOption(const QCommandLineParser &parser, const QString &name, T min, T max,
+                  std::optional<T> *out, QString *error)
 {
     if (!parser.isSet(name))
         return true;
-    bool ok = false;
-    const double v = parser.value(name).toDouble(&ok);
-    if (!ok || !(v >= min && v <= max)) {
-        *error = QStringLiteral("--%1 needs a number from %2 to %3, not \"%4\"")
-                     .arg(name)
-                     .arg(min)
-                     .arg(max)
-                     .arg(parser.value(name));
+    T v{};
+    if (!numberOption(parser, name, min, max, &v, error))
         return false;
-    }
     *out = v;
     return true;
 }
@@ -172,11 +178,8 @@ bool parseOptions(QCoreApplication &app, Options *o, QString *error)
         return false;
     }
     o->linkPath = parser.value(QStringLiteral("link"));
-    std::optional<double> speed;
-    if (!doubleOption(parser, QStringLiteral("speed"), 0.0, 100000.0, &speed, error))
+    if (!numberOption(parser, QStringLiteral("speed"), 0.0, 100000.0, &o->speed, error))
         return false;
-    if (speed)
-        o->speed = *speed;
 
     SimFaults &f = o->faults;
     f.noReply = parser.isSet(QStringLiteral("no-reply"));
@@ -184,20 +187,18 @@ bool parseOptions(QCoreApplication &app, Options *o, QString *error)
     f.wrongLength = parser.isSet(QStringLiteral("wrong-length"));
     int model = o->identity.modelId;
     int ack = parser.isSet(QStringLiteral("refuse-transfer")) ? 0 : f.transferAck;
-    int faultCode = 0;
-    if (!intOption(parser, QStringLiteral("no-reply-every"), 1, 1000000, &f.noReplyEvery, error) ||
-        !intOption(parser, QStringLiteral("bad-checksum-every"), 1, 1000000, &f.badChecksumEvery,
-                   error) ||
-        !intOption(parser, QStringLiteral("wrong-type"), 0, 254, &f.wrongType, error) ||
-        !intOption(parser, QStringLiteral("model"), 0, 255, &model, error) ||
-        !intOption(parser, QStringLiteral("delay"), 0, 60000, &f.replyDelayMs, error) ||
-        !intOption(parser, QStringLiteral("transfer-ack"), 0, 255, &ack, error) ||
-        !intOption(parser, QStringLiteral("fault"), 0, 255, &faultCode, error))
+    if (!numberOption(parser, QStringLiteral("no-reply-every"), 1, 1000000, &f.noReplyEvery,
+                      error) ||
+        !numberOption(parser, QStringLiteral("bad-checksum-every"), 1, 1000000, &f.badChecksumEvery,
+                      error) ||
+        !numberOption(parser, QStringLiteral("wrong-type"), 0, 254, &f.wrongType, error) ||
+        !numberOption(parser, QStringLiteral("model"), 0, 255, &model, error) ||
+        !numberOption(parser, QStringLiteral("delay"), 0, 60000, &f.replyDelayMs, error) ||
+        !numberOption(parser, QStringLiteral("transfer-ack"), 0, 255, &ack, error) ||
+        !numberOption(parser, QStringLiteral("fault"), 0, 255, &o->faultCode, error))
         return false;
     o->identity.modelId = quint8(model);
     f.transferAck = quint8(ack);
-    if (parser.isSet(QStringLiteral("fault")))
-        o->faultCode = faultCode;
     o->identity.longForm = parser.isSet(QStringLiteral("long-identify"));
 
     if (parser.isSet(QStringLiteral("firmware"))) {
@@ -214,8 +215,8 @@ bool parseOptions(QCoreApplication &app, Options *o, QString *error)
         o->identity.versionMajor = quint8(major);
         o->identity.versionMinor = quint8(minor);
     }
-    if (!doubleOption(parser, QStringLiteral("fault-after"), 0.0, 1e7, &o->faultAfter, error) ||
-        !doubleOption(parser, QStringLiteral("reper-temp"), 0.0, 2000.0, &o->reperTemp, error))
+    if (!numberOption(parser, QStringLiteral("fault-after"), 0.0, 1e7, &o->faultAfter, error) ||
+        !numberOption(parser, QStringLiteral("reper-temp"), 0.0, 2000.0, &o->reperTemp, error))
         return false;
     if (!serviceBlockOption(parser, &o->serviceBlock, error))
         return false;
@@ -226,10 +227,11 @@ bool parseOptions(QCoreApplication &app, Options *o, QString *error)
     // Upload of masses.
     f.refuseAlways = parser.isSet(QStringLiteral("refuse-always"));
     o->dumpPath = parser.value(QStringLiteral("dump-memory"));
-    if (!intOption(parser, QStringLiteral("refuse-chunk"), 1, 1000000, &f.refuseChunk, error) ||
-        !intOption(parser, QStringLiteral("refuse-record"), 1, 1000000, &f.refuseRecord, error) ||
-        !intOption(parser, QStringLiteral("silent-after-transfers"), 0, 1000000,
-                   &f.silentAfterTransfers, error))
+    if (!numberOption(parser, QStringLiteral("refuse-chunk"), 1, 1000000, &f.refuseChunk, error) ||
+        !numberOption(parser, QStringLiteral("refuse-record"), 1, 1000000, &f.refuseRecord,
+                      error) ||
+        !numberOption(parser, QStringLiteral("silent-after-transfers"), 0, 1000000,
+                      &f.silentAfterTransfers, error))
         return false;
     return true;
 }

@@ -22,16 +22,6 @@ SimFurnace::SimFurnace()
     m_setpoint = m_temp;
 }
 
-void SimFurnace::setAmbient(double celsius)
-{
-    if (!std::isfinite(celsius))
-        return;
-    const bool atRest = std::abs(m_temp - m_ambient) < 1e-9;
-    m_ambient = celsius;
-    if (atRest)
-        m_temp = celsius;
-}
-
 // --- time ---------------------------------------------------------------------------------
 
 void SimFurnace::advance(double seconds)

@@ -62,18 +62,13 @@ public:
     // --- time
     /// Moves simulated time on by `seconds` (negative or non-finite values are ignored).
     void advance(double seconds);
-    double simulatedSeconds() const { return m_time; }
 
     // --- readings
-    double chamberTemperature() const { return m_temp; }
     quint16 ChamberTemp() const;  ///< rounded, as reported
     quint8 Vacuum() const;        ///< rounded %, as reported
     quint8 ChamberStatus() const; ///< position, vacuum and heater bits
     Position position() const;
     double tableLevel() const { return m_level; }
-    bool pumpOn() const;
-    bool heaterOn() const;
-    bool heaterPowered() const { return m_heaterPowered; }
     quint8 ControllerMode() const { return m_mode; }
     quint8 FaultCode() const { return m_fault; }
     /// The program step index while a program runs (19 once it has ended), else 0.
@@ -85,8 +80,6 @@ public:
     /// Whole minutes (rounded up) the running program still needs; 0 when none runs.
     quint16 RemainingMinutes() const;
     bool programRunning() const { return m_mode == Program && !m_finished; }
-    bool programFinished() const { return m_mode == Program && m_finished; }
-    int currentStep() const { return m_mode == Program ? m_step : -1; }
     Procedure procedure() const { return m_proc; }
     quint8 ServiceStep() const { return m_serviceStep; }
     quint16 ReperValue1() const;                          ///< reference-sensor voltage, mV
@@ -106,7 +99,6 @@ public:
     void setServiceBlock(const SimServiceBlock &block) { m_block = block; }
     /// The temperature at which the reference sensor really operates (°C).
     void setReperOperationTemp(double celsius) { m_reperOperationTemp = celsius; }
-    void setAmbient(double celsius);
     /// How long the table drive really takes for a full close and a full open (s); what the
     /// drive calibration measures into the settings block.
     void setDriveTravel(double closingSeconds, double openingSeconds);
@@ -118,7 +110,6 @@ public:
     bool chamberCommand(quint8 command);
     /// Heater holding at the support temperature, on or off. Only while holding.
     bool setHeaterHolding(bool on);
-    bool heaterHolding() const { return m_heaterHolding; }
     /// The vacuum button: the pump toggles. While holding or in error.
     bool toggleVacuumPump();
     /// Ends a program or a service procedure, clears an error; back to holding.
@@ -138,9 +129,6 @@ public:
     void raiseFault(quint8 code);
     /// Error mode with `code` once a program has run `programSeconds` simulated seconds.
     void raiseFaultAfter(quint8 code, double programSeconds);
-    void cancelPendingFault() { m_pendingFault.reset(); }
-
-    const std::optional<SimProgram> &program() const { return m_program; }
 
 private:
     struct HeaterDemand {
@@ -150,6 +138,8 @@ private:
     };
 
     // physics (simfurnace.cpp)
+    bool pumpOn() const;
+    bool heaterOn() const;
     void tick(double dt);
     bool steady() const;
     void settle(double seconds);

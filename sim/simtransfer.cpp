@@ -36,7 +36,7 @@ bool FurnaceController::silencedByTransfer(quint8 type)
 {
     if (m_silent)
         return true;
-    if (type != 6 && type != 8 && type != 9)
+    if (type != Msg::SendLayerRecord && type != Msg::SendLayerNames && type != Msg::SendMassNames)
         return false;
     if (m_faults.silentAfterTransfers >= 0 && m_transferRequests >= m_faults.silentAfterTransfers) {
         m_silent = true;

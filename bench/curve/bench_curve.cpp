@@ -3,8 +3,8 @@
 // Prints the time a paint takes and its ratio to the 2 ms we aim at; never fails.
 
 #include "firingcurveview.h"
+#include "windowbench.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QTextStream>
@@ -80,10 +80,8 @@ double PlannedTemp(const ProgParam &p, double t)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QTextStream out(stdout);
+    WindowBench bench(argc, argv);
+    QTextStream &out = bench.out;
 
     const ProgParam record = FortyMinuteFiring();
     FiringTrace trace;

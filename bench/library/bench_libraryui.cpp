@@ -3,6 +3,7 @@
 
 #include "Unit1.h"
 #include "massesfile.h"
+#include "windowbench.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -78,10 +79,8 @@ QString writeFile(const QTemporaryDir &dir, const char *name, const MassLibrary 
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QTextStream out(stdout);
+    WindowBench bench(argc, argv);
+    QTextStream &out = bench.out;
     QTemporaryDir dir;
 
     MassLibrary big;

@@ -7,8 +7,8 @@
 #include "link.h"
 #include "simulatorline.h"
 #include "widgetdialogs.h"
+#include "windowbench.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTextStream>
@@ -107,11 +107,9 @@ void idleShare(QTextStream &out, int seconds)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    WindowBench bench(argc, argv);
     const int seconds = argc > 1 ? qMax(1, QString::fromLocal8Bit(argv[1]).toInt()) : 5;
-    QTextStream out(stdout);
+    QTextStream &out = bench.out;
     out << "bench_link: " << seconds << " s per figure\n";
     exchangesPerSecond(out, seconds);
     out.flush();

@@ -6,8 +6,8 @@
 #include "firingreport.h"
 #include "recordcsv.h"
 #include "samplefiring.h"
+#include "windowbench.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QTextStream>
 
@@ -57,9 +57,8 @@ double timeMs(F &&work)
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QTextStream out(stdout);
+    WindowBench bench(argc, argv);
+    QTextStream &out = bench.out;
     out.setRealNumberNotation(QTextStream::FixedNotation);
     out.setRealNumberPrecision(2);
     for (qsizetype samples : {qsizetype(3000), FiringTrace::MaxSamples}) {

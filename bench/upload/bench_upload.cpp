@@ -9,8 +9,8 @@
 #include "link.h"
 #include "transfersequence.h"
 #include "widgetdialogs.h"
+#include "windowbench.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTextStream>
@@ -205,10 +205,8 @@ Upload upload(double bytesPerSecond)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QTextStream out(stdout);
+    WindowBench bench(argc, argv);
+    QTextStream &out = bench.out;
     out << "bench_upload: 10 masses x 11 layers, 18-character names\n";
 
     const Upload paced = upload(LineBytesPerSecond);

@@ -1,5 +1,6 @@
 // The upload of masses on the wire: chunks, acknowledgements, log lines, repeats and endings.
 
+#include "fakeline.h"
 #include "link.h"
 #include "transfersequence.h"
 
@@ -72,6 +73,7 @@ private slots:
     void oneRecordLogsEveryLine();
     void everyEndingReleasesEachBlockOnce_data();
     void everyEndingReleasesEachBlockOnce();
+    void linkSendsTheSequencesPayload();
 };
 
 void TestTransferSequence::chunks_data()
@@ -166,6 +168,31 @@ void TestTransferSequence::everyEndingReleasesEachBlockOnce()
     w.reply(phase);
     QCOMPARE(w.finished.size(), 1);
     QCOMPARE(w.log.contains(" Start program tranferring #1"), records > 0 && phase == 6);
+}
+
+void TestTransferSequence::linkSendsTheSequencesPayload()
+{
+    Link link;
+    link.setManualPasses(true);
+    auto line = std::make_unique<FakeLine>();
+    FakeLine *fake = line.get();
+    QVERIFY(link.open(std::move(line), nullptr));
+    const quint8 chunk[] = {0x34, 0x12, 'A', 'B'};
+    {
+        TransferSequence seq(link, {}, {});
+        TransferBlocks b;
+        b.massNames = "AB";
+        b.massNamesAddress = 0x1234;
+        QVERIFY(seq.start(b));
+        link.runPass();
+        QCOMPARE(fake->written, EncodeFrame(ConsoleAddress, 9, chunk, 4));
+    }
+    // Once the sequence is gone, the link sends the request without a payload.
+    fake->written.clear();
+    link.requests().ReplyAwaited = false;
+    link.request(RequestKind::SendMassNames);
+    link.runPass();
+    QCOMPARE(fake->written, EncodeFrame(ConsoleAddress, 9, nullptr, 0));
 }
 
 QTEST_GUILESS_MAIN(TestTransferSequence)
