@@ -29,7 +29,7 @@ bool Link::open(std::unique_ptr<SerialLine> line, QString *error)
     connect(m_line.get(), &SerialLine::failed, this, &Link::onLineFailed);
     connect(m_line.get(), &SerialLine::dataArrived, this, &Link::wakeThread);
     m_state.PortFailed = false;
-    m_state.LinkRunning = 1;
+    m_state.LinkRunning = true;
     m_rx.reset();
     m_rxBacklog.clear();
     m_line->purge();
@@ -60,7 +60,7 @@ bool Link::reopen(QString *error)
 
 void Link::close()
 {
-    m_state.LinkRunning = 0;
+    m_state.LinkRunning = false;
     if (m_line) {
         m_line->disconnect(this);
         m_line->close();
@@ -201,7 +201,7 @@ bool Link::dispatchStep()
     const DecodeResult result =
         DecodeReply(m_rx.type(), m_rx.payload(), m_rx.length(), m_image, m_requests);
     if (result.pause)
-        m_pauseUntil.setRemainingTime(500);
+        m_pauseUntil.setRemainingTime(PauseMilliseconds);
     emit replyDecoded(result);
     // Whatever arrived ends the wait.
     m_rx.reset();
