@@ -270,11 +270,10 @@ QWidget *TForm1::buildToolBar()
         b->setFont(f);
         return b;
     };
-    auto *glyphs = static_cast<GlyphList *>(ImageList1);
     sbTemperature = displayButton("sbTemperature", QStringLiteral("T=0000°C"), 12);
-    sbTemperature->setIcon(glyphs->icon(GlyphList::HeaterOff));
+    sbTemperature->setIcon(ImageList1->icon(GlyphList::HeaterOff));
     sbPressure = displayButton("sbPressure", QStringLiteral("*P=00%"), 10);
-    sbPressure->setIcon(glyphs->icon(GlyphList::VacuumOff));
+    sbPressure->setIcon(ImageList1->icon(GlyphList::VacuumOff));
     QFont small = font();
     small.setPointSize(7);
     lblTsupport = label("lblTsupport", QStringLiteral("Тподдер = 0°C"));
@@ -542,7 +541,7 @@ void TForm1::buildStatusBar()
     StatusLine = new QStatusBar(this);
     StatusLine->setObjectName(QStringLiteral("StatusLine"));
     StatusLine->setSizeGripEnabled(true);
-    const int widths[PanelCount] = {70, 120, 35, 50, 50};
+    const int widths[PanelCount] = {NoFurnacePanelWidth, 120, 35, 50, 50};
     const char *texts[PanelCount] = {"No furnace", "mode", "zone", "timezone", ""};
     for (int i = 0; i < PanelCount; ++i) {
         auto *p = new QLabel(QString::fromLatin1(texts[i]));

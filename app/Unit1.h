@@ -19,6 +19,8 @@
 #include <optional>
 
 class ElidedLabel;
+class FileDialogSettings;
+class GlyphList;
 class FiringCurveView;
 class Link;
 class RunPanel;
@@ -75,6 +77,9 @@ class TForm1 : public QMainWindow
 public:
     static constexpr int TimerInterval = 800;
     static constexpr int PanelCount = 5;
+    /// Width of status-bar panel 0 at the start and while no furnace answers (an identified
+    /// furnace sets its own).
+    static constexpr int NoFurnacePanelWidth = 70;
 
     TForm1(ConsoleOptions options, Dialogs &dialogs, QWidget *parent = nullptr);
     ~TForm1() override;
@@ -380,9 +385,9 @@ private:
     QStatusBar *StatusLine = nullptr;
     std::array<QLabel *, PanelCount> m_panels{};
     QTimer *Timer1 = nullptr;
-    QObject *OpenDialog1 = nullptr;
-    QObject *SaveDialog1 = nullptr;
-    QObject *ImageList1 = nullptr;
+    FileDialogSettings *OpenDialog1 = nullptr;
+    FileDialogSettings *SaveDialog1 = nullptr;
+    GlyphList *ImageList1 = nullptr;
 
     // Menu.
     QMenu *mmFile = nullptr;

@@ -78,8 +78,7 @@ void TForm1::onPortFailed(const QString &reason)
     const quint8 lang = m_console.Language;
     log(LinkTexts::PortFailed.text(lang).arg(
         m_link->state().PortName, LinkTexts::LineFaultText(m_link->lineFault(), reason, lang)));
-    m_panels[0]->setFixedWidth(70);
-    m_panels[0]->setText(tx(Texts::NoFurnace));
+    setPanel(0, tx(Texts::NoFurnace), NoFurnacePanelWidth);
 }
 
 void TForm1::onReplyDecoded(const DecodeResult &result)
@@ -108,7 +107,7 @@ void TForm1::onReplyDecoded(const DecodeResult &result)
         lblVacEconMode->setText(EconomyLabel(image));
         sbPressure->setText(PressureCaption(image));
         lblChamberState->setText(ChamberStateText(image.ChamberStatus, lang));
-        const auto *glyphs = static_cast<GlyphList *>(ImageList1);
+        const GlyphList *glyphs = ImageList1;
         sbTemperature->setIcon(glyphs->icon(TemperatureGlyph(image)));
         sbPressure->setIcon(glyphs->icon(PressureGlyph(image)));
         break;
