@@ -177,7 +177,6 @@ public:
     {
         m_serviceProgress = std::move(step);
     }
-    const IdleCycle &idleCycle() const { return m_idleCycle; }
     // --- end run --------------------------------------------------------------------------
 
     // --- upload of masses into the controller (Unit1_transfer.cpp) -----------------------
@@ -274,10 +273,17 @@ private:
 
     // --- run (private) --------------------------------------------------------------------
     void connectRunHandlers();
-    /// Run monitor steps 4 to 7 of an answered tick.
-    void monitorAnsweredTick();
-    /// Run monitor step 8: the running program's display; appends to the title.
-    void showRunningProgram(QString &title);
+    /// What the run monitor needs to know of this window at a tick that the watchdog opened.
+    TickInputs tickInputs(const WatchdogResult &watchdog);
+    /// Carries out what the run monitor decided for this tick (`timedOut`: the furnace did not
+    /// answer).
+    void applyTick(const TickPlan &plan, bool timedOut);
+    /// A controller fault: the run ends with it and one box tells the user, without holding up
+    /// the ticks; closing the box ends the run on the console side.
+    void reportFault(const QString &fault);
+    /// The running program's position on the curve, its step in panel 4, and its end once it
+    /// reached its last step.
+    void showRunningProgram(const TickPlan &plan);
     /// Locks (running) or unlocks the controls a run must not touch.
     void setRunLocks(bool running);
     /// The console side of a run's end: idle again, the controls unlocked; sends nothing.
@@ -285,9 +291,9 @@ private:
     /// Payloads of the program requests 62 and 63 from the current record.
     int programPayload(const Request &request, quint8 *payload);
 
-    IdleCycle m_idleCycle;
-    /// When a silent furnace is reported in the message log.
-    SilenceNotice m_silenceNotice;
+    /// What each tick does: the watchdog's display, the fault report, the idle chamber cycle,
+    /// the service procedures and the running program; also the run clock and the run watch.
+    RunMonitor m_runMonitor;
     std::function<void()> m_officesRefresh;
     std::function<void(quint8)> m_serviceProgress;
     // --- end run (private) ----------------------------------------------------------------
@@ -426,8 +432,7 @@ private:
     void startRunView();
     /// The run ended (once; later calls change nothing).
     void endRunView(RunOutcome outcome, const QString &detail = {});
-    /// Each tick before the program display: the run clock, and one sample when the furnace
-    /// answered.
+    /// Each tick before the program display: one sample when the furnace answered.
     void sampleRun(bool timedOut);
     /// Each tick at its end: greys the live displays after a time-out, refreshes the run panel
     /// and sets the window title (`title` while a program runs, else the port caption).
@@ -437,9 +442,6 @@ private:
     void applyStaleLooks();
     /// Accessible names, the graph's and the run panel's texts in the current language.
     void ReLanguageRunView();
-    /// Each tick after the sample: whether the furnace still runs the program (RunWatch); a
-    /// run it no longer runs ends here as interrupted.
-    void watchRun(bool timedOut);
     /// Ends the run as interrupted for `loss`: record, run panel, log line, idle controls. No
     /// stop is sent: the furnace runs nothing to stop.
     void interruptRun(RunLoss loss);
@@ -453,18 +455,17 @@ private:
     FiringRecord m_firingRecord;
     /// The record of the layer that ran; kept so that it cannot be mistaken for another one.
     std::shared_ptr<ProgParam> m_ranRecord;
+    /// Real time since the last tick, which the run clock counts in furnace time.
     QElapsedTimer m_runTimer;
-    double m_runSeconds = 0; ///< furnace seconds since the start, at the last tick
     double m_statusAt = 0;   ///< run clock when the last status (temperature, step) came
     double m_zoneTimeAt = 0; ///< run clock when the last zone time came
     int m_zoneTimeZone = -1; ///< the step that zone time was counted in, as known then
     bool m_remainingKnown = false;
     /// Whether the controller's mode (99), stage (3) and remaining time (70) came since the
-    /// last tick: RunWatch judges a whole poll round only.
+    /// last tick: the run watch judges a whole poll round only.
     bool m_roundMode = false;
     bool m_roundStage = false;
     bool m_roundRemaining = false;
-    RunWatch m_runWatch;
     /// What an ended run shows: the step it ended in, the time it still had then.
     int m_endZone = 0;
     std::optional<quint16> m_endRemaining;
