@@ -590,50 +590,53 @@ void TForm1::fillControlTables()
 
 void TForm1::FormCreate()
 {
-    // 1. Hints go to the status bar (see event()); the log starts empty.
+    // Hints go to the status bar (see event()); the log starts empty.
     mMessage->clear();
-    // 2-4. Console state.
+    // A fresh console: idle, in English, no link running.
     m_console = ConsoleState{};
-    m_link->state().LinkRunning = 0;
+    m_link->state().LinkRunning = false;
     m_console.Language = 1;
     mmEnglish->setChecked(true);
-    // 5. Control tables.
     fillControlTables();
-    // 6. The parameter fields come alive when a layer is selected.
-    // 7. The layer table.
     FormCreateLibrary();
+    // The parameter fields, the full view and the start come alive when a layer is selected.
     for (QLineEdit *e : m_fields)
         e->setEnabled(false);
     sbFullView->setEnabled(false);
     sbStartPrg->setEnabled(false);
-    // 8. The port: given on the command line, or asked for.
-    if (m_options.port) {
-        cmbSelPort->setVisible(false);
-        m_link->state().PortName = *m_options.port;
-        cmbSelPortChange();
-    } else {
-        quint8 language = m_console.Language;
-        PortWindowHooks hooks;
-        hooks.listPorts = [this] { return portList(); };
-        hooks.droppedDown = [this] { showLayerNumber(QStringLiteral("click")); };
-        const std::optional<QString> port = m_dialogs.selectPort(this, language, hooks);
-        if (language != m_console.Language)
-            setLanguage(language);
-        if (port) {
-            cmbSelPort->setVisible(false);
-            m_link->state().PortName = *port;
-            cmbSelPortChange();
-        } else {
-            cmbSelPort->setVisible(true);
-        }
-    }
-    // 9. A masses file to start with.
+    openStartPort();
+    // A masses file to start with: given on the command line, or asked for.
     if (m_options.massesFile)
         openMassesFile(*m_options.massesFile);
     else
         sbOpenFileClick();
-    // 10. Captions in the current language.
     ReLanguageForm1();
+}
+
+void TForm1::openStartPort()
+{
+    if (m_options.port) {
+        cmbSelPort->setVisible(false);
+        m_link->state().PortName = *m_options.port;
+        cmbSelPortChange();
+        return;
+    }
+    quint8 language = m_console.Language;
+    PortWindowHooks hooks;
+    hooks.listPorts = [this] { return portList(); };
+    hooks.droppedDown = [this] { showLayerNumber(QStringLiteral("click")); };
+    const std::optional<QString> port = m_dialogs.selectPort(this, language, hooks);
+    // The port window has its own language switch.
+    if (language != m_console.Language)
+        setLanguage(language);
+    if (port) {
+        cmbSelPort->setVisible(false);
+        m_link->state().PortName = *port;
+        cmbSelPortChange();
+    } else {
+        // No port chosen: the port list stays in the window for a later choice.
+        cmbSelPort->setVisible(true);
+    }
 }
 
 void TForm1::FormDestroy()

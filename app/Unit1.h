@@ -330,6 +330,9 @@ private:
     }
     void onPortFailed(const QString &reason);
     QStringList portList() const;
+    /// At start: opens the port given on the command line, or the one the port window asks
+    /// for; without one, the port list shows in the window.
+    void openStartPort();
     /// Writes what a decoded reply shows at once (buttons, labels, status-bar panels 0..3).
     void onReplyDecoded(const DecodeResult &result);
     void setPanel(int i, const QString &text, int width = -1);
