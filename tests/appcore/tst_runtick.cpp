@@ -213,6 +213,12 @@ void TestRunTick::idleChamberCycle()
         QVERIFY(monitor.tick(in).requests.empty());
         QVERIFY(monitor.tick(tickOf(ConsoleMode::Idle, true)).requests.empty());
     }
+    // A fault seen on this tick restarts the wait, as a procedure does.
+    TickInputs fault = in;
+    fault.image.ControllerMode = ControllerMode::Error;
+    QVERIFY(monitor.tick(fault).requests.empty());
+    for (int i = 1; i < IdleCycleTicks; ++i)
+        QVERIFY(monitor.tick(in).requests.empty());
     QVERIFY(asks(monitor.tick(in), RequestKind::ChamberClose));
     in.image.ChamberStatus = 3; // closed
     QVERIFY(asks(monitor.tick(in), RequestKind::ChamberOpen));
