@@ -270,11 +270,10 @@ QWidget *TForm1::buildToolBar()
         b->setFont(f);
         return b;
     };
-    auto *glyphs = static_cast<GlyphList *>(ImageList1);
     sbTemperature = displayButton("sbTemperature", QStringLiteral("T=0000°C"), 12);
-    sbTemperature->setIcon(glyphs->icon(GlyphList::HeaterOff));
+    sbTemperature->setIcon(ImageList1->icon(GlyphList::HeaterOff));
     sbPressure = displayButton("sbPressure", QStringLiteral("*P=00%"), 10);
-    sbPressure->setIcon(glyphs->icon(GlyphList::VacuumOff));
+    sbPressure->setIcon(ImageList1->icon(GlyphList::VacuumOff));
     QFont small = font();
     small.setPointSize(7);
     lblTsupport = label("lblTsupport", QStringLiteral("Тподдер = 0°C"));
@@ -542,7 +541,7 @@ void TForm1::buildStatusBar()
     StatusLine = new QStatusBar(this);
     StatusLine->setObjectName(QStringLiteral("StatusLine"));
     StatusLine->setSizeGripEnabled(true);
-    const int widths[PanelCount] = {70, 120, 35, 50, 50};
+    const int widths[PanelCount] = {NoFurnacePanelWidth, 120, 35, 50, 50};
     const char *texts[PanelCount] = {"No furnace", "mode", "zone", "timezone", ""};
     for (int i = 0; i < PanelCount; ++i) {
         auto *p = new QLabel(QString::fromLatin1(texts[i]));
@@ -591,50 +590,53 @@ void TForm1::fillControlTables()
 
 void TForm1::FormCreate()
 {
-    // 1. Hints go to the status bar (see event()); the log starts empty.
+    // Hints go to the status bar (see event()); the log starts empty.
     mMessage->clear();
-    // 2-4. Console state.
+    // A fresh console: idle, in English, no link running.
     m_console = ConsoleState{};
-    m_link->state().LinkRunning = 0;
+    m_link->state().LinkRunning = false;
     m_console.Language = 1;
     mmEnglish->setChecked(true);
-    // 5. Control tables.
     fillControlTables();
-    // 6. The parameter fields come alive when a layer is selected.
-    // 7. The layer table.
     FormCreateLibrary();
+    // The parameter fields, the full view and the start come alive when a layer is selected.
     for (QLineEdit *e : m_fields)
         e->setEnabled(false);
     sbFullView->setEnabled(false);
     sbStartPrg->setEnabled(false);
-    // 8. The port: given on the command line, or asked for.
-    if (m_options.port) {
-        cmbSelPort->setVisible(false);
-        m_link->state().PortName = *m_options.port;
-        cmbSelPortChange();
-    } else {
-        quint8 language = m_console.Language;
-        PortWindowHooks hooks;
-        hooks.listPorts = [this] { return portList(); };
-        hooks.droppedDown = [this] { showLayerNumber(QStringLiteral("click")); };
-        const std::optional<QString> port = m_dialogs.selectPort(this, language, hooks);
-        if (language != m_console.Language)
-            setLanguage(language);
-        if (port) {
-            cmbSelPort->setVisible(false);
-            m_link->state().PortName = *port;
-            cmbSelPortChange();
-        } else {
-            cmbSelPort->setVisible(true);
-        }
-    }
-    // 9. A masses file to start with.
+    openStartPort();
+    // A masses file to start with: given on the command line, or asked for.
     if (m_options.massesFile)
         openMassesFile(*m_options.massesFile);
     else
         sbOpenFileClick();
-    // 10. Captions in the current language.
     ReLanguageForm1();
+}
+
+void TForm1::openStartPort()
+{
+    if (m_options.port) {
+        cmbSelPort->setVisible(false);
+        m_link->state().PortName = *m_options.port;
+        cmbSelPortChange();
+        return;
+    }
+    quint8 language = m_console.Language;
+    PortWindowHooks hooks;
+    hooks.listPorts = [this] { return portList(); };
+    hooks.droppedDown = [this] { showLayerNumber(QStringLiteral("click")); };
+    const std::optional<QString> port = m_dialogs.selectPort(this, language, hooks);
+    // The port window has its own language switch.
+    if (language != m_console.Language)
+        setLanguage(language);
+    if (port) {
+        cmbSelPort->setVisible(false);
+        m_link->state().PortName = *port;
+        cmbSelPortChange();
+    } else {
+        // No port chosen: the port list stays in the window for a later choice.
+        cmbSelPort->setVisible(true);
+    }
 }
 
 void TForm1::FormDestroy()

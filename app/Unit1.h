@@ -19,6 +19,8 @@
 #include <optional>
 
 class ElidedLabel;
+class FileDialogSettings;
+class GlyphList;
 class FiringCurveView;
 class Link;
 class RunPanel;
@@ -74,6 +76,9 @@ class TForm1 : public QMainWindow
 public:
     static constexpr int TimerInterval = 800;
     static constexpr int PanelCount = 5;
+    /// Width of status-bar panel 0 at the start and while no furnace answers (an identified
+    /// furnace sets its own).
+    static constexpr int NoFurnacePanelWidth = 70;
 
     TForm1(ConsoleOptions options, Dialogs &dialogs, QWidget *parent = nullptr);
     ~TForm1() override;
@@ -171,7 +176,6 @@ public:
     {
         m_serviceProgress = std::move(step);
     }
-    const IdleCycle &idleCycle() const { return m_idleCycle; }
     // --- end run --------------------------------------------------------------------------
 
     // --- upload of masses into the controller (Unit1_transfer.cpp) -----------------------
@@ -268,10 +272,17 @@ private:
 
     // --- run (private) --------------------------------------------------------------------
     void connectRunHandlers();
-    /// Run monitor steps 4 to 7 of an answered tick.
-    void monitorAnsweredTick();
-    /// Run monitor step 8: the running program's display; appends to the title.
-    void showRunningProgram(QString &title);
+    /// What the run monitor needs to know of this window at a tick that the watchdog opened.
+    TickInputs tickInputs(const WatchdogResult &watchdog);
+    /// Carries out what the run monitor decided for this tick (`timedOut`: the furnace did not
+    /// answer).
+    void applyTick(const TickPlan &plan, bool timedOut);
+    /// A controller fault: the run ends with it and one box tells the user, without holding up
+    /// the ticks; closing the box ends the run on the console side.
+    void reportFault(const QString &fault);
+    /// The running program's position on the curve, its step in panel 4, and its end once it
+    /// reached its last step.
+    void showRunningProgram(const TickPlan &plan);
     /// Locks (running) or unlocks the controls a run must not touch.
     void setRunLocks(bool running);
     /// The console side of a run's end: idle again, the controls unlocked; sends nothing.
@@ -279,9 +290,9 @@ private:
     /// The payload of the program start and update requests: the current record.
     int programPayload(quint8 *payload);
 
-    IdleCycle m_idleCycle;
-    /// When a silent furnace is reported in the message log.
-    SilenceNotice m_silenceNotice;
+    /// What each tick does: the watchdog's display, the fault report, the idle chamber cycle,
+    /// the service procedures and the running program; also the run clock and the run watch.
+    RunMonitor m_runMonitor;
     std::function<void()> m_officesRefresh;
     std::function<void(quint8)> m_serviceProgress;
     // --- end run (private) ----------------------------------------------------------------
@@ -317,6 +328,9 @@ private:
     }
     void onPortFailed(const QString &reason);
     QStringList portList() const;
+    /// At start: opens the port given on the command line, or the one the port window asks
+    /// for; without one, the port list shows in the window.
+    void openStartPort();
     /// Writes what a decoded reply shows at once (buttons, labels, status-bar panels 0..3).
     void onReplyDecoded(const DecodeResult &result);
     void setPanel(int i, const QString &text, int width = -1);
@@ -378,9 +392,9 @@ private:
     QStatusBar *StatusLine = nullptr;
     std::array<QLabel *, PanelCount> m_panels{};
     QTimer *Timer1 = nullptr;
-    QObject *OpenDialog1 = nullptr;
-    QObject *SaveDialog1 = nullptr;
-    QObject *ImageList1 = nullptr;
+    FileDialogSettings *OpenDialog1 = nullptr;
+    FileDialogSettings *SaveDialog1 = nullptr;
+    GlyphList *ImageList1 = nullptr;
 
     // Menu.
     QMenu *mmFile = nullptr;
@@ -419,8 +433,7 @@ private:
     void startRunView();
     /// The run ended (once; later calls change nothing).
     void endRunView(RunOutcome outcome, const QString &detail = {});
-    /// Each tick before the program display: the run clock, and one sample when the furnace
-    /// answered.
+    /// Each tick before the program display: one sample when the furnace answered.
     void sampleRun(bool timedOut);
     /// Each tick at its end: greys the live displays after a time-out, refreshes the run panel
     /// and sets the window title (`title` while a program runs, else the port caption).
@@ -430,9 +443,6 @@ private:
     void applyStaleLooks();
     /// Accessible names, the graph's and the run panel's texts in the current language.
     void ReLanguageRunView();
-    /// Each tick after the sample: whether the furnace still runs the program (RunWatch); a
-    /// run it no longer runs ends here as interrupted.
-    void watchRun(bool timedOut);
     /// Ends the run as interrupted for `loss`: record, run panel, log line, idle controls. No
     /// stop is sent: the furnace runs nothing to stop.
     void interruptRun(RunLoss loss);
@@ -446,18 +456,17 @@ private:
     FiringRecord m_firingRecord;
     /// The record of the layer that ran; kept so that it cannot be mistaken for another one.
     std::shared_ptr<ProgParam> m_ranRecord;
+    /// Real time since the last tick, which the run clock counts in furnace time.
     QElapsedTimer m_runTimer;
-    double m_runSeconds = 0; ///< furnace seconds since the start, at the last tick
     double m_statusAt = 0;   ///< run clock when the last status (temperature, step) came
     double m_zoneTimeAt = 0; ///< run clock when the last zone time came
     int m_zoneTimeZone = -1; ///< the step that zone time was counted in, as known then
     bool m_remainingKnown = false;
     /// Whether the controller's mode (99), stage (3) and remaining time (70) came since the
-    /// last tick: RunWatch judges a whole poll round only.
+    /// last tick: the run watch judges a whole poll round only.
     bool m_roundMode = false;
     bool m_roundStage = false;
     bool m_roundRemaining = false;
-    RunWatch m_runWatch;
     /// What an ended run shows: the step it ended in, the time it still had then.
     int m_endZone = 0;
     std::optional<quint16> m_endRemaining;

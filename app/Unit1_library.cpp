@@ -570,9 +570,9 @@ bool TForm1::CheckProgParams()
 
 QString TForm1::askMassesFile(const QString &title)
 {
-    auto *dialog = static_cast<FileDialogSettings *>(OpenDialog1);
-    dialog->title = title;
-    return m_dialogs.openFileName(this, dialog->title, dialog->filter, dialog->defaultSuffix);
+    OpenDialog1->title = title;
+    return m_dialogs.openFileName(this, OpenDialog1->title, OpenDialog1->filter,
+                                  OpenDialog1->defaultSuffix);
 }
 
 void TForm1::sbOpenFileClick()
@@ -644,9 +644,9 @@ bool TForm1::saveLibrary()
                           namesNotSavedText(problems, language));
         return false;
     }
-    auto *dialog = static_cast<FileDialogSettings *>(SaveDialog1);
-    const QString path = m_dialogs.saveFileNameProposing(this, dialog->title, dialog->filter,
-                                                         dialog->defaultSuffix, m_lastMassesFile);
+    const QString path =
+        m_dialogs.saveFileNameProposing(this, SaveDialog1->title, SaveDialog1->filter,
+                                        SaveDialog1->defaultSuffix, m_lastMassesFile);
     if (path.isEmpty())
         return false;
     const MassesFile::SaveResult result = MassesFile::Save(m_library, path);

@@ -78,8 +78,7 @@ void TForm1::onPortFailed(const QString &reason)
     const quint8 lang = m_console.Language;
     log(LinkTexts::PortFailed.text(lang).arg(
         m_link->state().PortName, LinkTexts::LineFaultText(m_link->lineFault(), reason, lang)));
-    m_panels[0]->setFixedWidth(70);
-    m_panels[0]->setText(tx(Texts::NoFurnace));
+    setPanel(0, tx(Texts::NoFurnace), NoFurnacePanelWidth);
 }
 
 void TForm1::onReplyDecoded(const DecodeResult &result)
@@ -108,7 +107,7 @@ void TForm1::onReplyDecoded(const DecodeResult &result)
         lblVacEconMode->setText(EconomyLabel(image));
         sbPressure->setText(PressureCaption(image));
         lblChamberState->setText(ChamberStateText(image.ChamberStatus, lang));
-        const auto *glyphs = static_cast<GlyphList *>(ImageList1);
+        const GlyphList *glyphs = ImageList1;
         sbTemperature->setIcon(glyphs->icon(TemperatureGlyph(image)));
         sbPressure->setIcon(glyphs->icon(PressureGlyph(image)));
         break;
@@ -134,34 +133,7 @@ void TForm1::onReplyDecoded(const DecodeResult &result)
 
 void TForm1::Timer1Timer()
 {
-    // 1. The title is built afresh on every tick.
-    QString title = QStringLiteral("ZKV4.6 CONSOLE");
-    // 2-3. Reply watchdog, or the poll set.
+    // The tick opens with the reply watchdog: it is also what re-arms the polls.
     const WatchdogResult watchdog = m_link->watchdogTick(m_console.OfficesWindowOpen);
-    const RequestState &requests = m_link->requests();
-    if (watchdog.timedOut) {
-        if (watchdog.transferCancelled) {
-            m_transfer->cancel();
-            btnSend->setEnabled(true);
-            log(tx(Texts::LogNoResponse));
-        }
-        lblPacketErr->setText(QStringLiteral("PacketERR=%1,%2")
-                                  .arg(requests.NoReplyCount)
-                                  .arg(requests.LastRequestType));
-        setPanel(0, tx(Texts::NoFurnace), 70);
-    } else {
-        lblPacketErr->setText(QStringLiteral("PacketERR=0"));
-        // 4-7. Factory window, fault report, idle chamber cycle, service procedures.
-        monitorAnsweredTick();
-    }
-    // A port that opened but where nothing answers, or a furnace that fell silent (a line
-    // that failed has said so already).
-    if (!m_link->lineDown() && m_silenceNotice.tick(watchdog.timedOut))
-        log(tx(Texts::LogNoAnswerOnPort).arg(m_link->state().PortName));
-    // 8. The running program, also while the furnace is silent (sampled when it answered).
-    sampleRun(watchdog.timedOut);
-    watchRun(watchdog.timedOut);
-    showRunningProgram(title);
-    // 9. The title, and what the run view adds to a tick (Unit1_runview.cpp).
-    updateRunView(watchdog.timedOut, title);
+    applyTick(m_runMonitor.tick(tickInputs(watchdog)), watchdog.timedOut);
 }

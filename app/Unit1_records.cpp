@@ -6,6 +6,7 @@
 
 #include "firingreport.h"
 #include "link.h"
+#include "programstep.h"
 #include "recordcsv.h"
 #include "recordformat.h"
 #include "texts.h"
@@ -152,7 +153,8 @@ void TForm1::recordEnded(RecordEventKind kind, const QString &text)
     else if (kind == RecordEventKind::Interrupted)
         alertRunEnded(FiringTexts::Interrupted.text(m_console.Language).arg(text));
     else
-        alertRunEnded(Texts::StageText(19, m_firingRecord.facts().record, m_console.Language)
+        alertRunEnded(Texts::StageText(ProgramStep::Finished, m_firingRecord.facts().record,
+                                       m_console.Language)
                           .value_or(QString()));
 }
 

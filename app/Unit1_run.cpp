@@ -9,6 +9,7 @@
 #include "transfersequence.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -142,59 +143,79 @@ void TForm1::sbRstClick()
     m_console.ConsoleMode = ConsoleMode::Idle;
 }
 
-void TForm1::monitorAnsweredTick()
+TickInputs TForm1::tickInputs(const WatchdogResult &watchdog)
 {
-    FurnaceImage &image = m_link->image();
-    // 4. The factory window's live values.
-    if (m_console.OfficesWindowOpen && m_officesRefresh)
-        m_officesRefresh();
-    // 5. A controller fault: one box, which does not hold up the ticks.
-    if (m_console.ConsoleMode != ConsoleMode::Fault &&
-        image.ControllerMode == ControllerMode::Error) {
-        m_console.ConsoleMode = ConsoleMode::Fault;
-        const QString fault = Texts::FaultText(image.FaultCode, m_console.Language);
-        endRunView(RunOutcome::Fault, fault);
-        m_dialogs.messageLater(this, Dialogs::Icon::Error, tx(Texts::ErrorCaption), fault, [this] {
-            AbortProgramm();
-            m_link->requests().Pending.clear(RequestKind::ReadControllerMode);
-            m_console.ConsoleMode = ConsoleMode::Idle;
-            m_link->image().ControllerMode = ControllerMode::Holding;
-        });
-    }
-    // 6. The idle chamber cycle.
-    const IdleCycleAction idle = IdleCycleTick(
-        m_idleCycle, m_console.ConsoleMode, image.chamberPosition(), image.Block.OpeningSeconds());
-    if (idle.closeChamber)
-        m_link->request(RequestKind::ChamberClose);
-    if (idle.openChamber)
-        m_link->request(RequestKind::ChamberOpen);
-    // 7. The service procedures' progress.
-    const quint8 mode = m_console.ConsoleMode;
-    if ((mode == ConsoleMode::DriveCalibration || mode == ConsoleMode::VacuumCalibration ||
-         mode == ConsoleMode::OverheatAdjust || mode == ConsoleMode::ReperTuning ||
-         mode == ConsoleMode::ReperRun) &&
-        m_serviceProgress)
-        m_serviceProgress(mode);
+    TickInputs in;
+    in.watchdog = watchdog;
+    in.lineDown = m_link->lineDown();
+    in.noReplyCount = m_link->requests().NoReplyCount;
+    in.lastRequestType = m_link->requests().LastRequestType;
+    in.console = m_console;
+    in.image = m_link->image();
+    in.record = m_selection.CurrentParams.get();
+    in.runRecorded = m_firingRecord.running();
+    if (m_runTimer.isValid())
+        in.secondsSinceTick = double(m_runTimer.restart()) / 1000.0 * furnaceTimeScale();
+    in.modeReported = m_roundMode;
+    in.stageReported = m_roundStage;
+    in.remainingReported = m_roundRemaining;
+    // Each poll round is judged on one tick only.
+    m_roundMode = m_roundStage = m_roundRemaining = false;
+    return in;
 }
 
-void TForm1::showRunningProgram(QString &title)
+void TForm1::applyTick(const TickPlan &plan, bool timedOut)
 {
-    if (!m_console.ProgramRunning)
-        return;
+    if (plan.transferLost) {
+        m_transfer->cancel();
+        btnSend->setEnabled(true);
+        log(tx(Texts::LogNoResponse));
+    }
+    lblPacketErr->setText(plan.packetErrors);
+    if (plan.noFurnace)
+        setPanel(0, tx(Texts::NoFurnace), NoFurnacePanelWidth);
+    if (plan.refreshOffices && m_officesRefresh)
+        m_officesRefresh();
+    if (plan.fault)
+        reportFault(*plan.fault);
+    for (RequestKind kind : plan.requests)
+        m_link->request(kind);
+    if (plan.serviceStep && m_serviceProgress)
+        m_serviceProgress(*plan.serviceStep);
+    if (plan.logSilence)
+        log(tx(Texts::LogNoAnswerOnPort).arg(m_link->state().PortName));
+    sampleRun(timedOut);
+    if (plan.loss != RunLoss::None)
+        interruptRun(plan.loss);
+    if (plan.programShown)
+        showRunningProgram(plan);
+    updateRunView(timedOut, plan.title);
+}
+
+void TForm1::reportFault(const QString &fault)
+{
+    // Set before the box opens, so that the ticks while it is up report nothing again.
+    m_console.ConsoleMode = ConsoleMode::Fault;
+    endRunView(RunOutcome::Fault, fault);
+    m_dialogs.messageLater(this, Dialogs::Icon::Error, tx(Texts::ErrorCaption), fault, [this] {
+        AbortProgramm();
+        m_link->requests().Pending.clear(RequestKind::ReadControllerMode);
+        m_console.ConsoleMode = ConsoleMode::Idle;
+        m_link->image().ControllerMode = ControllerMode::Holding;
+    });
+}
+
+void TForm1::showRunningProgram(const TickPlan &plan)
+{
     const FurnaceImage &image = m_link->image();
-    m_link->request(RequestKind::ReadRemainingTime);
-    title += Texts::RemainingTitle(image.RemainingMinutes, m_console.Language);
     // The executed path stays where the run ended (a fault box may keep the program shown as
     // running while the chamber cools).
     if (m_firingRecord.running())
         pbGraph->setRunPosition(image.CurrentZone, image.ZoneTime, image.ChamberTemp);
     pbGraph->update();
-    if (!m_selection.CurrentParams)
-        return;
-    if (const auto stage =
-            Texts::StageText(image.CurrentZone, *m_selection.CurrentParams, m_console.Language))
-        setPanel(4, *stage);
-    if (image.CurrentZone == 19) {
+    if (plan.stageText)
+        setPanel(4, *plan.stageText);
+    if (plan.finished) {
         endRunView(RunOutcome::Finished);
         AbortProgramm();
         log(tx(Texts::LogFinished));

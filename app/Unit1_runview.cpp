@@ -92,15 +92,14 @@ double TForm1::furnaceTimeScale() const
 double TForm1::runClockNow() const
 {
     if (!m_runTimer.isValid())
-        return m_runSeconds;
-    return m_runSeconds + double(m_runTimer.elapsed()) / 1000.0 * furnaceTimeScale();
+        return m_runMonitor.runSeconds();
+    return m_runMonitor.runSeconds() + double(m_runTimer.elapsed()) / 1000.0 * furnaceTimeScale();
 }
 
 void TForm1::startRunView()
 {
     m_firingRecord.start(firingFacts(), QDateTime::currentDateTime());
     m_ranRecord = m_selection.CurrentParams;
-    m_runSeconds = 0;
     m_statusAt = 0;
     m_zoneTimeAt = 0;
     m_zoneTimeZone = -1;
@@ -111,7 +110,7 @@ void TForm1::startRunView()
     CurveViewState plan;
     if (m_ranRecord)
         plan.TotalScale(*m_ranRecord);
-    m_runWatch.start(m_ranRecord ? plan.FullTimeEnd : 0);
+    m_runMonitor.startRun(m_ranRecord ? plan.FullTimeEnd : 0);
     m_endZone = 0;
     m_endRemaining.reset();
     m_stale |= LiveDisplay::RunStage | LiveDisplay::RunRemaining;
@@ -132,10 +131,11 @@ void TForm1::endRunView(RunOutcome outcome, const QString &detail)
     // The run shows the step it ended in and the time it still had while the furnace ran it
     // (a controller that restarted reports no step and no time left).
     const FurnaceImage &image = m_link->image();
-    m_endZone = m_runWatch.programSeen() ? m_runWatch.zone() : image.CurrentZone;
-    m_endRemaining = m_runWatch.programSeen() ? m_runWatch.remainingMinutes()
-                     : m_remainingKnown       ? std::optional<quint16>(image.RemainingMinutes)
-                                              : std::nullopt;
+    const RunWatch &watch = m_runMonitor.watch();
+    m_endZone = watch.programSeen() ? watch.zone() : image.CurrentZone;
+    m_endRemaining = watch.programSeen() ? watch.remainingMinutes()
+                     : m_remainingKnown  ? std::optional<quint16>(image.RemainingMinutes)
+                                         : std::nullopt;
     m_firingRecord.addEvent(kind, QDateTime::currentDateTime(), detail);
     showRunPanel();
     recordEnded(kind, detail);
@@ -146,8 +146,6 @@ void TForm1::sampleRun(bool timedOut)
     FiringTrace &trace = m_firingRecord.trace();
     if (!m_console.ProgramRunning || !trace.running())
         return;
-    // The run clock counts furnace time, also over silent ticks.
-    m_runSeconds += double(m_runTimer.restart()) / 1000.0 * furnaceTimeScale();
     // A silent tick is a loss of the link; the first answered one after it, its return.
     if (timedOut) {
         m_firingRecord.addEvent(RecordEventKind::LinkLost, QDateTime::currentDateTime());
@@ -175,28 +173,6 @@ void TForm1::sampleRun(bool timedOut)
     sample.ChamberStatus = image.ChamberStatus;
     sample.ControllerMode = image.ControllerMode;
     trace.add(sample);
-}
-
-void TForm1::watchRun(bool timedOut)
-{
-    RunTick tick;
-    tick.seconds = m_runSeconds;
-    tick.answered = !timedOut;
-    const FurnaceImage &image = m_link->image();
-    if (m_roundMode && m_roundStage) {
-        tick.controllerMode = image.ControllerMode;
-        tick.stageByte = image.StageByte;
-    }
-    if (m_roundRemaining)
-        tick.remainingMinutes = image.RemainingMinutes;
-    m_roundMode = m_roundStage = m_roundRemaining = false;
-    // A fault box that is up ends the run when it closes.
-    if (!m_console.ProgramRunning || !m_firingRecord.running() ||
-        m_console.ConsoleMode == ConsoleMode::Fault)
-        return;
-    const RunLoss loss = m_runWatch.tick(tick);
-    if (loss != RunLoss::None)
-        interruptRun(loss);
 }
 
 void TForm1::interruptRun(RunLoss loss)
@@ -252,7 +228,7 @@ void TForm1::showRunPanel()
     const FurnaceImage &image = m_link->image();
     RunPanelInput input;
     input.trace = &m_firingRecord.trace();
-    input.elapsedSeconds = m_runSeconds;
+    input.elapsedSeconds = m_runMonitor.runSeconds();
     if (m_firingRecord.running()) {
         input.zone = image.CurrentZone;
         if (m_remainingKnown)

@@ -98,14 +98,13 @@ bool TForm1::refusedDuringTransfer()
 
 void TForm1::btnSendClick()
 {
-    // 1. Nothing to send without a layer; one upload at a time, none during a firing.
+    // One upload at a time, none during a firing.
     if (m_transfer->running() || m_console.ProgramRunning)
         return;
     if (m_library.layerTotal() == 0) {
         log(tx(NoLayerToSend));
         return;
     }
-    // 2. The first controller slot.
     NameRequest request;
     request.caption = tx(Texts::TransferCaption);
     request.prompt = tx(Texts::TransferPrompt);
@@ -116,7 +115,7 @@ void TForm1::btnSendClick()
     const std::optional<QString> answer = m_dialogs.askName(this, request);
     if (!answer)
         return;
-    // 3. A text that is no number (empty, or too large) is an error.
+    // The slot is asked for as text: one that is no number (empty, or too large) is refused.
     bool ok = false;
     const uint slot = answer->trimmed().toUInt(&ok);
     if (!ok) {
@@ -124,7 +123,6 @@ void TForm1::btnSendClick()
                           tx(NotANumber).arg(*answer));
         return;
     }
-    // 4. The masses that fit from that slot on.
     if (slot == 0 || slot > uint(ControllerLayout::SlotCount)) {
         log(tx(SlotOutOfRange).arg(slot));
         return;
@@ -145,14 +143,13 @@ void TForm1::btnSendClick()
                           tx(NothingSent).arg(lines.join(QLatin1Char('\n'))));
         return;
     }
-    // 5-7. The blocks and the program numbers.
+    // btnSend stays disabled until the upload ends.
     btnSend->setEnabled(false);
     const std::optional<TransferBlocks> blocks = BuildTransferBlocks(m_library, first);
     if (!blocks) {
         btnSend->setEnabled(true);
         return;
     }
-    // 8-9. The log line, then the first phase.
     log(tx(Texts::LogTransferStart));
     pbTransfer->setValue(0);
     pbTransfer->setVisible(true);

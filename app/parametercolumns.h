@@ -25,8 +25,6 @@ public:
 
     /// Appends a group (the widget becomes a child of this one).
     void addGroup(QWidget *group);
-    /// Columns shown now.
-    int columnCount() const { return m_columns; }
     /// Index of the first group of each column, for `columns` columns.
     std::vector<int> startsFor(int columns) const;
     /// The width `columns` columns need.

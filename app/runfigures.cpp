@@ -1,6 +1,7 @@
 #include "runfigures.h"
 
 #include "logtime.h"
+#include "programstep.h"
 #include "texts.h"
 
 #include <algorithm>
@@ -31,7 +32,7 @@ RunFigures ComputeRunFigures(const RunPanelInput &in, const QDateTime &now, quin
     }
     const FiringTrace &trace = *in.trace;
     f.running = trace.running();
-    f.step = RunTexts::Step.text(language).arg(std::clamp(in.zone + 1, 1, 20));
+    f.step = RunTexts::Step.text(language).arg(std::clamp(in.zone + 1, 1, ProgramStep::Count));
     f.elapsed = RunTexts::Elapsed.text(language).arg(FormatDuration(in.elapsedSeconds));
     const double elapsed = std::max(0.0, in.elapsedSeconds);
     if (in.remainingMinutes) {

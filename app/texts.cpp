@@ -1,5 +1,7 @@
 #include "texts.h"
 
+#include "programstep.h"
+
 namespace Texts
 {
 
@@ -72,58 +74,57 @@ QString FaultText(int code, quint8 language)
 std::optional<QString> StageText(int zone, const ProgParam &r, quint8 language)
 {
     TextBuilder t(language);
-    switch (zone) {
-    case 0:
-    case 1:
-    case 2:
+    if (zone >= ProgramStep::Preparing && zone <= ProgramStep::LastPreparing) {
         t << StagePrepare;
-        break;
-    case 3:
+        return t.text();
+    }
+    switch (zone) {
+    case ProgramStep::PreDryHold:
         t << StageHolding << r.PreDryHold << StageMinAtPreDry << r.PreDryTemp << DegC;
         break;
-    case 4:
+    case ProgramStep::DryClosing:
         t << StageClosingToLevel << r.DryLevel << StagePercentFor << r.DryCloseTime << StageMinutes;
         break;
-    case 5:
+    case ProgramStep::DryHeating:
         t << StageHeatToDry << r.DryTemp << DegC;
         break;
-    case 6:
+    case ProgramStep::DryHold:
         t << StageHolding << r.DryHold << StageMinAtDry << r.DryTemp << DegC;
         break;
-    case 7:
+    case ProgramStep::PreHeatClosing:
         t << StageClosingToLevel << r.PreHeatLevel << StagePercentFor << r.PreHeatCloseTime
           << StageMinutes;
         break;
-    case 8:
+    case ProgramStep::PreHeatHeating:
         t << StageHeatToPreHeat << r.PreHeatTemp << DegC;
         break;
-    case 9:
+    case ProgramStep::PreHeatHold:
         t << StageHolding << r.PreHeatHold << StageMinAtPreHeat << r.PreHeatTemp << DegC;
         break;
-    case 10:
+    case ProgramStep::ChamberClosing:
         t << StageChamberClosing;
         break;
-    case 11:
+    case ProgramStep::FiringRamp:
         t << StageHeatToFiring << r.HeatTemp << StageDegAtSpeed << r.HeatRate << StageDegPerMin;
         break;
-    case 12:
+    case ProgramStep::Firing:
         t << StageFiring << r.FiringTime << StageSecAtHeat << r.HeatTemp << DegC;
         break;
-    case 13:
-    case 14:
+    case ProgramStep::Cooling:
+    case ProgramStep::LastCooling:
         t << StageCoolToCool << r.CoolTemp << StageDegFor << r.CoolTime << StageMinutes;
         break;
-    case 15:
+    case ProgramStep::Tempering:
         t << StageTempering << r.TemperingTime << StageMinAtCool << r.CoolTemp << DegC;
         break;
-    case 16:
+    case ProgramStep::CoolingToOpen:
         t << StageCoolToOpen << r.OpenTemp << DegC;
         break;
-    case 17:
-    case 18:
+    case ProgramStep::Opening:
+    case ProgramStep::LastOpening:
         t << StageOpeningFor << r.OpenTime << StageMinutes;
         break;
-    case 19:
+    case ProgramStep::Finished:
         t << ProgramFinished;
         break;
     default:

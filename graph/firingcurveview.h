@@ -33,7 +33,6 @@ public:
 
     /// The furnace's position in the running program; the executed path shows when zone > 2.
     void setRunPosition(int zone, int zoneTime, int chamberTemp);
-    RunPosition runPosition() const { return m_run; }
 
     /// The measured temperature of a run, drawn while the record shown is `ranRecord` (the
     /// record of the layer that ran). Both are owned by the caller and must stay valid while

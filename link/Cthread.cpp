@@ -4,8 +4,8 @@
 
 #include <memory>
 
-ComThread::ComThread(QObject *context, std::function<bool()> pass,
-                     const std::atomic<quint8> &running, QObject *parent)
+ComThread::ComThread(QObject *context, std::function<bool()> pass, const std::atomic<bool> &running,
+                     QObject *parent)
     : QThread(parent)
     , m_context(context)
     , m_pass(std::move(pass))
@@ -23,7 +23,7 @@ void ComThread::run()
     auto handover = std::make_shared<Handover>();
     while (m_running.load()) {
         auto pass = m_pass;
-        const std::atomic<quint8> *running = &m_running;
+        const std::atomic<bool> *running = &m_running;
         QMetaObject::invokeMethod(
             m_context,
             [pass, running, handover] {

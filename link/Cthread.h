@@ -8,7 +8,7 @@
 
 /// The link thread. It paces the link and does no link work itself: each pass hands one call
 /// (the link's scheduler, receive and dispatch steps, in that order) to the object's
-/// user-interface thread, waits for it, then sleeps 1 ms, for as long as `running` is nonzero.
+/// user-interface thread, waits for it, then sleeps 1 ms, for as long as `running` is set.
 ///
 /// A pass reports whether it did anything. After an idle pass (nothing sent, nothing received)
 /// the thread sleeps until wake() is called (a request was made, bytes arrived) or IdleWaitMs
@@ -27,7 +27,7 @@ public:
 
     /// `pass` runs on `context`'s thread and returns true when it did some work; `running`
     /// must outlive the thread.
-    ComThread(QObject *context, std::function<bool()> pass, const std::atomic<quint8> &running,
+    ComThread(QObject *context, std::function<bool()> pass, const std::atomic<bool> &running,
               QObject *parent = nullptr);
 
     /// Ends an idle wait early: there may be work. Callable from any thread.
@@ -42,7 +42,7 @@ protected:
 private:
     QObject *m_context;
     std::function<bool()> m_pass;
-    const std::atomic<quint8> &m_running;
+    const std::atomic<bool> &m_running;
     std::atomic<quint64> m_passes{0};
     QSemaphore m_wake;
 };

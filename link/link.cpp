@@ -63,7 +63,7 @@ bool Link::open(std::unique_ptr<SerialLine> line, QString *error)
     connect(m_line.get(), &SerialLine::failed, this, &Link::onLineFailed);
     connect(m_line.get(), &SerialLine::dataArrived, this, &Link::wakeThread);
     m_state.PortFailed = false;
-    m_state.LinkRunning = 1;
+    m_state.LinkRunning = true;
     m_rx.reset();
     m_rxBacklog.clear();
     m_line->purge();
@@ -102,7 +102,7 @@ void Link::close()
 {
     if (isRunning())
         qCDebug(lcLink).noquote() << "line" << m_state.PortName << "closed";
-    m_state.LinkRunning = 0;
+    m_state.LinkRunning = false;
     if (m_line) {
         m_line->disconnect(this);
         m_line->close();
@@ -257,8 +257,8 @@ bool Link::dispatchStep()
                               << frameText(m_rx.type(), m_rx.payload(), m_rx.length()) +
                                      (result.applied ? "" : " (not decoded)");
     if (result.pause) {
-        qCDebug(lcLink) << "the controller asks for a pause of 500 ms";
-        m_pauseUntil.setRemainingTime(500);
+        qCDebug(lcLink) << "the controller asks for a pause of" << PauseMilliseconds << "ms";
+        m_pauseUntil.setRemainingTime(PauseMilliseconds);
     }
     emit replyDecoded(result);
     // Whatever arrived ends the wait.

@@ -21,9 +21,9 @@ class ComThread;
 /// Link state shared by the steps of the link; touched on the user-interface thread only,
 /// except `LinkRunning`, which the link thread reads.
 struct LinkState {
-    QString PortName;                   ///< as chosen by the user; empty until then
-    std::atomic<quint8> LinkRunning{0}; ///< the link thread loops while nonzero
-    bool PortFailed = false;            ///< the line stopped working; nothing is written to it
+    QString PortName;                     ///< as chosen by the user; empty until then
+    std::atomic<bool> LinkRunning{false}; ///< the link thread loops while set
+    bool PortFailed = false;              ///< the line stopped working; nothing is written to it
 };
 
 /// The furnace link: owns the line, the frame buffer and the link thread, and runs the three
@@ -54,11 +54,13 @@ public:
     /// source gets the catalogue's payload (BuildRequestPayload).
     void setPayloadSource(Msg type, PayloadSource source);
     SerialLine *line() const { return m_line.get(); }
-    bool isRunning() const { return m_state.LinkRunning.load() != 0; }
+    bool isRunning() const { return m_state.LinkRunning.load(); }
 
     /// With manual passes the link thread is not started: the owner calls runPass() itself
     /// (tests and measurements that need the passes under their control).
     void setManualPasses(bool manual) { m_manualPasses = manual; }
+    /// How long the controller's pause (reply 2) holds back what the link sends.
+    static constexpr int PauseMilliseconds = 500;
     /// Whether the controller asked for a pause (reply 2) that is still running: nothing is
     /// sent until it ends. The user-interface thread is never put to sleep for it.
     bool pausing() const { return !m_pauseUntil.hasExpired(); }

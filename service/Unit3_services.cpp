@@ -205,9 +205,8 @@ void TFormServices::fillFromImage()
     const ServiceBlock &block = image.Block;
     const QSignalBlocker b1(edtTsupport), b2(cmbTimeH), b3(cmbTimeM), b4(cmbDateD), b5(cmbDateM),
         b6(cmbDateY), b7(cmbEconomMode);
-    // 2. Support temperature.
     edtTsupport->setText(QString::number(image.SupportTempRead));
-    // 3. The clock, also into ClockSet.
+    // ClockSet starts as the lists show the clock: a change of one list sends the others as shown.
     cmbTimeH->setCurrentIndex(image.ClockHour);
     cmbTimeM->setCurrentIndex(image.ClockMinute);
     cmbDateD->setCurrentIndex(image.ClockDay - 1);
@@ -218,17 +217,13 @@ void TFormServices::fillFromImage()
     image.ClockSet.day = image.ClockDay;
     image.ClockSet.month = image.ClockMonth;
     image.ClockSet.year = image.ClockYear;
-    // 4. Kvac, adjustable only during a calibration.
+    // Kvac is adjustable only during a vacuum calibration.
     setKvacAdjustable(false);
     edtKvac->setText(QString::number(block.Kvac()));
-    // 5. Economy mode.
     cmbEconomMode->setCurrentIndex(Service::EconomyIndex(image.VacEconomyMode));
-    // 6. Work time and resource.
     lblWorkTime->setText(Service::WorkTimeText(block));
     lblCntrTen->setText(Service::ResourceText(block));
-    // 7. Temperature correction.
     edtCorrectionT->setText(QString::number(Service::CorrectionDt(block)));
-    // 8. The drive's measured opening and closing.
     lblTimeOpen->setText(Service::OpeningText(block, m_console.Language));
     lblTimeClose->setText(Service::ClosingText(block, m_console.Language));
     nameValues();

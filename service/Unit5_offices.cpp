@@ -29,15 +29,17 @@ struct AdcRow {
     const char *nameLabel;
     const char *valueLabel;
     TextPair caption;
-    int measure; ///< index into AdcMeasures
+    int channel; ///< one of Service::AdcChannel
 };
 constexpr std::array<AdcRow, 6> AdcRows = {{
-    {"lblNameColdJunc", "lblColdJunc", T::ColdJunction, 0},
-    {"lblNameVacuumSensor", "lblVacuumSensor", T::VacuumSensor, 1},
-    {"lblNameReperSensor", "lblReperSensor", T::ReperSensor, 5},
-    {"lblNamePower5V", "lblPower5V", T::Power5V, 6},
-    {"lblNameThermocoupleUnSharp", "lblThermocoupleUnSharp", T::ThermocoupleCoarse, 4},
-    {"lblNameThermocoupleSharp", "lblThermocoupleSharp", T::ThermocoupleFine, 8},
+    {"lblNameColdJunc", "lblColdJunc", T::ColdJunction, Service::AdcChannel::ColdJunction},
+    {"lblNameVacuumSensor", "lblVacuumSensor", T::VacuumSensor, Service::AdcChannel::VacuumSensor},
+    {"lblNameReperSensor", "lblReperSensor", T::ReperSensor, Service::AdcChannel::ReperSensor},
+    {"lblNamePower5V", "lblPower5V", T::Power5V, Service::AdcChannel::NegativeSupply},
+    {"lblNameThermocoupleUnSharp", "lblThermocoupleUnSharp", T::ThermocoupleCoarse,
+     Service::AdcChannel::ThermocoupleCoarse},
+    {"lblNameThermocoupleSharp", "lblThermocoupleSharp", T::ThermocoupleFine,
+     Service::AdcChannel::ThermocoupleFine},
 }};
 
 /// The first nine settings fields sit in the settings group, the last four with the sensor.
@@ -338,7 +340,7 @@ void TFormOffices::refreshLive()
     const FurnaceImage &image = m_link.image();
     edtTambient->setText(QString::number(image.AmbientTemp));
     for (size_t i = 0; i < AdcRows.size(); ++i)
-        m_adcValues[i]->setText(QString::number(image.AdcMeasures[size_t(AdcRows[i].measure)]));
+        m_adcValues[i]->setText(QString::number(image.AdcMeasures[size_t(AdcRows[i].channel)]));
     sbWorkTime->setText(Service::WorkTimeText(image.Block));
     sbCntrTen->setText(Service::ResourceText(image.Block));
     if (m_reperResultPending) {
@@ -358,7 +360,8 @@ void TFormOffices::udTambientClick(UpDown::Button button)
     if (!ServiceBlockKnown(m_link, m_dialogs, this, m_console.Language))
         return;
     FurnaceImage &image = m_link.image();
-    Service::AmbientArrow(image.Block, image.AdcMeasures[8], button == UpDown::Button::Up);
+    Service::AmbientArrow(image.Block, image.AdcMeasures[Service::AdcChannel::ThermocoupleFine],
+                          button == UpDown::Button::Up);
     // The arrows replace the two offsets: their fields show what is sent, so that leaving one
     // stores that again, not what was typed into it before.
     for (int i : {Service::AmbientOffsetField, Service::TcoupleOffsetField}) {

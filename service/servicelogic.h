@@ -54,6 +54,18 @@ quint8 KvacArrow(ServiceBlock &block, int shown, bool up);
 /// the block gives back the dT set); KT1 is stored in `block`.
 int CorrectionArrow(ServiceBlock &block, int shown, bool up);
 
+/// Channels of the controller's converter readings (FurnaceImage::AdcMeasures, reply 55) that
+/// the factory window uses; 2, 3 and 7 carry nothing.
+namespace AdcChannel
+{
+inline constexpr int ColdJunction = 0;
+inline constexpr int VacuumSensor = 1;
+inline constexpr int ThermocoupleCoarse = 4;
+inline constexpr int ReperSensor = 5;
+inline constexpr int NegativeSupply = 6; ///< the -5 V supply
+inline constexpr int ThermocoupleFine = 8;
+} // namespace AdcChannel
+
 /// One click of the ambient-offset arrows, which wrap: up lowers the offset (35 goes to 65),
 /// down raises it (65 goes to 35). An offset above 65 goes to 65 by up, one below 35 to 35 by
 /// down: the result is always within the limits.

@@ -19,8 +19,6 @@ public:
     /// `name` is the objectName; the arrows are named `name` + "Up" and `name` + "Down".
     explicit UpDown(const QString &name, QWidget *parent = nullptr);
 
-    QToolButton *upButton() const { return m_up; }
-    QToolButton *downButton() const { return m_down; }
     /// Names a screen reader gives the pair and its two arrows.
     void setAccessibleNames(const QString &pair, const QString &up, const QString &down);
 
