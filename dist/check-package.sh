@@ -31,7 +31,8 @@ for f in share/applications/org.zkv.Console.desktop share/metainfo/org.zkv.Conso
          share/icons/hicolor/48x48/apps/org.zkv.Console.png \
          share/icons/hicolor/128x128/apps/org.zkv.Console.png \
          share/icons/hicolor/256x256/apps/org.zkv.Console.png \
-         share/doc/zkv-console/service.md share/doc/zkv-console/examples/demo.zkv; do
+         share/doc/zkv-console/service.md share/doc/zkv-console/examples/demo.zkv \
+         share/doc/zkv-console/LICENSE share/doc/zkv-console/copyright; do
     [ -s "$root/usr/$f" ] || fail "missing usr/$f"
 done
 
