@@ -1,19 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Main window: creation, layout, closing and the language switch.
 
-#include "Unit1.h"
+#include "app/Unit1.h"
 
-#include "dropdowncombobox.h"
-#include "filedialogsettings.h"
-#include "firingcurveview.h"
-#include "glyphlist.h"
-#include "link.h"
-#include "logtime.h"
-#include "parametercolumns.h"
-#include "portreconnector.h"
-#include "runpanel.h"
-#include "stalelook.h"
-#include "texts.h"
-#include "transfersequence.h"
+#include "app/filedialogsettings.h"
+#include "app/glyphlist.h"
+#include "app/parametercolumns.h"
+#include "app/runpanel.h"
+#include "app/stalelook.h"
+#include "app/texts.h"
+#include "common/logtime.h"
+#include "graph/firingcurveview.h"
+#include "link/dropdowncombobox.h"
+#include "link/link.h"
+#include "link/portreconnector.h"
+#include "link/transfersequence.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -1,14 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "accessiblevalues.h"
-#include "consolestate.h"
-#include "dialogs.h"
-#include "firingrecord.h"
-#include "libraryselection.h"
-#include "masslibrary.h"
-#include "runmonitor.h"
-#include "runwatch.h"
-#include "toolkittranslation.h"
+#include "app/accessiblevalues.h"
+#include "app/firingrecord.h"
+#include "app/runmonitor.h"
+#include "app/runwatch.h"
+#include "app/toolkittranslation.h"
+#include "common/consolestate.h"
+#include "common/dialogs.h"
+#include "library/libraryselection.h"
+#include "library/masslibrary.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>

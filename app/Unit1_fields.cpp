@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Main window: marking the parameter fields whose value is out of range.
 
-#include "Unit1.h"
+#include "app/Unit1.h"
 
-#include "paramentry.h"
-#include "texts.h"
+#include "app/texts.h"
+#include "library/paramentry.h"
 
 #include <QLineEdit>
 

@@ -1,15 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Main window: library editing, parameter fields and masses files.
 
-#include "Unit1.h"
+#include "app/Unit1.h"
 
-#include "filedialogsettings.h"
-#include "firingcurveview.h"
-#include "librarylists.h"
-#include "link.h"
-#include "massesfile.h"
-#include "namerules.h"
-#include "paramentry.h"
-#include "texts.h"
+#include "app/filedialogsettings.h"
+#include "app/librarylists.h"
+#include "app/texts.h"
+#include "graph/firingcurveview.h"
+#include "library/massesfile.h"
+#include "library/namerules.h"
+#include "library/paramentry.h"
+#include "link/link.h"
 
 #include <QAction>
 #include <QBoxLayout>

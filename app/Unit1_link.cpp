@@ -1,17 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Main window: the serial port and the furnace link.
 
-#include "Unit1.h"
+#include "app/Unit1.h"
 
-#include "consolelines.h"
-#include "furnacedisplay.h"
-#include "glyphlist.h"
-#include "link.h"
-#include "linktexts.h"
-#include "portaccess.h"
-#include "portlist.h"
-#include "serialportline.h"
-#include "texts.h"
-#include "transfersequence.h"
+#include "app/consolelines.h"
+#include "app/glyphlist.h"
+#include "app/portaccess.h"
+#include "app/texts.h"
+#include "link/furnacedisplay.h"
+#include "link/link.h"
+#include "link/linktexts.h"
+#include "link/portlist.h"
+#include "link/serialportline.h"
+#include "link/transfersequence.h"
 
 #include <QComboBox>
 #include <QLabel>

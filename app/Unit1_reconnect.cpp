@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Main window: a port that failed is opened again when the device comes back.
 
-#include "Unit1.h"
+#include "app/Unit1.h"
 
-#include "link.h"
-#include "portreconnector.h"
-#include "texts.h"
-#include "transfersequence.h"
+#include "app/texts.h"
+#include "link/link.h"
+#include "link/portreconnector.h"
+#include "link/transfersequence.h"
 
 #include <QPushButton>
 

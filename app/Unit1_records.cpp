@@ -1,15 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Main window: the record of each firing. Saved as CSV, exported as a one-page PDF report or
 // printed from the File menu, saved by itself into the record folder when one was given, and
 // an alert when a firing ends while the window is in the background.
 
-#include "Unit1.h"
+#include "app/Unit1.h"
 
-#include "firingreport.h"
-#include "link.h"
-#include "programstep.h"
-#include "recordcsv.h"
-#include "recordformat.h"
-#include "texts.h"
+#include "app/firingreport.h"
+#include "app/programstep.h"
+#include "app/recordcsv.h"
+#include "app/recordformat.h"
+#include "app/texts.h"
+#include "link/link.h"
 
 #include <QAction>
 #include <QApplication>

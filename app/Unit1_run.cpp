@@ -1,12 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Main window: run monitor and run control.
 
-#include "Unit1.h"
+#include "app/Unit1.h"
 
-#include "firingcurveview.h"
-#include "link.h"
-#include "programencoding.h"
-#include "texts.h"
-#include "transfersequence.h"
+#include "app/texts.h"
+#include "graph/firingcurveview.h"
+#include "link/link.h"
+#include "link/programencoding.h"
+#include "link/transfersequence.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,19 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Main window: the run as the technician sees it. The window title with the remaining time, the
 // run panel above the curve, the measured temperature over the plan, values greyed while the
 // furnace has not confirmed them, and the accessible names of the controls.
 
-#include "Unit1.h"
+#include "app/Unit1.h"
 
-#include "accessibletexts.h"
-#include "curvetexts.h"
-#include "curveviewstate.h"
-#include "firingcurveview.h"
-#include "link.h"
-#include "livedisplays.h"
-#include "recordformat.h"
-#include "runfigures.h"
-#include "runpanel.h"
-#include "texts.h"
+#include "app/accessibletexts.h"
+#include "app/livedisplays.h"
+#include "app/recordformat.h"
+#include "app/runfigures.h"
+#include "app/runpanel.h"
+#include "app/texts.h"
+#include "graph/curvetexts.h"
+#include "graph/curveviewstate.h"
+#include "graph/firingcurveview.h"
+#include "link/link.h"
 
 #include <QComboBox>
 #include <QGridLayout>

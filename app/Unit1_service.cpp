@@ -1,14 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Main window: the Settings menu's service windows.
 
-#include "Unit1.h"
+#include "app/Unit1.h"
 
-#include "Unit3_services.h"
-#include "Unit4.h"
-#include "Unit5_offices.h"
-#include "link.h"
-#include "servicelogic.h"
-#include "servicetexts.h"
-#include "texts.h"
+#include "app/texts.h"
+#include "link/link.h"
+#include "service/Unit3_services.h"
+#include "service/Unit4.h"
+#include "service/Unit5_offices.h"
+#include "service/servicelogic.h"
+#include "service/servicetexts.h"
 
 #include <QAction>
 #include <QMenu>

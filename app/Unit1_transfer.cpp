@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Main window: the upload of masses into the controller.
 
-#include "Unit1.h"
+#include "app/Unit1.h"
 
-#include "link.h"
-#include "texts.h"
-#include "transferblocks.h"
-#include "transfersequence.h"
+#include "app/texts.h"
+#include "library/transferblocks.h"
+#include "link/link.h"
+#include "link/transfersequence.h"
 
 #include <QLabel>
 #include <QProgressBar>

@@ -1,4 +1,5 @@
-#include "accessiblevalues.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/accessiblevalues.h"
 
 #include <QAbstractButton>
 #include <QLabel>

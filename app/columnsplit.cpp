@@ -1,4 +1,5 @@
-#include "columnsplit.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/columnsplit.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,7 +1,8 @@
-#include "commandline.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/commandline.h"
 
-#include "consolearguments.h"
-#include "consolelines.h"
+#include "app/consolearguments.h"
+#include "app/consolelines.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "Unit1.h"
+#include "app/Unit1.h"
 
 #include <optional>
 

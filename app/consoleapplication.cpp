@@ -1,7 +1,8 @@
-#include "consoleapplication.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/consoleapplication.h"
 
-#include "dialogs.h"
-#include "texts.h"
+#include "app/texts.h"
+#include "common/dialogs.h"
 
 #include <QWidget>
 

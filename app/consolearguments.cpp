@@ -1,4 +1,5 @@
-#include "consolearguments.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/consolearguments.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>

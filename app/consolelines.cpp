@@ -1,8 +1,9 @@
-#include "consolelines.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/consolelines.h"
 
-#include "portlist.h"
-#include "serialportline.h"
-#include "simulatorline.h"
+#include "link/portlist.h"
+#include "link/serialportline.h"
+#include "sim/simulatorline.h"
 
 QStringList ConsolePortList()
 {

@@ -1,9 +1,10 @@
-#include "consolemain.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/consolemain.h"
 
-#include "Unit1.h"
-#include "commandline.h"
-#include "consoleapplication.h"
-#include "widgetdialogs.h"
+#include "app/Unit1.h"
+#include "app/commandline.h"
+#include "app/consoleapplication.h"
+#include "app/widgetdialogs.h"
 
 #include <QEvent>
 #include <QIcon>

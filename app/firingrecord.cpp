@@ -1,4 +1,5 @@
-#include "firingrecord.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/firingrecord.h"
 
 void FiringRecord::start(const FiringFacts &facts, const QDateTime &when)
 {

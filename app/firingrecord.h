@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "firingtrace.h"
-#include "progparam.h"
+#include "graph/firingtrace.h"
+#include "library/progparam.h"
 
 #include <QDateTime>
 #include <QList>

@@ -1,7 +1,8 @@
-#include "firingreport.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/firingreport.h"
 
-#include "curvepainter.h"
-#include "recordformat.h"
+#include "app/recordformat.h"
+#include "graph/curvepainter.h"
 
 #include <QBuffer>
 #include <QFontMetrics>

@@ -1,4 +1,5 @@
-#include "glyphlist.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/glyphlist.h"
 
 GlyphList::GlyphList(QObject *parent)
     : QObject(parent)

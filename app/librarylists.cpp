@@ -1,6 +1,7 @@
-#include "librarylists.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/librarylists.h"
 
-#include "namerules.h"
+#include "library/namerules.h"
 
 #include <QEvent>
 #include <QListWidget>

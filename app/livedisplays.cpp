@@ -1,6 +1,7 @@
-#include "livedisplays.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/livedisplays.h"
 
-#include "messagetypes.h"
+#include "link/messagetypes.h"
 
 namespace LiveDisplay
 {

@@ -1,4 +1,5 @@
-#include "consolemain.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/consolemain.h"
 
 int main(int argc, char **argv)
 {

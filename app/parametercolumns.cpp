@@ -1,6 +1,7 @@
-#include "parametercolumns.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/parametercolumns.h"
 
-#include "columnsplit.h"
+#include "app/columnsplit.h"
 
 #include <QHBoxLayout>
 #include <QResizeEvent>

@@ -1,4 +1,5 @@
-#include "portaccess.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/portaccess.h"
 
 #include <QFileInfo>
 

@@ -1,7 +1,8 @@
-#include "recordcsv.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/recordcsv.h"
 
-#include "filesync.h"
-#include "recordformat.h"
+#include "app/recordformat.h"
+#include "library/filesync.h"
 
 #include <QStringList>
 

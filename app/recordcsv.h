@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "firingrecord.h"
+#include "app/firingrecord.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,8 +1,9 @@
-#include "recordformat.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/recordformat.h"
 
-#include "paramentry.h"
-#include "runfigures.h"
-#include "texts.h"
+#include "app/runfigures.h"
+#include "app/texts.h"
+#include "library/paramentry.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "firingrecord.h"
-#include "textpair.h"
+#include "app/firingrecord.h"
+#include "common/textpair.h"
 
 #include <QList>
 #include <QString>

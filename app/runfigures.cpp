@@ -1,8 +1,9 @@
-#include "runfigures.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/runfigures.h"
 
-#include "logtime.h"
-#include "programstep.h"
-#include "texts.h"
+#include "app/programstep.h"
+#include "app/texts.h"
+#include "common/logtime.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "firingtrace.h"
-#include "progparam.h"
-#include "textpair.h"
+#include "common/textpair.h"
+#include "graph/firingtrace.h"
+#include "library/progparam.h"
 
 #include <QDateTime>
 #include <QString>

@@ -1,8 +1,9 @@
-#include "runmonitor.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/runmonitor.h"
 
-#include "consolestate.h"
-#include "programstep.h"
-#include "texts.h"
+#include "app/programstep.h"
+#include "app/texts.h"
+#include "common/consolestate.h"
 
 #include <algorithm>
 

@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "consolestate.h"
-#include "furnaceimage.h"
-#include "progparam.h"
-#include "requests.h"
-#include "runwatch.h"
+#include "app/runwatch.h"
+#include "common/consolestate.h"
+#include "library/progparam.h"
+#include "link/furnaceimage.h"
+#include "link/requests.h"
 
 #include <QString>
 #include <QtGlobal>

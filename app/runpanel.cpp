@@ -1,4 +1,5 @@
-#include "runpanel.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/runpanel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "runfigures.h"
-#include "stalelook.h"
+#include "app/runfigures.h"
+#include "app/stalelook.h"
 
 #include <QFrame>
 

@@ -1,6 +1,7 @@
-#include "runwatch.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/runwatch.h"
 
-#include "furnaceimage.h"
+#include "link/furnaceimage.h"
 
 #include <algorithm>
 

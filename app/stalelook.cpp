@@ -1,4 +1,5 @@
-#include "stalelook.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/stalelook.h"
 
 #include <QEvent>
 #include <QLabel>

@@ -1,6 +1,7 @@
-#include "texts.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/texts.h"
 
-#include "programstep.h"
+#include "app/programstep.h"
 
 namespace Texts
 {

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "progparam.h"
-#include "servicetexts.h"
-#include "textpair.h"
+#include "common/textpair.h"
+#include "library/progparam.h"
+#include "service/servicetexts.h"
 
 #include <QString>
 

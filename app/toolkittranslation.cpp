@@ -1,4 +1,5 @@
-#include "toolkittranslation.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/toolkittranslation.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

@@ -1,7 +1,8 @@
-#include "widgetdialogs.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/widgetdialogs.h"
 
-#include "Unit2.h"
-#include "Unit6_selport.h"
+#include "library/Unit2.h"
+#include "link/Unit6_selport.h"
 
 #include <QAbstractButton>
 #include <QDir>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # zkv_add_test(<name> SOURCES <files...> LIBS <targets...> [WINDOW] [TIMEOUT <s>])
 #
 # One Qt Test program per area. Core tests get the label "core" and run in the
@@ -13,7 +14,6 @@ function(zkv_add_test name)
     endif()
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
-    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/tests/support)
     add_test(NAME ${name} COMMAND ${name})
     if(T_WINDOW)
         set(label window)

@@ -1,4 +1,5 @@
-#include "logtime.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/logtime.h"
 
 QString LogTimeText(const QTime &time, const QLocale &locale)
 {

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the Debian package built by `make package`: unpacks it into a temporary root, runs the
 # console's --version from there without a display, and validates the installed desktop entry
 # and AppStream data. Usage: dist/check-package.sh [BUILD_DIR]

@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the console's command line. The input is split at NUL bytes into the
 // arguments after the program's name. Whatever it holds, the reading ends in one of its four
 // actions; a refusal says why; a command line taken for a run gives a port that is a device
 // name, a file that is a name, an absolute record folder and a finite simulator speed within
 // its range; and the same arguments always read the same.
 
-#include "consolearguments.h"
-#include "fuzzcheck.h"
+#include "app/consolearguments.h"
+#include "fuzz/fuzzcheck.h"
 
 #include <QDir>
 

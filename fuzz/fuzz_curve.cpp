@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the firing curve's geometry on values read from a file. The first 42 bytes
 // are a layer record as a masses file stores it (missing bytes are zero); then the drawing
 // area's size, a run position, a few zoom, wheel and drag steps, and the rest measured samples.
@@ -7,11 +8,11 @@
 // in the full view, stay inside the plot; no time label is negative; nothing overflows (the
 // sanitizers watch that).
 
-#include "curveframe.h"
-#include "curveviewstate.h"
-#include "firingtrace.h"
-#include "fuzzcheck.h"
-#include "measuredcurve.h"
+#include "fuzz/fuzzcheck.h"
+#include "graph/curveframe.h"
+#include "graph/curveviewstate.h"
+#include "graph/firingtrace.h"
+#include "graph/measuredcurve.h"
 
 #include <cmath>
 #include <cstdint>

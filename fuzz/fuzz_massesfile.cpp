@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the masses-file reader. Whatever the bytes, reading them is safe; a file it
 // reads into a library that may be saved (every name fits the file) saves and reopens to the
 // same library, and saving that gives the same bytes again.
 
-#include "fuzzcheck.h"
-#include "massesfile.h"
-#include "namerules.h"
+#include "fuzz/fuzzcheck.h"
+#include "library/massesfile.h"
+#include "library/namerules.h"
 
 #include <cstdint>
 

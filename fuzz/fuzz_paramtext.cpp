@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the twenty parameter texts applied to a layer's record, checked against a
 // reading of the entry rules of its own: empty is 0 (1 for the heating rate); "M:S" is M minutes
 // (none when M is empty) and S seconds (at most two digits, below 60; none when S is empty);
@@ -5,8 +6,8 @@
 // number is reported and leaves its field as it was. A value stored as minutes and seconds is
 // shown so that it reads back the same.
 
-#include "fuzzcheck.h"
-#include "paramentry.h"
+#include "fuzz/fuzzcheck.h"
+#include "library/paramentry.h"
 
 #include <cstdint>
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the receive byte machine, the link's receive and dispatch steps and the
 // reply decoder, fed with line bytes.
 //
@@ -8,11 +9,11 @@
 // frames reach the decoder, in order, both from the byte machine alone and through the link's
 // steps reading the line in chunks.
 
-#include "framing.h"
-#include "fuzzcheck.h"
-#include "link.h"
-#include "replydecoder.h"
-#include "serialline.h"
+#include "fuzz/fuzzcheck.h"
+#include "link/framing.h"
+#include "link/link.h"
+#include "link/replydecoder.h"
+#include "link/serialline.h"
 
 #include <cstdint>
 #include <cstring>

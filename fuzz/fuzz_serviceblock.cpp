@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the controller's settings block as the service windows interpret it. The
 // first 38 bytes are the block as reply 51 brings it; then a language byte, the precise
 // thermocouple reading (two bytes) and a recipe of clicks and typing: the Kvac, correction and
@@ -9,10 +10,10 @@
 // within its field's limits, on its own bytes; the block written back by request 52 is the one
 // edited, with the bytes the console does not interpret as they came, and reads back the same.
 
-#include "fuzzcheck.h"
-#include "replydecoder.h"
-#include "requests.h"
-#include "servicelogic.h"
+#include "fuzz/fuzzcheck.h"
+#include "link/replydecoder.h"
+#include "link/requests.h"
+#include "service/servicelogic.h"
 
 #include <QStringList>
 

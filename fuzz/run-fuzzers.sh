@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every fuzz target for a bounded time, each starting from its committed seeds in a scratch
 # corpus (the seeds in the repository are left as they are), and prints each target's executions
 # and coverage. Fails when a target crashes or finds a broken property; the input that did it is

@@ -1,4 +1,5 @@
-#include "curveframe.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "graph/curveframe.h"
 
 #include <algorithm>
 

@@ -1,4 +1,5 @@
-#include "curveoverlay.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "graph/curveoverlay.h"
 
 #include <algorithm>
 

@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "curveframe.h"
-#include "curveviewstate.h"
+#include "graph/curveframe.h"
+#include "graph/curveviewstate.h"
 
 #include <QLine>
 #include <QList>

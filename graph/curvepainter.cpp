@@ -1,8 +1,9 @@
-#include "curvepainter.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "graph/curvepainter.h"
 
-#include "curveoverlay.h"
-#include "curvetexts.h"
-#include "measuredcurve.h"
+#include "graph/curveoverlay.h"
+#include "graph/curvetexts.h"
+#include "graph/measuredcurve.h"
 
 #include <QPainter>
 #include <QPolygon>

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "curveframe.h"
-#include "curveviewstate.h"
-#include "firingtrace.h"
-#include "progparam.h"
+#include "graph/curveframe.h"
+#include "graph/curveviewstate.h"
+#include "graph/firingtrace.h"
+#include "library/progparam.h"
 
 #include <QColor>
 #include <QRect>

@@ -1,7 +1,8 @@
-#include "curveplan.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "graph/curveplan.h"
 
-#include "curvetexts.h"
-#include "paramentry.h"
+#include "graph/curvetexts.h"
+#include "library/paramentry.h"
 
 #include <cstdlib>
 

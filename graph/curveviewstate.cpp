@@ -1,6 +1,7 @@
-#include "curveviewstate.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "graph/curveviewstate.h"
 
-#include "curveplan.h"
+#include "graph/curveplan.h"
 
 #include <algorithm>
 #include <array>

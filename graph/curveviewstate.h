@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "progparam.h"
+#include "library/progparam.h"
 
 // View state of the firing-curve graph: the plotted ranges, the plot frame and the scales, kept
 // between paints. Pixel values are in the drawing area's coordinates (origin top left, y down);

@@ -1,6 +1,7 @@
-#include "firingcurveview.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "graph/firingcurveview.h"
 
-#include "curveplan.h"
+#include "graph/curveplan.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>

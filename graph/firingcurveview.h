@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "curveframe.h"
-#include "curvepainter.h"
-#include "curveviewstate.h"
-#include "firingtrace.h"
-#include "progparam.h"
+#include "graph/curveframe.h"
+#include "graph/curvepainter.h"
+#include "graph/curveviewstate.h"
+#include "graph/firingtrace.h"
+#include "library/progparam.h"
 
 #include <QWidget>
 
@@ -33,6 +34,7 @@ public:
 
     /// The furnace's position in the running program; the executed path shows when zone > 2.
     void setRunPosition(int zone, int zoneTime, int chamberTemp);
+    RunPosition runPosition() const { return m_run; }
 
     /// The measured temperature of a run, drawn while the record shown is `ranRecord` (the
     /// record of the layer that ran). Both are owned by the caller and must stay valid while

@@ -1,4 +1,5 @@
-#include "firingtrace.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "graph/firingtrace.h"
 
 #include <cmath>
 

@@ -1,4 +1,5 @@
-#include "measuredcurve.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "graph/measuredcurve.h"
 
 #include <algorithm>
 

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "curveplan.h"
-#include "curveviewstate.h"
-#include "firingtrace.h"
+#include "graph/curveplan.h"
+#include "graph/curveviewstate.h"
+#include "graph/firingtrace.h"
 
 #include <QList>
 #include <QPoint>

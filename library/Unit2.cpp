@@ -1,6 +1,7 @@
-#include "Unit2.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/Unit2.h"
 
-#include "textpair.h"
+#include "common/textpair.h"
 
 #include <QGridLayout>
 #include <QGuiApplication>

@@ -1,4 +1,5 @@
-#include "cp1251.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/cp1251.h"
 
 #include <array>
 

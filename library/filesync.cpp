@@ -1,4 +1,5 @@
-#include "filesync.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/filesync.h"
 
 #include <QFile>
 #include <QFileInfo>

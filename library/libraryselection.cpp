@@ -1,4 +1,5 @@
-#include "libraryselection.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/libraryselection.h"
 
 namespace
 {

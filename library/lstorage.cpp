@@ -1,4 +1,5 @@
-#include "lstorage.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/lstorage.h"
 
 #include <algorithm>
 #include <utility>

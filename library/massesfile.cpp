@@ -1,7 +1,8 @@
-#include "massesfile.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/massesfile.h"
 
-#include "cp1251.h"
-#include "filesync.h"
+#include "library/cp1251.h"
+#include "library/filesync.h"
 
 #include <QStringDecoder>
 

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "filesync.h"
-#include "masslibrary.h"
-#include "namerules.h"
+#include "library/filesync.h"
+#include "library/masslibrary.h"
+#include "library/namerules.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,4 +1,5 @@
-#include "masslibrary.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/masslibrary.h"
 
 QString MassLibrary::massName(int i) const
 {

@@ -1,6 +1,7 @@
-#include "namerules.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/namerules.h"
 
-#include "cp1251.h"
+#include "library/cp1251.h"
 
 #include <QSet>
 

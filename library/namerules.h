@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "masslibrary.h"
-#include "textpair.h"
+#include "common/textpair.h"
+#include "library/masslibrary.h"
 
 #include <QList>
 #include <QString>

@@ -1,4 +1,5 @@
-#include "paramentry.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/paramentry.h"
 
 namespace
 {

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "libraryselection.h"
-#include "progparam.h"
-#include "textpair.h"
+#include "common/textpair.h"
+#include "library/libraryselection.h"
+#include "library/progparam.h"
 
 #include <QChar>
 #include <QList>

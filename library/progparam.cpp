@@ -1,6 +1,7 @@
-#include "progparam.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/progparam.h"
 
-#include "le.h"
+#include "common/le.h"
 
 namespace
 {

@@ -1,7 +1,8 @@
-#include "transferblocks.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/transferblocks.h"
 
-#include "cp1251.h"
-#include "textpair.h"
+#include "common/textpair.h"
+#include "library/cp1251.h"
 
 #include <algorithm>
 

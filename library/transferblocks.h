@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "masslibrary.h"
+#include "library/masslibrary.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,4 +1,5 @@
-#include "Cthread.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "link/Cthread.h"
 
 #include <QMetaObject>
 

@@ -1,7 +1,8 @@
-#include "Unit6_selport.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "link/Unit6_selport.h"
 
-#include "dropdowncombobox.h"
-#include "textpair.h"
+#include "common/textpair.h"
+#include "link/dropdowncombobox.h"
 
 #include <QAction>
 #include <QActionGroup>

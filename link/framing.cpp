@@ -1,4 +1,5 @@
-#include "framing.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "link/framing.h"
 
 void FrameReceiver::reset()
 {

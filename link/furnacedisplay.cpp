@@ -1,6 +1,7 @@
-#include "furnacedisplay.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "link/furnacedisplay.h"
 
-#include "linktexts.h"
+#include "link/linktexts.h"
 
 namespace
 {

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "serviceblock.h"
+#include "link/serviceblock.h"
 
 #include <QString>
 #include <QtGlobal>

@@ -1,7 +1,8 @@
-#include "link.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "link/link.h"
 
-#include "Cthread.h"
-#include "linklog.h"
+#include "link/Cthread.h"
+#include "link/linklog.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

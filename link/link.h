@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "framing.h"
-#include "furnaceimage.h"
-#include "replydecoder.h"
-#include "requests.h"
-#include "serialline.h"
+#include "link/framing.h"
+#include "link/furnaceimage.h"
+#include "link/replydecoder.h"
+#include "link/requests.h"
+#include "link/serialline.h"
 
 #include <QDeadlineTimer>
 

@@ -1,4 +1,5 @@
-#include "messagetypes.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "link/messagetypes.h"
 
 const char *MsgName(quint8 type)
 {

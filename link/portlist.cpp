@@ -1,4 +1,5 @@
-#include "portlist.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "link/portlist.h"
 
 #include <QSerialPortInfo>
 

@@ -1,7 +1,8 @@
-#include "portreconnector.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "link/portreconnector.h"
 
-#include "link.h"
-#include "linktexts.h"
+#include "link/link.h"
+#include "link/linktexts.h"
 
 PortReconnector::PortReconnector(Link &link, LanguageSource language, QObject *parent)
     : QObject(parent)

@@ -1,6 +1,7 @@
-#include "programencoding.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "link/programencoding.h"
 
-#include "le.h"
+#include "common/le.h"
 
 namespace
 {

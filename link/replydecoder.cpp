@@ -1,6 +1,7 @@
-#include "replydecoder.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "link/replydecoder.h"
 
-#include "le.h"
+#include "common/le.h"
 
 QString FurnaceModelName(quint8 modelId)
 {

@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "furnaceimage.h"
-#include "requests.h"
+#include "link/furnaceimage.h"
+#include "link/requests.h"
 
 /// What a decoded reply asks of the console beyond the furnace image.
 struct DecodeResult {

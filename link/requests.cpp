@@ -1,6 +1,7 @@
-#include "requests.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "link/requests.h"
 
-#include "le.h"
+#include "common/le.h"
 
 #include <QDate>
 

@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "furnaceimage.h"
-#include "messagetypes.h"
+#include "link/furnaceimage.h"
+#include "link/messagetypes.h"
 
 #include <QtGlobal>
 

@@ -1,4 +1,5 @@
-#include "serialportline.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "link/serialportline.h"
 
 SerialPortLine::SerialPortLine(const QString &name, QObject *parent)
     : SerialLine(parent)

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "serialline.h"
+#include "link/serialline.h"
 
 #include <QElapsedTimer>
 #include <QSerialPort>

@@ -1,7 +1,8 @@
-#include "transfersequence.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "link/transfersequence.h"
 
-#include "le.h"
-#include "link.h"
+#include "common/le.h"
+#include "link/link.h"
 
 #include <QPointer>
 

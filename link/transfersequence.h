@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "progparam.h"
-#include "replydecoder.h"
-#include "requests.h"
-#include "textpair.h"
-#include "transferblocks.h"
+#include "common/textpair.h"
+#include "library/progparam.h"
+#include "library/transferblocks.h"
+#include "link/replydecoder.h"
+#include "link/requests.h"
 
 #include <QByteArray>
 #include <QObject>

@@ -1,10 +1,11 @@
-#include "Unit3_services.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "service/Unit3_services.h"
 
-#include "consolestate.h"
-#include "dialogs.h"
-#include "link.h"
-#include "servicelogic.h"
-#include "servicetexts.h"
+#include "common/consolestate.h"
+#include "common/dialogs.h"
+#include "link/link.h"
+#include "service/servicelogic.h"
+#include "service/servicetexts.h"
 
 #include <QComboBox>
 #include <QGridLayout>

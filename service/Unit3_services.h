@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "servicewidgets.h"
-#include "textpair.h"
+#include "common/textpair.h"
+#include "service/servicewidgets.h"
 
 #include <QDialog>
 

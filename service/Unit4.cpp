@@ -1,10 +1,11 @@
-#include "Unit4.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "service/Unit4.h"
 
-#include "consolestate.h"
-#include "link.h"
-#include "servicelogic.h"
-#include "servicetexts.h"
-#include "servicewidgets.h"
+#include "common/consolestate.h"
+#include "link/link.h"
+#include "service/servicelogic.h"
+#include "service/servicetexts.h"
+#include "service/servicewidgets.h"
 
 #include <QGroupBox>
 #include <QGuiApplication>

@@ -1,7 +1,8 @@
-#include "servicelogic.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "service/servicelogic.h"
 
-#include "logtime.h"
-#include "servicetexts.h"
+#include "common/logtime.h"
+#include "service/servicetexts.h"
 
 #include <algorithm>
 

@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "serviceblock.h"
-#include "textpair.h"
+#include "common/textpair.h"
+#include "link/serviceblock.h"
 
 #include <QString>
 #include <QtGlobal>

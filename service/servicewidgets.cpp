@@ -1,9 +1,10 @@
-#include "servicewidgets.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "service/servicewidgets.h"
 
-#include "dialogs.h"
-#include "link.h"
-#include "servicelogic.h"
-#include "servicetexts.h"
+#include "common/dialogs.h"
+#include "link/link.h"
+#include "service/servicelogic.h"
+#include "service/servicetexts.h"
 
 #include <QKeyEvent>
 #include <QToolButton>

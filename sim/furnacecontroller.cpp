@@ -1,6 +1,7 @@
-#include "furnacecontroller.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "sim/furnacecontroller.h"
 
-#include "le.h"
+#include "common/le.h"
 
 #include <QDate>
 #include <QTime>

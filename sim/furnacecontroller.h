@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "framing.h"
-#include "messagetypes.h"
-#include "simfurnace.h"
+#include "link/framing.h"
+#include "link/messagetypes.h"
+#include "sim/simfurnace.h"
 
 #include <QByteArray>
 #include <QDateTime>

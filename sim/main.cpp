@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zkv-furnace-sim: a simulated furnace controller on a pseudo-terminal. Prints the device path
 // of the terminal as its first line of output and serves it until SIGINT or SIGTERM.
 
-#include "furnacecontroller.h"
-#include "ptyserver.h"
+#include "sim/furnacecontroller.h"
+#include "sim/ptyserver.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,4 +1,5 @@
-#include "ptyserver.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "sim/ptyserver.h"
 
 #include <QSocketNotifier>
 

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "furnacecontroller.h"
+#include "sim/furnacecontroller.h"
 
 #include <QByteArray>
 #include <QObject>

@@ -1,4 +1,5 @@
-#include "simfurnace.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "sim/simfurnace.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "simprogram.h"
-#include "simserviceblock.h"
+#include "sim/simprogram.h"
+#include "sim/simserviceblock.h"
 
 #include <QtGlobal>
 

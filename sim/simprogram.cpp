@@ -1,6 +1,7 @@
-#include "simprogram.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "sim/simprogram.h"
 
-#include "le.h"
+#include "common/le.h"
 
 std::optional<SimProgram> SimProgram::fromPayload(const quint8 *payload, int length)
 {

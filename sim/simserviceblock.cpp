@@ -1,6 +1,7 @@
-#include "simserviceblock.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "sim/simserviceblock.h"
 
-#include "le.h"
+#include "common/le.h"
 
 SimServiceBlock SimServiceBlock::factoryDefaults()
 {

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's side of the upload of masses: the injected faults and the memory dump.
 
-#include "furnacecontroller.h"
+#include "sim/furnacecontroller.h"
 
-#include "cp1251.h"
+#include "library/cp1251.h"
 
 #include <QTextStream>
 

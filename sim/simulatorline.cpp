@@ -1,4 +1,5 @@
-#include "simulatorline.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "sim/simulatorline.h"
 
 #include <QTimer>
 

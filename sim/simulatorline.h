@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "furnacecontroller.h"
-#include "serialline.h"
+#include "link/serialline.h"
+#include "sim/furnacecontroller.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

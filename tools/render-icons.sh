@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the program's icon (dist/icons/org.zkv.Console.svg) into the PNG sizes of the hicolor
 # theme under dist/icons/hicolor/. Run it after changing the SVG and commit the PNGs.
 # Needs rsvg-convert (Debian: librsvg2-bin) or ImageMagick's convert.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Regenerates the README's screenshot (docs/screenshot.png): the console on its built-in
 # simulator with the demo library, a firing of "Dentine 1" started and photographed during its
 # heating, on a virtual X server (Xvfb). Takes about half a minute once built.

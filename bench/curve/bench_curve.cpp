@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Repainting the firing curve at 1920 × 1080 (offscreen): the plan with its markers, the
 // executed path, the measured temperature of a 40-minute firing (3,000 samples) and the grid.
 // Prints the time a paint takes and its ratio to the 2 ms we aim at; never fails.
 
-#include "firingcurveview.h"
-#include "windowbench.h"
+#include "bench/support/windowbench.h"
+#include "graph/firingcurveview.h"
 
 #include <QElapsedTimer>
 #include <QImage>

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Big libraries: opening, saving and the check before a save, for a library of 1,000 masses of
 // 11 layers (aim: 100 ms each) and one of 50,000 masses of 2 layers. Prints the best of a few
 // runs; never fails.
 
-#include "massesfile.h"
-#include "namerules.h"
+#include "library/massesfile.h"
+#include "library/namerules.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Big libraries in the main window: deleting a mass of 99,999 layers, and masses files whose
 // mass names are 256 KiB and 4 MiB long (opened, shown, selected). Prints times; never fails.
 
-#include "Unit1.h"
-#include "massesfile.h"
-#include "windowbench.h"
+#include "app/Unit1.h"
+#include "bench/support/windowbench.h"
+#include "library/massesfile.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,13 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Console overhead on the furnace link: how many request/reply exchanges per second the link
 // can carry when the furnace answers at once, and what share of one core the console uses while
 // it is linked and idle (polling every 800 ms). Prints figures; never fails.
 
-#include "Unit1.h"
-#include "consolelines.h"
-#include "link.h"
-#include "simulatorline.h"
-#include "widgetdialogs.h"
-#include "windowbench.h"
+#include "app/Unit1.h"
+#include "app/consolelines.h"
+#include "app/widgetdialogs.h"
+#include "bench/support/windowbench.h"
+#include "link/link.h"
+#include "sim/simulatorline.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

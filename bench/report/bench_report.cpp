@@ -1,12 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing the record of a firing when it ends (what the record folder costs the user-interface
 // thread): the CSV file and the PDF report of a 40-minute firing (3,000 samples) and of the
 // longest record kept (a day, 108,000 samples). Prints the times and their ratio to the 100 ms
 // the window may stand still at the end of a firing; never fails.
 
-#include "firingreport.h"
-#include "recordcsv.h"
-#include "samplefiring.h"
-#include "windowbench.h"
+#include "app/firingreport.h"
+#include "app/recordcsv.h"
+#include "bench/support/windowbench.h"
+#include "tests/support/samplefiring.h"
 
 #include <QElapsedTimer>
 #include <QTextStream>

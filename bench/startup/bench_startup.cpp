@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up of the console: the time from starting its process to the main window painted for
 // the first time, with the demo library open and the built-in simulator linked, and the resident
 // memory at that moment; over several runs, as minimum and median, and as ratios to the aims
 // (0.5 s, 60 MB). The process measured is this program run again as the console (the same
 // start-up code and libraries as zkv-console). Prints figures; never fails.
 
-#include "Unit1.h"
-#include "consolemain.h"
+#include "app/Unit1.h"
+#include "app/consolemain.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

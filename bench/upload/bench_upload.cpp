@@ -1,15 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Upload of a full controller table (10 masses of 11 layers, 18-character names) from the main
 // window: against a simulator paced at the furnace line's rate (9600 baud, 8 data bits, no
 // parity, 2 stop bits: 11 bits a byte), how close the upload comes to the time its bytes need
 // on the wire; and without pacing, how many exchanges per second the console carries.
 // Prints figures; never fails.
 
-#include "Unit1.h"
-#include "furnacecontroller.h"
-#include "link.h"
-#include "transfersequence.h"
-#include "widgetdialogs.h"
-#include "windowbench.h"
+#include "app/Unit1.h"
+#include "app/widgetdialogs.h"
+#include "bench/support/windowbench.h"
+#include "link/link.h"
+#include "link/transfersequence.h"
+#include "sim/furnacecontroller.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

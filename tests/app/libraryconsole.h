@@ -1,19 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window with a masses file open, as the library tests drive it: scripted dialogs,
 // clicks and keys by objectName, snapshots of the library.
 
 #pragma once
 
-#include "Unit1.h"
-#include "consolelines.h"
-#include "curveviewstate.h"
-#include "firingcurveview.h"
-#include "furnacecontroller.h"
-#include "link.h"
-#include "massesfile.h"
-#include "namerules.h"
-#include "scripteddialogs.h"
-#include "simulatorline.h"
-#include "texts.h"
+#include "app/Unit1.h"
+#include "app/consolelines.h"
+#include "app/texts.h"
+#include "graph/curveviewstate.h"
+#include "graph/firingcurveview.h"
+#include "library/massesfile.h"
+#include "library/namerules.h"
+#include "link/link.h"
+#include "sim/furnacecontroller.h"
+#include "sim/simulatorline.h"
+#include "tests/support/scripteddialogs.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a test program under an X server of its own (xvfb-run) on Qt's xcb platform. Exits 77,
 # which CTest counts as skipped, only when no X server can be started on this machine.
 screen="-screen 0 1366x768x24"

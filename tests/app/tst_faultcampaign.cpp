@@ -1,19 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The console against a misbehaving furnace: one table of faults, injected into the built-in
 // simulator or served on a pseudo-terminal through the real serial-port code. In every case the
 // window keeps answering, the furnace image takes values from good frames only, and the display
 // recovers once the furnace behaves again. Each case's CPU share and longest stall of the
 // user-interface thread are measured and printed as a table at the end.
 
-#include "Unit1.h"
-#include "consolelines.h"
-#include "cputime.h"
-#include "framing.h"
-#include "furnacecontroller.h"
-#include "link.h"
-#include "ptyserver.h"
-#include "scripteddialogs.h"
-#include "simulatorline.h"
-#include "transfersequence.h"
+#include "app/Unit1.h"
+#include "app/consolelines.h"
+#include "link/framing.h"
+#include "link/link.h"
+#include "link/transfersequence.h"
+#include "sim/furnacecontroller.h"
+#include "sim/ptyserver.h"
+#include "sim/simulatorline.h"
+#include "tests/support/cputime.h"
+#include "tests/support/scripteddialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Editing the library in the main window offscreen: masses and layers added, renamed, deleted,
 // moved, copied and pasted.
 
-#include "libraryconsole.h"
+#include "tests/app/libraryconsole.h"
 
 class TestLibraryEditing : public QObject
 {

@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window linked to the built-in simulator: live display, watchdog, port window.
 
-#include "Unit1.h"
-#include "consolelines.h"
-#include "link.h"
-#include "scripteddialogs.h"
-#include "simulatorline.h"
+#include "app/Unit1.h"
+#include "app/consolelines.h"
+#include "link/link.h"
+#include "sim/simulatorline.h"
+#include "tests/support/scripteddialogs.h"
 
 #include <QAction>
 #include <QApplication>

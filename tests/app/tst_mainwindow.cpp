@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window offscreen: its controls, start-up state, languages, port and closing.
 
-#include "Unit1.h"
-#include "consoleapplication.h"
-#include "cputime.h"
-#include "link.h"
-#include "scripteddialogs.h"
-#include "testpty.h"
+#include "app/Unit1.h"
+#include "app/consoleapplication.h"
+#include "link/link.h"
+#include "tests/support/cputime.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/testpty.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The masses-file commands of the main window offscreen: the file opened at start, Open, Add
 // and Save, unsaved changes on closing, and files that cannot be read or written.
 
-#include "libraryconsole.h"
+#include "tests/app/libraryconsole.h"
 
 class TestMassesFileUi : public QObject
 {

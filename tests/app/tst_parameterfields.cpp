@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameter fields of the main window offscreen: a layer's record shown, typed, pasted and
 // checked, and what leaving a field does.
 
-#include "libraryconsole.h"
+#include "tests/app/libraryconsole.h"
 
 class TestParameterFields : public QObject
 {

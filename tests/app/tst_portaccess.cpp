@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A port the user may not open: after the failure line the log says which group to join.
 
-#include "Unit1.h"
-#include "fakeline.h"
-#include "link.h"
-#include "otheruser.h"
-#include "scripteddialogs.h"
+#include "app/Unit1.h"
+#include "link/link.h"
+#include "tests/support/fakeline.h"
+#include "tests/support/otheruser.h"
+#include "tests/support/scripteddialogs.h"
 
 #include <QFileInfo>
 #include <QPlainTextEdit>

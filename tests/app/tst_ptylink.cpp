@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The console through the real serial-port code against zkv-furnace-sim on a pseudo-terminal.
 
-#include "Unit1.h"
-#include "cputime.h"
-#include "link.h"
-#include "scripteddialogs.h"
+#include "app/Unit1.h"
+#include "link/link.h"
+#include "tests/support/cputime.h"
+#include "tests/support/scripteddialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

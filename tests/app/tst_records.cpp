@@ -1,14 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record of a firing as the main window keeps it: a whole firing on the built-in simulator
 // with a lost link, saved as CSV, exported as a PDF report, printed, saved by itself into the
 // record folder, and the alert at its end; a fault that ends the record in Russian.
 
-#include "Unit1.h"
-#include "consolelines.h"
-#include "furnacecontroller.h"
-#include "link.h"
-#include "recordformat.h"
-#include "scripteddialogs.h"
-#include "simulatorline.h"
+#include "app/Unit1.h"
+#include "app/consolelines.h"
+#include "app/recordformat.h"
+#include "link/link.h"
+#include "sim/furnacecontroller.h"
+#include "sim/simulatorline.h"
+#include "tests/support/scripteddialogs.h"
 
 #include <QAction>
 #include <QApplication>

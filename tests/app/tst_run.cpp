@@ -1,17 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Running a firing from the main window against the built-in simulator: start, refusals,
 // abort, the run monitor's display and fault report, a whole firing to its end, a furnace that
 // restarts in the middle of one.
 
-#include "Unit1.h"
-#include "consolelines.h"
-#include "framing.h"
-#include "furnacecontroller.h"
-#include "link.h"
-#include "programencoding.h"
-#include "runpanel.h"
-#include "scripteddialogs.h"
-#include "simulatorline.h"
-#include "testpty.h"
+#include "app/Unit1.h"
+#include "app/consolelines.h"
+#include "app/runpanel.h"
+#include "link/framing.h"
+#include "link/link.h"
+#include "link/programencoding.h"
+#include "sim/furnacecontroller.h"
+#include "sim/simulatorline.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/testpty.h"
 
 #include <QAction>
 #include <QApplication>

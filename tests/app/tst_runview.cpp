@@ -1,16 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run as the main window shows it: samples of the run, the measured curve kept after it,
 // the abort question outlived by the run, values greyed while the furnace is silent, the
 // accessible names of the controls and the room the curve gets.
 
-#include "Unit1.h"
-#include "accessiblevalues.h"
-#include "consolelines.h"
-#include "firingcurveview.h"
-#include "link.h"
-#include "replydecoder.h"
-#include "runpanel.h"
-#include "scripteddialogs.h"
-#include "simulatorline.h"
+#include "app/Unit1.h"
+#include "app/accessiblevalues.h"
+#include "app/consolelines.h"
+#include "app/runpanel.h"
+#include "graph/firingcurveview.h"
+#include "link/link.h"
+#include "link/replydecoder.h"
+#include "sim/simulatorline.h"
+#include "tests/support/scripteddialogs.h"
 
 #include <QAccessible>
 #include <QApplication>

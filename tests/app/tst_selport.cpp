@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The port selection window and the port list it offers.
 
-#include "Unit6_selport.h"
-#include "portlist.h"
-#include "serialportline.h"
-#include "testpty.h"
-#include "unreadvalues.h"
+#include "link/Unit6_selport.h"
+#include "link/portlist.h"
+#include "link/serialportline.h"
+#include "tests/support/testpty.h"
+#include "tests/support/unreadvalues.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Uploading masses from the main window into the built-in simulator and into zkv-furnace-sim.
 
-#include "Unit1.h"
-#include "consolelines.h"
-#include "cp1251.h"
-#include "scripteddialogs.h"
-#include "simulatorline.h"
+#include "app/Unit1.h"
+#include "app/consolelines.h"
+#include "library/cp1251.h"
+#include "sim/simulatorline.h"
+#include "tests/support/scripteddialogs.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>

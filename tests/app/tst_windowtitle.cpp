@@ -1,12 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window titles as the X server holds them for a window manager (_NET_WM_NAME, read with
 // xprop): the main window's title through a firing on the simulator, and the captions of the
 // boxes and file dialogs opened meanwhile. Runs under its own X server (run-under-x.sh).
 
-#include "Unit1.h"
-#include "consolelines.h"
-#include "link.h"
-#include "simulatorline.h"
-#include "widgetdialogs.h"
+#include "app/Unit1.h"
+#include "app/consolelines.h"
+#include "app/widgetdialogs.h"
+#include "link/link.h"
+#include "sim/simulatorline.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record of a firing (its events and their rules) and its CSV file, by value.
 
-#include "firingrecord.h"
-#include "recordcsv.h"
-#include "recordformat.h"
-#include "samplefiring.h"
+#include "app/firingrecord.h"
+#include "app/recordcsv.h"
+#include "app/recordformat.h"
+#include "tests/support/samplefiring.h"
 
 #include <QTemporaryDir>
 #include <QTest>

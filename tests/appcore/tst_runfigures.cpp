@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run panel's figures at a fixed time of day, and the split of the parameter groups into
 // columns.
 
-#include "columnsplit.h"
-#include "runfigures.h"
-#include "samplefiring.h"
+#include "app/columnsplit.h"
+#include "app/runfigures.h"
+#include "tests/support/samplefiring.h"
 
 #include <QTest>
 

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run monitor's idle chamber cycle.
 
-#include "runmonitor.h"
+#include "app/runmonitor.h"
 
 #include <QTest>
 

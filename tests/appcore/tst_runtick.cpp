@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One tick of the run monitor without a window: what it shows and what it asks of the furnace.
 
-#include "runmonitor.h"
+#include "app/runmonitor.h"
 
-#include "programstep.h"
+#include "app/programstep.h"
 
 #include <QTest>
 

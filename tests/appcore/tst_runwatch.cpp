@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whether the furnace still runs the program the console started, from the controller's reports
 // tick by tick; and when a silent furnace is reported in the log.
 
-#include "runmonitor.h"
-#include "runwatch.h"
+#include "app/runmonitor.h"
+#include "app/runwatch.h"
 
 #include <QTest>
 

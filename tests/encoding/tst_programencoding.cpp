@@ -1,5 +1,6 @@
-#include "programencoding.h"
-#include "samplefiring.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "link/programencoding.h"
+#include "tests/support/samplefiring.h"
 
 #include <QTest>
 

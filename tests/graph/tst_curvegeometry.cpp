@@ -1,6 +1,7 @@
-#include "curveframe.h"
-#include "curveviewstate.h"
-#include "samplefiring.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "graph/curveframe.h"
+#include "graph/curveviewstate.h"
+#include "tests/support/samplefiring.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Moving about the curve with the mouse: the wheel zooms around the pointer, a drag pans, both
 // within the full view's clamps.
 
-#include "curveviewstate.h"
-#include "samplefiring.h"
+#include "graph/curveviewstate.h"
+#include "tests/support/samplefiring.h"
 
 #include <QTest>
 

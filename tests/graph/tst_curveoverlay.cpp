@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the firing-curve graph draws besides the plan, by value: the run's samples, the measured
 // curve placed stage by stage on the plan's axis, the full view that holds it, the grid, the
 // axis labels left out so that none overlaps, the legend.
 
-#include "curveoverlay.h"
-#include "measuredcurve.h"
-#include "samplefiring.h"
+#include "graph/curveoverlay.h"
+#include "graph/measuredcurve.h"
+#include "tests/support/samplefiring.h"
 
 #include <QTest>
 

@@ -1,5 +1,6 @@
-#include "firingcurveview.h"
-#include "samplefiring.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "graph/firingcurveview.h"
+#include "tests/support/samplefiring.h"
 
 #include <QApplication>
 #include <QImage>

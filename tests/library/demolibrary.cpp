@@ -1,4 +1,5 @@
-#include "demolibrary.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "tests/library/demolibrary.h"
 
 namespace
 {

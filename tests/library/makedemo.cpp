@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the sample library to the path given (examples/demo.zkv in the source tree):
 //   zkv-make-demo <path>
-#include "demolibrary.h"
-#include "massesfile.h"
+#include "library/massesfile.h"
+#include "tests/library/demolibrary.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

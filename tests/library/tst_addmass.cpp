@@ -1,5 +1,6 @@
-#include "Unit2.h"
-#include "unreadvalues.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/Unit2.h"
+#include "tests/support/unreadvalues.h"
 
 #include <QApplication>
 #include <QClipboard>

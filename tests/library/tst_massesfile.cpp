@@ -1,7 +1,8 @@
-#include "demolibrary.h"
-#include "massesfile.h"
-#include "paramentry.h"
-#include "permissions.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/massesfile.h"
+#include "library/paramentry.h"
+#include "tests/library/demolibrary.h"
+#include "tests/support/permissions.h"
 
 #include <QDir>
 #include <QFile>

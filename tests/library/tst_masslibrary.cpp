@@ -1,6 +1,7 @@
-#include "libraryselection.h"
-#include "lstorage.h"
-#include "masslibrary.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/libraryselection.h"
+#include "library/lstorage.h"
+#include "library/masslibrary.h"
 
 #include <QRandomGenerator>
 #include <QTest>

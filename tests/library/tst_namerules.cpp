@@ -1,5 +1,6 @@
-#include "cp1251.h"
-#include "namerules.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/cp1251.h"
+#include "library/namerules.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

@@ -1,5 +1,6 @@
-#include "paramentry.h"
-#include "samplefiring.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/paramentry.h"
+#include "tests/support/samplefiring.h"
 
 #include <QTest>
 

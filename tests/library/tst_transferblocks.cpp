@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The blocks an upload of masses writes into the controller, and the program numbers it gives.
 
-#include "transferblocks.h"
+#include "library/transferblocks.h"
 
 #include <QTest>
 

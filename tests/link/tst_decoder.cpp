@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reply decoding into the furnace image and the texts shown for it.
 
-#include "furnacedisplay.h"
-#include "replydecoder.h"
+#include "link/furnacedisplay.h"
+#include "link/replydecoder.h"
 
 #include <QTest>
 

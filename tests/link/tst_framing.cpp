@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frame format: building frames, the receive byte machine, and the link's receive step.
 
-#include "fakeline.h"
-#include "framing.h"
-#include "link.h"
+#include "link/framing.h"
+#include "link/link.h"
+#include "tests/support/fakeline.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The link's trace: frames sent and received and replies that did not come reach the zkv.link
 // category at debug level, and nothing is printed unless that level is turned on.
 
-#include "fakeline.h"
-#include "framing.h"
-#include "link.h"
+#include "link/framing.h"
+#include "link/link.h"
+#include "tests/support/fakeline.h"
 
 #include <QLoggingCategory>
 #include <QTest>

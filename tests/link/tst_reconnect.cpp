@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A line that fails and comes back: what the link does while it is down, and reopening it.
 
-#include "fakeline.h"
-#include "link.h"
-#include "portreconnector.h"
+#include "link/link.h"
+#include "link/portreconnector.h"
+#include "tests/support/fakeline.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Request scheduling: priority, arguments, payloads and the reply watchdog.
 
-#include "fakeline.h"
-#include "framing.h"
-#include "link.h"
-#include "requests.h"
+#include "link/framing.h"
+#include "link/link.h"
+#include "link/requests.h"
+#include "tests/support/fakeline.h"
 
 #include <QTest>
 

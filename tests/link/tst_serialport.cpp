@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real serial line on a pseudo-terminal: opening, data both ways, a vanished peer.
 
-#include "cputime.h"
-#include "link.h"
-#include "serialportline.h"
-#include "testpty.h"
+#include "link/link.h"
+#include "link/serialportline.h"
+#include "tests/support/cputime.h"
+#include "tests/support/testpty.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The upload of masses on the wire: chunks, acknowledgements, log lines, repeats and endings.
 
-#include "fakeline.h"
-#include "link.h"
-#include "transfersequence.h"
+#include "link/link.h"
+#include "link/transfersequence.h"
+#include "tests/support/fakeline.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The service windows' rules without a window: the settings block's layout, durations, the
 // correction and its arrows, the economy list, the field limits and the ambient arrows.
 
-#include "replydecoder.h"
-#include "requests.h"
-#include "servicelogic.h"
+#include "link/replydecoder.h"
+#include "link/requests.h"
+#include "service/servicelogic.h"
 
 #include <QTest>
 

@@ -1,14 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three service windows from the Settings menu, against the built-in simulator: opening,
 // what each control sends, the access code, and every procedure from its start to its end.
 
-#include "Unit1.h"
-#include "Unit3_services.h"
-#include "Unit4.h"
-#include "Unit5_offices.h"
-#include "consolelines.h"
-#include "link.h"
-#include "scripteddialogs.h"
-#include "simulatorline.h"
+#include "app/Unit1.h"
+#include "app/consolelines.h"
+#include "link/link.h"
+#include "service/Unit3_services.h"
+#include "service/Unit4.h"
+#include "service/Unit5_offices.h"
+#include "sim/simulatorline.h"
+#include "tests/support/scripteddialogs.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

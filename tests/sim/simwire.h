@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "framing.h"
-#include "furnacecontroller.h"
+#include "link/framing.h"
+#include "sim/furnacecontroller.h"
 
 #include <QByteArray>
 #include <QList>

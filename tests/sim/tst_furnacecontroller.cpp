@@ -1,6 +1,7 @@
-#include "furnacecontroller.h"
-#include "progparam.h"
-#include "simwire.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/progparam.h"
+#include "sim/furnacecontroller.h"
+#include "tests/sim/simwire.h"
 
 #include <QDateTime>
 #include <QTest>

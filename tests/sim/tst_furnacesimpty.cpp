@@ -1,4 +1,5 @@
-#include "simwire.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "tests/sim/simwire.h"
 
 #include <QElapsedTimer>
 #include <QFile>

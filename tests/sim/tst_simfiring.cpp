@@ -1,8 +1,9 @@
-#include "furnacecontroller.h"
-#include "progparam.h"
-#include "programencoding.h"
-#include "samplefiring.h"
-#include "simwire.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/progparam.h"
+#include "link/programencoding.h"
+#include "sim/furnacecontroller.h"
+#include "tests/sim/simwire.h"
+#include "tests/support/samplefiring.h"
 
 #include <QMap>
 #include <QSet>

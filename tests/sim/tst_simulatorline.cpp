@@ -1,5 +1,6 @@
-#include "simulatorline.h"
-#include "simwire.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "sim/simulatorline.h"
+#include "tests/sim/simwire.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "serialline.h"
+#include "link/serialline.h"
 
 /// A serial line under the test's control: it records what the console writes and hands out
 /// whatever the test queues, in the chunks the test chooses.

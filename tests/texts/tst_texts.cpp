@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks the main window's text store against the program's own texts. Expected strings are
 // written out here, never taken from the store; \u0422 (Cyrillic Te) and \u0421 (Cyrillic Es)
 // mark where a text uses the Cyrillic look-alike of a Latin letter.
 
-#include "texts.h"
+#include "app/texts.h"
 
 #include <QSet>
 #include <QTest>

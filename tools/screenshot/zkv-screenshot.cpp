@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Takes the README's screenshot: the console's own program (the command line is zkv-console's),
 // with a firing started on a chosen layer once the main window is up, photographed after a
 // while. No box ever waits for a click: questions are answered OK, messages go to stderr.
@@ -5,8 +6,8 @@
 // Usage: zkv-screenshot OUTPUT.png SECONDS MASS LAYER [zkv-console options...]
 // Ends with status 0 when the picture was saved during the firing, 1 otherwise.
 
-#include "Unit1.h"
-#include "consolemain.h"
+#include "app/Unit1.h"
+#include "app/consolemain.h"
 
 #include <QCoreApplication>
 #include <QListWidget>

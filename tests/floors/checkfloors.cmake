@@ -1,0 +1,40 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Checks that every include between the program's folders points down the floors:
+#   common < library < link, graph < sim, service, logbook < app
+# A folder includes from its own folder and from lower floors only; link and graph, and sim,
+# service and logbook, do not include each other. Tests, benchmarks, fuzz targets and tools may
+# include anything. Run as: cmake -DROOT=<repository> -P checkfloors.cmake
+set(floors common=0 library=1 link=2 graph=2 sim=3 service=3 logbook=3 app=4)
+foreach(pair IN LISTS floors)
+    string(REPLACE "=" ";" pair "${pair}")
+    list(GET pair 0 folder)
+    list(GET pair 1 floor)
+    set(floor_${folder} ${floor})
+    list(APPEND folders ${folder})
+endforeach()
+
+set(violations "")
+set(checked 0)
+foreach(folder IN LISTS folders)
+    file(GLOB sources "${ROOT}/${folder}/*.h" "${ROOT}/${folder}/*.cpp")
+    foreach(source IN LISTS sources)
+        file(STRINGS "${source}" includes REGEX "^#include \"[^\"]+/[^\"]+\"")
+        foreach(line IN LISTS includes)
+            string(REGEX REPLACE "^#include \"([^/\"]+)/.*" "\\1" target "${line}")
+            math(EXPR checked "${checked} + 1")
+            if(target STREQUAL folder)
+                continue()
+            endif()
+            if(NOT DEFINED floor_${target})
+                list(APPEND violations "${source}: ${line} (not a folder of the program)")
+            elseif(NOT floor_${target} LESS floor_${folder})
+                list(APPEND violations "${source}: ${line} (${target} is not below ${folder})")
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+if(violations)
+    list(JOIN violations "\n" text)
+    message(FATAL_ERROR "Includes that do not point down:\n${text}")
+endif()
+message(STATUS "${checked} folder-qualified includes, all pointing down or within their folder")
