@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/accessiblevalues.h"
 
+#include "service/servicewidgets.h"
+
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,11 +30,7 @@ QString WithoutMnemonics(const QString &text)
 QString AccessibleValueName(const QString &context, const QString &shown)
 {
     const QString value = shown.simplified();
-    if (context.isEmpty())
-        return value;
-    if (value.isEmpty())
-        return context;
-    return context + QStringLiteral(": ") + value;
+    return context.isEmpty() ? value : ValueName(context, value);
 }
 
 QString ShownText(const QWidget *widget)
@@ -63,8 +61,6 @@ void AccessibleValues::refresh()
             continue;
         const QString name = AccessibleValueName(entry.context ? entry.context() : QString(),
                                                  ShownText(entry.widget));
-        // Qt announces a changed name itself (NameChanged).
-        if (entry.widget->accessibleName() != name)
-            entry.widget->setAccessibleName(name);
+        SetValueName(entry.widget, name);
     }
 }

@@ -8,11 +8,13 @@
 #include <functional>
 #include <vector>
 
-/// The accessible name a control gets from its context and what it shows: "context: shown",
-/// or either alone when the other is empty. Mnemonic marks ("&") are not read out.
+/// The accessible name a control gets from its context and what it shows: "context: shown"
+/// as the service windows name their values (ValueName), or what it shows alone without a
+/// context.
 QString AccessibleValueName(const QString &context, const QString &shown);
 
-/// What a label, button, progress bar or line edit shows right now, as plain text.
+/// What a label, button, progress bar or line edit shows right now, as plain text (mnemonic
+/// marks, "&", are not read out).
 QString ShownText(const QWidget *widget);
 
 /// Keeps the accessible names of the controls that show a value or a changing caption in step
