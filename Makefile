@@ -16,6 +16,8 @@ PACKAGES += xvfb xauth x11-utils
 PACKAGES += poppler-utils
 # Qt's own texts (standard buttons, file dialogs) in Russian.
 PACKAGES += qt6-translations-l10n
+# The firing logbook: Qt's SQLite driver, and the sqlite3 shell its tests alter a logbook with.
+PACKAGES += libqt6sql6-sqlite sqlite3
 
 .PHONY: all deps configure build run test clean format bench fuzz
 

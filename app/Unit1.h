@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/accessiblevalues.h"
-#include "app/firingrecord.h"
+#include "logbook/firingrecord.h"
 #include "app/runmonitor.h"
 #include "app/runwatch.h"
 #include "app/toolkittranslation.h"

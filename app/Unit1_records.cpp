@@ -6,7 +6,7 @@
 #include "app/Unit1.h"
 
 #include "app/firingreport.h"
-#include "app/programstep.h"
+#include "common/programstep.h"
 #include "app/recordcsv.h"
 #include "app/recordformat.h"
 #include "app/texts.h"

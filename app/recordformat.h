@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/firingrecord.h"
+#include "logbook/firingrecord.h"
 #include "common/textpair.h"
 
 #include <QList>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/runfigures.h"
 
-#include "app/programstep.h"
+#include "common/programstep.h"
 #include "app/texts.h"
 #include "common/logtime.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/runmonitor.h"
 
-#include "app/programstep.h"
+#include "common/programstep.h"
 #include "app/texts.h"
 #include "common/consolestate.h"
 

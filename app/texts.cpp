@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/texts.h"
 
-#include "app/programstep.h"
+#include "common/programstep.h"
 
 namespace Texts
 {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "graph/firingtrace.h"
 
+#include <algorithm>
 #include <cmath>
 
 void FiringTrace::start(const QDateTime &wallClock)
@@ -45,4 +46,18 @@ void FiringTrace::finish(RunOutcome outcome, const QDateTime &when, const QStrin
     m_endedAt = when;
     m_endDetail =
         outcome == RunOutcome::Fault || outcome == RunOutcome::Interrupted ? detail : QString();
+}
+
+FiringTrace FiringTrace::restored(const QDateTime &startedAt, const QList<TraceSample> &samples,
+                                  qsizetype dropped, RunOutcome outcome,
+                                  const QDateTime &endedAt, const QString &detail)
+{
+    FiringTrace trace;
+    trace.start(startedAt);
+    trace.m_samples.reserve(samples.size());
+    for (const TraceSample &s : samples)
+        trace.add(s);
+    trace.m_dropped += std::max<qsizetype>(0, dropped);
+    trace.finish(outcome, endedAt, detail);
+    return trace;
 }

@@ -64,6 +64,12 @@ public:
     /// the text saying why.
     /// Ignored when no run is going on.
     void finish(RunOutcome outcome, const QDateTime &when, const QString &detail = {});
+    /// A run as it was kept (the firing logbook): started at `startedAt` with `samples` (taken
+    /// through add(), so the same rules apply), `dropped` more not kept, ended with `outcome`
+    /// at `endedAt` (Running leaves it unended).
+    static FiringTrace restored(const QDateTime &startedAt, const QList<TraceSample> &samples,
+                                qsizetype dropped, RunOutcome outcome, const QDateTime &endedAt,
+                                const QString &detail);
 
     /// A run was started (it may have ended since).
     bool hasRun() const { return m_hasRun; }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The record of a firing (its events and their rules) and its CSV file, by value.
 
-#include "app/firingrecord.h"
+#include "logbook/firingrecord.h"
 #include "app/recordcsv.h"
 #include "app/recordformat.h"
 #include "tests/support/samplefiring.h"

@@ -3,7 +3,7 @@
 
 #include "app/runmonitor.h"
 
-#include "app/programstep.h"
+#include "common/programstep.h"
 
 #include <QTest>
 

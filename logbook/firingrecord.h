@@ -37,6 +37,10 @@ struct FiringFacts {
     QString furnaceModel;
     quint8 versionMajor = 0;
     quint8 versionMinor = 0;
+    /// Who fired it: the system user's name unless the laboratory set another.
+    QString operatorName;
+    /// The program that fired it ("ZKV4.6 CONSOLE 1.0.0").
+    QString console;
 };
 
 /// The record of one firing: its facts, the samples of its run (the one sampling of a run,
@@ -49,8 +53,13 @@ public:
     /// A run whose link flaps adds two events per loss; beyond this many they are counted only.
     static constexpr qsizetype MaxEvents = 500;
 
-    /// Forgets the previous record and begins this one with its Start event.
+    /// Forgets the previous record and begins this one with its Start event and a new uid.
     void start(const FiringFacts &facts, const QDateTime &when);
+    /// A record as the firing logbook kept it; events beyond MaxEvents are counted as dropped.
+    static FiringRecord restored(const QString &uid, const FiringFacts &facts,
+                                 const FiringTrace &trace, const QList<RecordEvent> &events,
+                                 qsizetype droppedEvents, const QString &caseReference,
+                                 const QString &note);
     /// Records an event of the running firing; ignored before start() and after the end.
     /// LinkLost counts only while the link is up, LinkBack only after a loss (so a caller may
     /// report every silent and every answered tick). Fault, Abort, Finished and Interrupted end
@@ -60,6 +69,14 @@ public:
     /// Takes the furnace's name and version while the record does not know them yet.
     void noteFurnace(const QString &model, quint8 major, quint8 minor);
 
+    /// The case reference and the note the user gave this firing (during it or after it).
+    void setCaseReference(const QString &text) { m_caseReference = text; }
+    void setNote(const QString &text) { m_note = text; }
+    QString caseReference() const { return m_caseReference; }
+    QString note() const { return m_note; }
+
+    /// This firing's identity in the firing logbook: a UUID made at its start, without braces.
+    QString uid() const { return m_uid; }
     /// A firing was started (it may have ended since).
     bool exists() const { return m_trace.hasRun(); }
     bool running() const { return m_trace.running(); }
@@ -75,8 +92,11 @@ public:
 private:
     void append(RecordEventKind kind, const QDateTime &when, const QString &detail);
 
+    QString m_uid;
     FiringFacts m_facts;
     FiringTrace m_trace;
+    QString m_caseReference;
+    QString m_note;
     QList<RecordEvent> m_events;
     qsizetype m_droppedEvents = 0;
     bool m_linkLost = false;

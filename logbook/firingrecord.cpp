@@ -1,9 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/firingrecord.h"
+#include "logbook/firingrecord.h"
+
+#include <QUuid>
+
+#include <algorithm>
 
 void FiringRecord::start(const FiringFacts &facts, const QDateTime &when)
 {
+    m_uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
     m_facts = facts;
+    m_caseReference.clear();
+    m_note.clear();
     m_trace.start(when);
     m_events.clear();
     m_droppedEvents = 0;
@@ -64,4 +71,29 @@ void FiringRecord::append(RecordEventKind kind, const QDateTime &when, const QSt
         return;
     }
     m_events.append({kind, when, detail});
+}
+
+FiringRecord FiringRecord::restored(const QString &uid, const FiringFacts &facts,
+                                    const FiringTrace &trace, const QList<RecordEvent> &events,
+                                    qsizetype droppedEvents, const QString &caseReference,
+                                    const QString &note)
+{
+    FiringRecord record;
+    record.m_uid = uid;
+    record.m_facts = facts;
+    record.m_trace = trace;
+    record.m_events = events.mid(0, MaxEvents);
+    record.m_droppedEvents = std::max<qsizetype>(0, droppedEvents) + events.size() -
+                             record.m_events.size();
+    record.m_caseReference = caseReference;
+    record.m_note = note;
+    if (!trace.running()) {
+        // An ended firing is not silent any more; a running one is as its last event says.
+        record.m_linkLost = false;
+    } else {
+        for (const RecordEvent &e : record.m_events)
+            if (e.kind == RecordEventKind::LinkLost || e.kind == RecordEventKind::LinkBack)
+                record.m_linkLost = e.kind == RecordEventKind::LinkLost;
+    }
+    return record;
 }

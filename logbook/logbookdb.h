@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "logbook/historyquery.h"
+
+#include <QSqlDatabase>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+/// Who writes into a logbook: one console process. Firings it leaves running when it dies are
+/// found by the next console that opens the logbook and sealed as interrupted.
+struct LogbookSession {
+    QString uid;  ///< made when the console opens the logbook
+    QString host; ///< the computer's name
+    qint64 pid = 0;
+};
+
+/// How far a running firing's entry has been written.
+struct EntryProgress {
+    qint64 id = 0;              ///< the entry's row; 0 before it exists
+    qsizetype samplesStored = 0;
+    qsizetype eventsStored = 0;
+    QString caseReference;
+    QString note;
+    bool sealed = false;
+    QByteArray hash; ///< once sealed
+};
+
+/// One connection to a firing logbook: a SQLite file through Qt SQL. Opens (creating the file
+/// and its folder when allowed), brings the schema to the current version, writes entries and
+/// amendments, reads the history and checks the hash chain. Not thread-safe: use it on the
+/// thread that opened it (Qt SQL's rule); give every thread its own.
+class LogbookDb
+{
+public:
+    /// The schema this code writes (PRAGMA user_version); a logbook with a newer one is refused.
+    static constexpr int SchemaVersion = 1;
+
+    enum class Access { ReadWrite, ReadOnly };
+
+    LogbookDb();
+    ~LogbookDb();
+    LogbookDb(const LogbookDb &) = delete;
+    LogbookDb &operator=(const LogbookDb &) = delete;
+
+    /// Opens the logbook at `file`. ReadWrite creates a missing file (and its folder), turns on
+    /// the write-ahead log and brings an older schema up to date; ReadOnly opens only a logbook
+    /// that is there and does not change it. False with error() when it cannot.
+    bool open(const QString &file, Access access);
+    void close();
+    bool isOpen() const;
+    /// The reason of the last failure, in plain words, naming nothing but the cause.
+    QString error() const { return m_error; }
+    QString file() const { return m_file; }
+    /// The schema version of the open logbook.
+    int schemaVersion() const;
+
+    /// Test hook: SQLite may grow the file to this many pages only (a full disk); 0 for no limit.
+    void setMaxPageCount(qint64 pages) { m_maxPageCount = pages; }
+
+    // --- writing (ReadWrite) -------------------------------------------------------------
+    /// Registers this console; its heartbeat keeps its running firings its own.
+    bool beginSession(const LogbookSession &session);
+    bool heartbeat();
+    /// The console closes the logbook: its session ends.
+    bool endSession();
+    /// Seals as interrupted every running entry whose console is gone (a process of this host
+    /// that no longer runs, or no heartbeat for `staleSeconds`), with the samples and events it
+    /// had stored. The number sealed; -1 on failure.
+    int recoverInterrupted(qint64 staleSeconds, const QString &reason);
+
+    /// Writes what the stored entry of `record` lacks: its row at first, then the samples and
+    /// events added since `progress`, the case reference and note; when the record has ended,
+    /// seals it (one transaction: the whole samples in one blob, the hash appended to the
+    /// chain). `progress` is updated; a fresh one is completed from the database.
+    bool sync(const FiringRecord &record, EntryProgress &progress);
+    /// Appends an amendment of `field` ("case" or "note") to the sealed entry `uid`; its hash
+    /// in `hash`.
+    bool amend(const QString &uid, const QString &field, const QString &value,
+               const QString &operatorName, const QDateTime &at, QByteArray *hash = nullptr);
+    /// Appends an entry made from a firing-record file of an earlier console (marked imported;
+    /// its hash starts here). False when an entry with its uid is there already.
+    bool importRecord(const FiringRecord &record, QByteArray *hash = nullptr);
+
+    // --- reading ---------------------------------------------------------------------------
+    /// Number of entries the filter lets through; -1 on failure.
+    qint64 count(const HistoryFilter &filter);
+    /// `limit` rows from `offset` in the order of `sort` (ties: newest first).
+    QList<EntrySummary> page(const HistoryFilter &filter, const HistorySort &sort, qint64 offset,
+                             int limit);
+    /// The entry `id` whole; nothing when it is not there or cannot be read (error() says).
+    std::optional<StoredEntry> load(qint64 id);
+    std::optional<StoredEntry> loadByUid(const QString &uid);
+    /// The ports entries were fired on, sorted.
+    QStringList ports();
+
+    /// Checks the whole chain from its first link. `progress(done, total)` is called now and
+    /// then; returning false stops the check (the report then says so in `error`).
+    VerifyReport verify(const std::function<bool(qint64 done, qint64 total)> &progress = {});
+
+    /// The connection, for the code that shares this logbook's schema (tests, benchmarks).
+    QSqlDatabase database() const;
+
+private:
+    bool fail(const QString &what);
+    bool exec(const QString &sql);
+    bool migrate();
+
+    QString m_connection;
+    QString m_file;
+    QString m_error;
+    QString m_sessionUid;
+    Access m_access = Access::ReadOnly;
+    qint64 m_maxPageCount = 0;
+};
