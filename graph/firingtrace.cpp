@@ -49,8 +49,8 @@ void FiringTrace::finish(RunOutcome outcome, const QDateTime &when, const QStrin
 }
 
 FiringTrace FiringTrace::restored(const QDateTime &startedAt, const QList<TraceSample> &samples,
-                                  qsizetype dropped, RunOutcome outcome,
-                                  const QDateTime &endedAt, const QString &detail)
+                                  qsizetype dropped, RunOutcome outcome, const QDateTime &endedAt,
+                                  const QString &detail)
 {
     FiringTrace trace;
     trace.start(startedAt);

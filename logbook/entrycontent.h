@@ -7,10 +7,13 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 /// One event of an entry in its stored form.
 struct StoredEvent {
     qint64 atMs = 0; ///< milliseconds since 1970-01-01 UTC
-    QString kind;    ///< "start", "link-lost", "link-back", "fault", "abort", "finished", "interrupted"
+    QString
+        kind; ///< "start", "link-lost", "link-back", "fault", "abort", "finished", "interrupted"
     QString detail;
     bool operator==(const StoredEvent &) const = default;
 };
@@ -71,8 +74,7 @@ std::optional<FiringRecord> RecordOf(const EntryContent &content);
 namespace LogbookChain
 {
 QByteArray Canonical(const EntryContent &entry, qint64 seq, const QByteArray &previousHash);
-QByteArray Canonical(const AmendmentContent &amendment, qint64 seq,
-                     const QByteArray &previousHash);
+QByteArray Canonical(const AmendmentContent &amendment, qint64 seq, const QByteArray &previousHash);
 /// SHA-256 of the canonical encoding (32 bytes).
 QByteArray Hash(const EntryContent &entry, qint64 seq, const QByteArray &previousHash);
 QByteArray Hash(const AmendmentContent &amendment, qint64 seq, const QByteArray &previousHash);

@@ -83,8 +83,8 @@ FiringRecord FiringRecord::restored(const QString &uid, const FiringFacts &facts
     record.m_facts = facts;
     record.m_trace = trace;
     record.m_events = events.mid(0, MaxEvents);
-    record.m_droppedEvents = std::max<qsizetype>(0, droppedEvents) + events.size() -
-                             record.m_events.size();
+    record.m_droppedEvents =
+        std::max<qsizetype>(0, droppedEvents) + events.size() - record.m_events.size();
     record.m_caseReference = caseReference;
     record.m_note = note;
     if (!trace.running()) {

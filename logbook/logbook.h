@@ -6,9 +6,9 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
-#include <QThread>
 
 class LogbookWriter;
+class QThread;
 
 /// Where and how a console keeps its firing logbook.
 struct LogbookSettings {
@@ -88,8 +88,9 @@ private:
     LogbookSettings m_settings;
     State m_state = State::Off;
     QString m_problem;
-    QThread m_thread;
+    QThread *m_thread = nullptr;
     LogbookWriter *m_writer = nullptr;
     QElapsedTimer m_sinceFlush;
     quint64 m_posted = 0;
+    quint64 m_written = 0;
 };

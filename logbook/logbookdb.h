@@ -2,12 +2,15 @@
 #pragma once
 
 #include "logbook/historyquery.h"
+#include "logbook/logbookschema.h"
 
 #include <QSqlDatabase>
 #include <QString>
 
 #include <functional>
 #include <optional>
+
+class QSqlQuery;
 
 /// Who writes into a logbook: one console process. Firings it leaves running when it dies are
 /// found by the next console that opens the logbook and sealed as interrupted.
@@ -19,7 +22,7 @@ struct LogbookSession {
 
 /// How far a running firing's entry has been written.
 struct EntryProgress {
-    qint64 id = 0;              ///< the entry's row; 0 before it exists
+    qint64 id = 0; ///< the entry's row; 0 before it exists
     qsizetype samplesStored = 0;
     qsizetype eventsStored = 0;
     QString caseReference;
@@ -35,9 +38,6 @@ struct EntryProgress {
 class LogbookDb
 {
 public:
-    /// The schema this code writes (PRAGMA user_version); a logbook with a newer one is refused.
-    static constexpr int SchemaVersion = 1;
-
     enum class Access { ReadWrite, ReadOnly };
 
     LogbookDb();
@@ -54,7 +54,8 @@ public:
     /// The reason of the last failure, in plain words, naming nothing but the cause.
     QString error() const { return m_error; }
     QString file() const { return m_file; }
-    /// The schema version of the open logbook.
+    /// The schema version of the open logbook (PRAGMA user_version); a logbook with a newer one
+    /// than LogbookSchema::CurrentVersion is refused.
     int schemaVersion() const;
 
     /// Test hook: SQLite may grow the file to this many pages only (a full disk); 0 for no limit.
@@ -104,10 +105,25 @@ public:
     QSqlDatabase database() const;
 
 private:
-    bool fail(const QString &what);
+    QSqlDatabase db() const;
+    bool fail(const QString &reason);
+    bool failed(const QSqlQuery &query);
     bool exec(const QString &sql);
+    bool begin();
+    bool commit();
+    void rollback();
     bool migrate();
+    /// Inserts the row of a firing that runs (or of one imported whole); its id.
+    qint64 insertEntry(const EntryContent &content, const QString &sessionUid);
+    /// Seals entry `id` with `content` and appends its link; inside a write transaction.
+    bool sealEntry(qint64 id, const EntryContent &content, QByteArray *hash);
+    /// What entry `id` holds as stored (for a running one: its chunks and events so far).
+    std::optional<EntryContent> storedContent(qint64 id, qint64 *chainSeq = nullptr);
+    /// Reads the chain's head inside a write transaction.
+    bool chainHead(qint64 &seq, QByteArray &hash);
+    bool moveChainHead(qint64 seq, const QByteArray &hash);
 
+    SqlDialect m_dialect = SqlDialect::SQLite;
     QString m_connection;
     QString m_file;
     QString m_error;

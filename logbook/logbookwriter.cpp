@@ -1,0 +1,170 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "logbook/logbookwriter.h"
+
+#include <QDateTime>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace
+{
+
+/// A failed logbook is tried again at the next write, but not more often than this.
+constexpr qint64 RetryMs = 5000;
+
+} // namespace
+
+LogbookWriter::LogbookWriter(const LogbookSettings &settings, const LogbookSession &session)
+    : m_settings(settings)
+    , m_session(session)
+{
+}
+
+LogbookWriter::~LogbookWriter() = default;
+
+void LogbookWriter::start()
+{
+    m_heartbeat = new QTimer(this);
+    m_heartbeat->setInterval(std::max(1, m_settings.staleSeconds / 4) * 1000);
+    connect(m_heartbeat, &QTimer::timeout, this, &LogbookWriter::housekeeping);
+    m_heartbeat->start();
+    emit stateChanged(Logbook::State::Opening, {});
+    ready();
+}
+
+bool LogbookWriter::ready()
+{
+    if (m_open)
+        return true;
+    if (m_stopped)
+        return false;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (m_lastAttemptMs != 0 && now - m_lastAttemptMs < RetryMs)
+        return false;
+    if (m_lastAttemptMs != 0 && closing)
+        return false;
+    m_lastAttemptMs = now;
+    m_db.setMaxPageCount(m_settings.maxPageCount);
+    if (!m_db.open(m_settings.file, LogbookDb::Access::ReadWrite) ||
+        !m_db.beginSession(m_session)) {
+        failed(m_db.error());
+        m_db.close();
+        return false;
+    }
+    m_open = true;
+    m_problem.clear();
+    // What a console that died left running is interrupted; it is sealed before anything new.
+    const int recovered = m_db.recoverInterrupted(
+        m_settings.staleSeconds, QStringLiteral("the console ended during the firing"));
+    emit stateChanged(Logbook::State::On, {});
+    if (recovered > 0)
+        emit this->recovered(recovered);
+    return true;
+}
+
+void LogbookWriter::failed(const QString &problem)
+{
+    if (m_open) {
+        m_db.close();
+        m_open = false;
+        m_lastAttemptMs = QDateTime::currentMSecsSinceEpoch();
+        // A failed write leaves what is known of each firing unsure: read it again next time.
+        for (EntryProgress &p : m_progress)
+            if (!p.sealed)
+                p = EntryProgress{};
+    }
+    if (problem != m_problem) {
+        m_problem = problem;
+        emit stateChanged(Logbook::State::Failed, problem);
+    }
+}
+
+void LogbookWriter::sync(const FiringRecord &record)
+{
+    // The latest record of a firing holds all earlier ones.
+    const auto same = [&record](const FiringRecord &r) { return r.uid() == record.uid(); };
+    const auto it = std::find_if(m_pending.begin(), m_pending.end(), same);
+    if (it != m_pending.end())
+        *it = record;
+    else
+        m_pending.append(record);
+    flush();
+}
+
+void LogbookWriter::amend(const QString &uid, const QString &field, const QString &value,
+                          const QString &operatorName, const QDateTime &at)
+{
+    m_pendingAmendments.append({uid, field, value, operatorName, at});
+    flush();
+}
+
+void LogbookWriter::flush()
+{
+    if (m_pending.isEmpty() && m_pendingAmendments.isEmpty())
+        return;
+    if (!ready())
+        return;
+    while (!m_pending.isEmpty()) {
+        const FiringRecord &record = m_pending.constFirst();
+        const QString uid = record.uid();
+        const bool ended = !record.trace().running();
+        EntryProgress &progress = m_progress[uid];
+        if (!m_db.sync(record, progress)) {
+            failed(m_db.error());
+            return;
+        }
+        const QByteArray hash = progress.hash;
+        if (ended)
+            m_progress.remove(uid);
+        m_pending.removeFirst();
+        if (ended)
+            emit entrySealed(uid, hash);
+    }
+    while (!m_pendingAmendments.isEmpty()) {
+        const PendingAmendment a = m_pendingAmendments.takeFirst();
+        QByteArray hash;
+        if (m_db.amend(a.uid, a.field, a.value, a.operatorName, a.at, &hash))
+            emit amended(a.uid, a.field, hash);
+        else
+            // Refused for what it is (the firing is not in the logbook): not tried again.
+            emit entryFailed(a.uid, m_db.error());
+    }
+}
+
+void LogbookWriter::mark(quint64 ticket)
+{
+    emit marked(ticket);
+}
+
+void LogbookWriter::housekeeping()
+{
+    flush();
+    if (!m_open)
+        return;
+    if (!m_db.heartbeat()) {
+        failed(m_db.error());
+        return;
+    }
+    const int recovered = m_db.recoverInterrupted(
+        m_settings.staleSeconds, QStringLiteral("the console ended during the firing"));
+    if (recovered > 0)
+        emit this->recovered(recovered);
+}
+
+void LogbookWriter::stop()
+{
+    if (m_heartbeat)
+        m_heartbeat->stop();
+    flush();
+    // Firings still running stay in the logbook as they were last written; the next console
+    // seals them as interrupted. Ended ones that could not be written are lost: say so.
+    for (const FiringRecord &record : std::as_const(m_pending))
+        if (!record.trace().running())
+            emit entryFailed(record.uid(), m_problem);
+    m_pending.clear();
+    if (m_open)
+        m_db.endSession();
+    m_db.close();
+    m_open = false;
+    m_stopped = true;
+}
