@@ -47,6 +47,7 @@ Logbook::Logbook(const LogbookSettings &settings, QObject *parent)
     connect(m_writer, &LogbookWriter::entryFailed, this, &Logbook::entryFailed);
     connect(m_writer, &LogbookWriter::amended, this, &Logbook::amended);
     connect(m_writer, &LogbookWriter::recovered, this, &Logbook::recovered);
+    connect(m_writer, &LogbookWriter::imported, this, &Logbook::imported);
     connect(m_writer, &LogbookWriter::marked, this,
             [this](quint64 ticket) { m_written = std::max(m_written, ticket); });
     m_state = State::Opening;
@@ -134,6 +135,17 @@ void Logbook::amend(const QString &uid, const QString &field, const QString &val
         [writer = m_writer, uid, field, value, operatorName, at = QDateTime::currentDateTime()] {
             writer->amend(uid, field, value, operatorName, at);
         },
+        Qt::QueuedConnection);
+}
+
+void Logbook::importRecord(const FiringRecord &record)
+{
+    if (!m_writer) {
+        emit entryFailed(record.uid(), QStringLiteral("the logbook is off"));
+        return;
+    }
+    QMetaObject::invokeMethod(
+        m_writer, [writer = m_writer, record] { writer->importRecord(record); },
         Qt::QueuedConnection);
 }
 

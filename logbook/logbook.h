@@ -65,6 +65,9 @@ public:
     /// changed: an amendment is appended.
     void amend(const QString &uid, const QString &field, const QString &value,
                const QString &operatorName);
+    /// Appends `record`, read from a firing-record file of an earlier console, as an imported
+    /// entry: imported() or entryFailed() tells how it went.
+    void importRecord(const FiringRecord &record);
     /// Waits until everything handed over so far is written (tests, benchmarks); false after
     /// `msecs` ms.
     bool waitForWrites(int msecs = 10000);
@@ -78,6 +81,8 @@ signals:
     void entryFailed(const QString &uid, const QString &problem);
     /// An amendment was appended with `hash`.
     void amended(const QString &uid, const QString &field, const QByteArray &hash);
+    /// An imported record was appended with `hash`.
+    void imported(const QString &uid, const QByteArray &hash);
     /// Firings of a console that ended during them were sealed as interrupted at opening.
     void recovered(int count);
 

@@ -131,6 +131,20 @@ void LogbookWriter::flush()
     }
 }
 
+void LogbookWriter::importRecord(const FiringRecord &record)
+{
+    flush();
+    if (!ready()) {
+        emit entryFailed(record.uid(), m_problem);
+        return;
+    }
+    QByteArray hash;
+    if (m_db.importRecord(record, &hash))
+        emit imported(record.uid(), hash);
+    else
+        emit entryFailed(record.uid(), m_db.error());
+}
+
 void LogbookWriter::mark(quint64 ticket)
 {
     emit marked(ticket);

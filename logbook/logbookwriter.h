@@ -29,6 +29,7 @@ public:
     void sync(const FiringRecord &record);
     void amend(const QString &uid, const QString &field, const QString &value,
                const QString &operatorName, const QDateTime &at);
+    void importRecord(const FiringRecord &record);
     void mark(quint64 ticket);
     /// Ends the session and closes the connection; nothing is retried after it.
     void stop();
@@ -41,6 +42,7 @@ signals:
     void entryFailed(const QString &uid, const QString &problem);
     void amended(const QString &uid, const QString &field, const QByteArray &hash);
     void recovered(int count);
+    void imported(const QString &uid, const QByteArray &hash);
     void marked(quint64 ticket);
 
 private:
