@@ -22,6 +22,7 @@
 class ElidedLabel;
 class FileDialogSettings;
 class GlyphList;
+class Logbook;
 class FiringCurveView;
 class Link;
 class RunPanel;
@@ -67,6 +68,15 @@ struct ConsoleOptions {
     /// is not active, with the stage or fault text. By default the task bar's alert and, where
     /// the desktop has a system tray, a tray message.
     std::function<void(const QString &text)> endAlert;
+
+    // The firing logbook.
+    /// The logbook's file (`--logbook`, or the default); empty keeps no logbook (`--no-logbook`,
+    /// and windows built by tests unless they ask for one).
+    QString logbookFile;
+    /// Real seconds between two writes of a running firing into the logbook.
+    int logbookFlushSeconds = 10;
+    /// Who fires (`--operator`); empty for the system user.
+    QString operatorName;
 };
 
 /// The main window: the mass library editor, the parameter fields, the firing curve, the run
@@ -215,7 +225,19 @@ public:
     void mmRecordPdfClick();
     /// File → Print...: the same page through the print dialog.
     void mmPrintRecordClick();
+    /// The same commands for any firing (the history's entries): `hash` is its logbook hash,
+    /// empty when it has none.
+    void saveRecordAs(const FiringRecord &record, const QByteArray &hash);
+    void reportPdfAs(const FiringRecord &record, const QByteArray &hash);
+    void printRecord(const FiringRecord &record, const QByteArray &hash);
     // --- end firing records ---------------------------------------------------------------
+
+    // --- firing logbook (Unit1_logbook.cpp) ------------------------------------------------
+    /// The logbook this window writes its firings into (off when it keeps none).
+    Logbook &logbook() { return *m_logbook; }
+    /// The logbook hash of the last firing once its entry was sealed; empty before.
+    QByteArray firingHash() const { return m_firingHash; }
+    // --- end firing logbook ---------------------------------------------------------------
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -502,13 +524,17 @@ private:
     /// A run ended with `kind` (Fault, Abort, Finished or Interrupted; `text` the fault or the
     /// reason): the alert and the automatic save.
     void recordEnded(RecordEventKind kind, const QString &text);
-    /// Saves `record` into the record folder as CSV and PDF; failures are logged.
-    void autoSaveRecord(const FiringRecord &record);
+    /// Saves `record` into the record folder as CSV and PDF, with its logbook hash when it has
+    /// one; failures are logged.
+    void autoSaveRecord(const FiringRecord &record, const QByteArray &hash);
+    /// The ended firing is saved into the record folder once the logbook sealed it (so that the
+    /// files carry its hash), or at once where there is no logbook to wait for.
+    void scheduleAutoSave();
     void alertRunEnded(const QString &text);
     /// "ZKV4.6 CONSOLE 1.0.0".
     QString consoleName() const;
-    /// Folder and name the save dialog proposes for a record file with `suffix`.
-    QString proposedRecordPath(const QString &suffix) const;
+    /// Folder and name the save dialog proposes for a file of `record` with `suffix`.
+    QString proposedRecordPath(const FiringRecord &record, const QString &suffix) const;
     /// Writes a record file the user asked for; a failure is shown in a box.
     bool writeRecordFile(const QString &path, const QByteArray &bytes);
 
@@ -518,6 +544,31 @@ private:
     QString m_lastRecordFolder;
     QSystemTrayIcon *m_trayIcon = nullptr;
     // --- end firing records (private) -----------------------------------------------------
+
+    // --- firing logbook (private) ---------------------------------------------------------
+    /// Creates the logbook and its status-bar label (called once by the constructor).
+    void connectLogbookHandlers();
+    void ReLanguageLogbook();
+    /// The status-bar label: in use, off, or failed with its reason.
+    void showLogbookState();
+    /// A firing started, ran a tick or ended: its entry is written as it stands.
+    void logbookFiringStarted();
+    void logbookFiringTick();
+    void logbookFiringEnded();
+    /// The user changed the case reference or note in the run panel: part of the running
+    /// firing, or an amendment of the ended one.
+    void notesEdited(const QString &field, const QString &text);
+    /// Who fires: --operator, else the system user.
+    QString operatorName() const;
+
+    std::unique_ptr<Logbook> m_logbook;
+    QLabel *lblLogbook = nullptr;
+    QByteArray m_firingHash;
+    /// The last reason logged for a logbook that fails (each is logged once).
+    QString m_loggedLogbookProblem;
+    /// The ended firing whose automatic save waits for its logbook hash.
+    std::optional<FiringRecord> m_autoSaveWaiting;
+    // --- end firing logbook (private) -----------------------------------------------------
 
     // --- service windows (private) --------------------------------------------------------
     void connectServiceHandlers();

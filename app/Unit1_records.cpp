@@ -106,6 +106,7 @@ void TForm1::connectRecordHandlers()
 
 void TForm1::ReLanguageRecords()
 {
+    ReLanguageLogbook();
     mmSaveRecord->setText(tx(FiringTexts::SaveRecord));
     mmRecordPdf->setText(tx(FiringTexts::ReportPdf));
     mmPrintRecord->setText(tx(FiringTexts::Print));
@@ -130,6 +131,8 @@ FiringFacts TForm1::firingFacts() const
     facts.furnaceModel = image.FurnaceModelName;
     facts.versionMajor = image.VersionMajor;
     facts.versionMinor = image.VersionMinor;
+    facts.operatorName = operatorName();
+    facts.console = consoleName();
     return facts;
 }
 
@@ -143,10 +146,8 @@ QString TForm1::consoleName() const
 void TForm1::recordEnded(RecordEventKind kind, const QString &text)
 {
     enableRecordActions();
-    if (!m_options.recordDir.isEmpty()) {
-        // After the tick that ended the run; the copy keeps this record whatever comes next.
-        QTimer::singleShot(0, this, [this, record = m_firingRecord] { autoSaveRecord(record); });
-    }
+    if (!m_options.recordDir.isEmpty())
+        scheduleAutoSave();
     if (kind == RecordEventKind::Abort || isActiveWindow())
         return;
     if (kind == RecordEventKind::Fault)
@@ -185,7 +186,7 @@ void TForm1::alertRunEnded(const QString &text)
                             QSystemTrayIcon::Information);
 }
 
-void TForm1::autoSaveRecord(const FiringRecord &record)
+void TForm1::autoSaveRecord(const FiringRecord &record, const QByteArray &hash)
 {
     const quint8 lang = m_console.Language;
     const QString folder = m_options.recordDir;
@@ -196,8 +197,8 @@ void TForm1::autoSaveRecord(const FiringRecord &record)
     }
     const QString console = consoleName();
     const std::pair<QString, QByteArray> files[] = {
-        {QStringLiteral("csv"), RecordCsv::Encode(record, lang, console)},
-        {QStringLiteral("pdf"), FiringReport::Pdf(record, lang, console)},
+        {QStringLiteral("csv"), RecordCsv::Encode(record, lang, console, hash)},
+        {QStringLiteral("pdf"), FiringReport::Pdf(record, lang, console, hash)},
     };
     for (const auto &[suffix, bytes] : files) {
         const QString path = UniqueRecordPath(folder, ProposedRecordName(record, suffix));
@@ -209,12 +210,12 @@ void TForm1::autoSaveRecord(const FiringRecord &record)
     }
 }
 
-QString TForm1::proposedRecordPath(const QString &suffix) const
+QString TForm1::proposedRecordPath(const FiringRecord &record, const QString &suffix) const
 {
     // The folder last saved into, then the record folder, the documents folder and the home
     // folder: the first that is there now (the documents folder is named even where it was
     // never made). With none, the name alone.
-    const QString name = ProposedRecordName(m_firingRecord, suffix);
+    const QString name = ProposedRecordName(record, suffix);
     for (const QString &folder :
          {m_lastRecordFolder, m_options.recordDir,
           QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), QDir::homePath()}) {
@@ -232,7 +233,8 @@ bool TForm1::writeRecordFile(const QString &path, const QByteArray &bytes)
                               ? tx(FolderMissing).arg(QDir::toNativeSeparators(folder))
                               : SaveRecordFile(path, bytes);
     if (!error.isEmpty()) {
-        m_dialogs.message(this, Dialogs::Icon::Error, tx(Texts::ErrorCaption),
+        m_dialogs.message(QApplication::activeWindow() ? QApplication::activeWindow() : this,
+                          Dialogs::Icon::Error, tx(Texts::ErrorCaption),
                           tx(FiringTexts::SaveFailed).arg(QDir::toNativeSeparators(path), error));
         return false;
     }
@@ -243,37 +245,52 @@ bool TForm1::writeRecordFile(const QString &path, const QByteArray &bytes)
 
 void TForm1::mmSaveRecordClick()
 {
-    if (!m_firingRecord.exists())
-        return;
-    const QString path = m_dialogs.saveFileNameProposing(
-        this, dialogTitle(tx(FiringTexts::SaveRecord)), tx(FiringTexts::CsvFilter),
-        QStringLiteral("csv"), proposedRecordPath(QStringLiteral("csv")));
-    if (path.isEmpty())
-        return;
-    writeRecordFile(path, RecordCsv::Encode(m_firingRecord, m_console.Language, consoleName()));
+    if (m_firingRecord.exists())
+        saveRecordAs(m_firingRecord, m_firingHash);
 }
 
 void TForm1::mmRecordPdfClick()
 {
-    if (!m_firingRecord.exists())
-        return;
-    const QString path = m_dialogs.saveFileNameProposing(
-        this, dialogTitle(tx(FiringTexts::ReportPdf)), tx(FiringTexts::PdfFilter),
-        QStringLiteral("pdf"), proposedRecordPath(QStringLiteral("pdf")));
-    if (path.isEmpty())
-        return;
-    writeRecordFile(path, FiringReport::Pdf(m_firingRecord, m_console.Language, consoleName()));
+    if (m_firingRecord.exists())
+        reportPdfAs(m_firingRecord, m_firingHash);
 }
 
 void TForm1::mmPrintRecordClick()
 {
-    if (!m_firingRecord.exists())
+    if (m_firingRecord.exists())
+        printRecord(m_firingRecord, m_firingHash);
+}
+
+void TForm1::saveRecordAs(const FiringRecord &record, const QByteArray &hash)
+{
+    const QString path = m_dialogs.saveFileNameProposing(
+        QApplication::activeWindow(), dialogTitle(tx(FiringTexts::SaveRecord)),
+        tx(FiringTexts::CsvFilter), QStringLiteral("csv"),
+        proposedRecordPath(record, QStringLiteral("csv")));
+    if (path.isEmpty())
         return;
+    writeRecordFile(path, RecordCsv::Encode(record, m_console.Language, consoleName(), hash));
+}
+
+void TForm1::reportPdfAs(const FiringRecord &record, const QByteArray &hash)
+{
+    const QString path = m_dialogs.saveFileNameProposing(
+        QApplication::activeWindow(), dialogTitle(tx(FiringTexts::ReportPdf)),
+        tx(FiringTexts::PdfFilter), QStringLiteral("pdf"),
+        proposedRecordPath(record, QStringLiteral("pdf")));
+    if (path.isEmpty())
+        return;
+    writeRecordFile(path, FiringReport::Pdf(record, m_console.Language, consoleName(), hash));
+}
+
+void TForm1::printRecord(const FiringRecord &record, const QByteArray &hash)
+{
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
-    if (!m_dialogs.choosePrinter(this, printer))
+    QWidget *parent = QApplication::activeWindow() ? QApplication::activeWindow() : this;
+    if (!m_dialogs.choosePrinter(parent, printer))
         return;
-    if (!FiringReport::Print(printer, m_firingRecord, m_console.Language, consoleName()))
-        m_dialogs.message(this, Dialogs::Icon::Error, tx(Texts::ErrorCaption),
+    if (!FiringReport::Print(printer, record, m_console.Language, consoleName(), hash))
+        m_dialogs.message(parent, Dialogs::Icon::Error, tx(Texts::ErrorCaption),
                           tx(FiringTexts::PrintFailed));
 }

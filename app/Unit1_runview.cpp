@@ -119,6 +119,7 @@ void TForm1::startRunView()
     applyStaleLooks();
     showRunPanel();
     enableRecordActions();
+    logbookFiringStarted();
 }
 
 void TForm1::endRunView(RunOutcome outcome, const QString &detail)
@@ -138,6 +139,7 @@ void TForm1::endRunView(RunOutcome outcome, const QString &detail)
                      : m_remainingKnown  ? std::optional<quint16>(image.RemainingMinutes)
                                          : std::nullopt;
     m_firingRecord.addEvent(kind, QDateTime::currentDateTime(), detail);
+    logbookFiringEnded();
     showRunPanel();
     recordEnded(kind, detail);
 }
@@ -150,6 +152,7 @@ void TForm1::sampleRun(bool timedOut)
     // A silent tick is a loss of the link; the first answered one after it, its return.
     if (timedOut) {
         m_firingRecord.addEvent(RecordEventKind::LinkLost, QDateTime::currentDateTime());
+        logbookFiringTick();
         return;
     }
     m_firingRecord.addEvent(RecordEventKind::LinkBack, QDateTime::currentDateTime());
@@ -174,6 +177,7 @@ void TForm1::sampleRun(bool timedOut)
     sample.ChamberStatus = image.ChamberStatus;
     sample.ControllerMode = image.ControllerMode;
     trace.add(sample);
+    logbookFiringTick();
 }
 
 void TForm1::interruptRun(RunLoss loss)

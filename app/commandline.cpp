@@ -3,8 +3,11 @@
 
 #include "app/consolearguments.h"
 #include "app/consolelines.h"
+#include "logbook/logbook.h"
+#include "logbook/logbookdb.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 #include <cstdio>
 
@@ -15,6 +18,52 @@ void print(FILE *stream, const QString &text)
 {
     std::fputs(qPrintable(text), stream);
     std::fflush(stream);
+}
+
+/// The chain check of --verify-logbook: the verdict on standard output, the status 0 (holds),
+/// 1 (an entry fails) or 2 (the logbook cannot be read).
+int verifyLogbook(const QString &file)
+{
+    const QString shown = QDir::toNativeSeparators(file);
+    LogbookDb db;
+    if (!db.open(file, LogbookDb::Access::ReadOnly)) {
+        print(stderr, QStringLiteral("zkv-console: the logbook %1 cannot be read: %2.\n")
+                          .arg(shown, db.error()));
+        return 2;
+    }
+    const VerifyReport report = db.verify();
+    if (!report.readable) {
+        print(stderr, QStringLiteral("zkv-console: the logbook %1 cannot be read: %2.\n")
+                          .arg(shown, report.error));
+        return 2;
+    }
+    const QString checked = QStringLiteral("%1 entries and %2 amendments checked")
+                                .arg(report.entriesChecked)
+                                .arg(report.amendmentsChecked);
+    if (report.holds()) {
+        QString text = QStringLiteral("Logbook %1: %2; the chain holds.").arg(shown, checked);
+        if (report.running > 0)
+            text += QStringLiteral(" %1 firing(s) still running, not sealed yet.")
+                        .arg(report.running);
+        print(stdout, text + QLatin1Char('\n'));
+        return 0;
+    }
+    const VerifyReport::Failure &f = *report.failure;
+    QString where;
+    if (f.startedAt.isValid())
+        where = QStringLiteral("%1 of the firing of %2, mass \"%3\", layer \"%4\"")
+                    .arg(f.amendment ? QStringLiteral("an amendment")
+                                     : QStringLiteral("the entry"),
+                         f.startedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), f.mass,
+                         f.layer);
+    else
+        where = QStringLiteral("link %1").arg(f.seq);
+    print(stdout, QStringLiteral("Logbook %1: the chain does not hold at %2 (link %3): %4. %5 "
+                                 "before it.\n")
+                      .arg(shown, where)
+                      .arg(f.seq)
+                      .arg(f.reason, checked));
+    return 1;
 }
 
 } // namespace
@@ -42,6 +91,11 @@ CommandLine ParseCommandLine(int argc, char **argv)
                                                     QCoreApplication::applicationVersion()));
         line.exitCode = 0;
         return line;
+    case ConsoleArguments::Action::VerifyLogbook:
+        line.exitCode = verifyLogbook(!args.verifyFile.isEmpty() ? args.verifyFile
+                                      : !args.logbook.isEmpty()  ? args.logbook
+                                                                 : Logbook::DefaultFile());
+        return line;
     case ConsoleArguments::Action::Run:
         break;
     }
@@ -53,5 +107,8 @@ CommandLine ParseCommandLine(int argc, char **argv)
     options.massesFile = args.massesFile;
     options.recordDir = args.recordDir;
     options.simulatorSpeed = args.simulatorSpeed;
+    if (!args.noLogbook)
+        options.logbookFile = args.logbook.isEmpty() ? Logbook::DefaultFile() : args.logbook;
+    options.operatorName = args.operatorName;
     return line;
 }

@@ -49,6 +49,27 @@ ConsoleArguments ParseConsoleArguments(const QStringList &arguments)
                        "PDF report."),
         QStringLiteral("DIR"));
     parser.addOption(recordDirOption);
+    const QCommandLineOption logbookOption(
+        QStringLiteral("logbook"),
+        QStringLiteral("Keep the firing logbook in FILE instead of logbook.sqlite in the user's "
+                       "application data folder."),
+        QStringLiteral("FILE"));
+    parser.addOption(logbookOption);
+    const QCommandLineOption noLogbookOption(
+        QStringLiteral("no-logbook"), QStringLiteral("Keep no firing logbook."));
+    parser.addOption(noLogbookOption);
+    const QCommandLineOption verifyOption(
+        QStringLiteral("verify-logbook"),
+        QStringLiteral("Check the firing logbook's hash chain (of FILE when it follows, else of "
+                       "the logbook in use), print the verdict and end: status 0 when it holds, 1 "
+                       "when an entry was changed, removed or added, 2 when it cannot be read. "
+                       "Needs no display."));
+    parser.addOption(verifyOption);
+    const QCommandLineOption operatorOption(
+        QStringLiteral("operator"),
+        QStringLiteral("Record NAME as the operator of the firings (default: the system user)."),
+        QStringLiteral("NAME"));
+    parser.addOption(operatorOption);
     for (const char *name : QtValueOptions) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -67,8 +88,24 @@ ConsoleArguments ParseConsoleArguments(const QStringList &arguments)
         args.error = reason;
         return args;
     };
-    if (!parser.parse(arguments))
+    // "--verify-logbook [FILE]": the file is optional, which the parser cannot express.
+    QStringList rest = arguments;
+    std::optional<QString> verifyFile;
+    for (qsizetype i = 1; i < rest.size(); ++i) {
+        const QString &a = rest[i];
+        if (a.startsWith(QLatin1String("--verify-logbook="))) {
+            verifyFile = a.mid(a.indexOf(QLatin1Char('=')) + 1);
+            rest[i] = QStringLiteral("--verify-logbook");
+        } else if (a == QLatin1String("--verify-logbook") && i + 1 < rest.size() &&
+                   !rest[i + 1].startsWith(QLatin1Char('-'))) {
+            verifyFile = rest.takeAt(i + 1);
+        }
+    }
+    if (!parser.parse(rest))
         return refuse(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return refuse(QStringLiteral("Unexpected argument \"%1\".")
+                          .arg(parser.positionalArguments().constFirst()));
     // --help-all would add Qt's own options; the usage says what this program takes.
     if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
         args.action = ConsoleArguments::Action::Help;
@@ -97,6 +134,23 @@ ConsoleArguments ParseConsoleArguments(const QStringList &arguments)
             return refuse(QStringLiteral("--record-dir takes a folder."));
         // Fixed now: a later change of the working folder does not move the records.
         args.recordDir = QFileInfo(folder).absoluteFilePath();
+    }
+    if (parser.isSet(logbookOption)) {
+        const QString file = parser.value(logbookOption);
+        if (file.trimmed().isEmpty())
+            return refuse(QStringLiteral("--logbook takes a file."));
+        args.logbook = QFileInfo(file).absoluteFilePath();
+    }
+    args.noLogbook = parser.isSet(noLogbookOption);
+    if (args.noLogbook && parser.isSet(logbookOption))
+        return refuse(QStringLiteral("--logbook and --no-logbook exclude each other."));
+    args.operatorName = parser.value(operatorOption).trimmed();
+    if (parser.isSet(verifyOption)) {
+        if (verifyFile && verifyFile->trimmed().isEmpty())
+            return refuse(QStringLiteral("--verify-logbook takes a file, or none."));
+        args.verifyFile = verifyFile ? QFileInfo(*verifyFile).absoluteFilePath() : QString();
+        args.action = ConsoleArguments::Action::VerifyLogbook;
+        return args;
     }
     bool speedOk = false;
     args.simulatorSpeed = parser.value(speedOption).toDouble(&speedOk);

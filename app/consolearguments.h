@@ -9,7 +9,7 @@
 /// What the console's command line asks for. Read without an application object, so that it
 /// can be checked on any input.
 struct ConsoleArguments {
-    enum class Action { Run, Help, Version, Refuse };
+    enum class Action { Run, Help, Version, VerifyLogbook, Refuse };
     Action action = Action::Run;
     /// Why the command line was refused (Refuse), in one sentence.
     QString error;
@@ -24,6 +24,15 @@ struct ConsoleArguments {
     std::optional<QString> massesFile;
     /// `--record-dir DIR`, made absolute; empty when not given.
     QString recordDir;
+    /// `--logbook FILE`, made absolute; empty when not given (the default file is used).
+    QString logbook;
+    /// `--no-logbook`: firings are not kept.
+    bool noLogbook = false;
+    /// `--verify-logbook [FILE]` (Action::VerifyLogbook): the file to check, made absolute;
+    /// empty for the one --logbook names, or the default.
+    QString verifyFile;
+    /// `--operator NAME`: who fires, as the logbook records it; empty for the system user.
+    QString operatorName;
     /// `--sim-speed FACTOR`: finite, 0 to MaxSimulatorSpeed.
     double simulatorSpeed = 1.0;
     static constexpr double MaxSimulatorSpeed = 10000;

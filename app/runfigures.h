@@ -26,6 +26,20 @@ inline constexpr TextPair InterruptedAt{"Программа прекращена
 /// Accessible names of the panel and its progress bar.
 inline constexpr TextPair PanelName{"Ход программы", "Program run"};
 inline constexpr TextPair ProgressName{"Выполнено", "Progress"};
+/// The case reference and the note of the firing shown, kept with its record.
+inline constexpr TextPair CaseLabel{"Заказ:", "Case:"};
+inline constexpr TextPair NoteLabel{"Примечание:", "Note:"};
+inline constexpr TextPair CaseName{"Номер заказа: %1", "Case reference: %1"};
+inline constexpr TextPair NoteName{"Примечание к обжигу: %1", "Note on the firing: %1"};
+inline constexpr TextPair CaseHint{
+    "Номер заказа (работы), к которому относится обжиг. После окончания обжига изменение "
+    "дописывается в журнал как поправка.",
+    "The case (work order) this firing belongs to. After the firing has ended, a change is "
+    "added to the logbook as an amendment."};
+inline constexpr TextPair NoteHint{
+    "Примечание к обжигу. После окончания обжига изменение дописывается в журнал как поправка.",
+    "A note on the firing. After the firing has ended, a change is added to the logbook as an "
+    "amendment."};
 } // namespace RunTexts
 
 /// What the run panel is computed from: the run's trace (start, end and how it ended), the

@@ -3,6 +3,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QVBoxLayout>
 
@@ -45,6 +46,62 @@ RunPanel::RunPanel(QWidget *parent)
     row->addStretch(1);
     row->addWidget(pbRunProgress, 1);
     v->addLayout(row);
+
+    m_notesRow = new QWidget(this);
+    auto *notes = new QHBoxLayout(m_notesRow);
+    notes->setContentsMargins(0, 2, 0, 0);
+    lblCaseRef = new QLabel(m_notesRow);
+    lblCaseRef->setObjectName(QStringLiteral("lblCaseRef"));
+    edCaseRef = new QLineEdit(m_notesRow);
+    edCaseRef->setObjectName(QStringLiteral("edCaseRef"));
+    edCaseRef->setMaxLength(100);
+    lblNote = new QLabel(m_notesRow);
+    lblNote->setObjectName(QStringLiteral("lblNote"));
+    edNote = new QLineEdit(m_notesRow);
+    edNote->setObjectName(QStringLiteral("edNote"));
+    edNote->setMaxLength(1000);
+    lblCaseRef->setBuddy(edCaseRef);
+    lblNote->setBuddy(edNote);
+    notes->addWidget(lblCaseRef);
+    notes->addWidget(edCaseRef, 1);
+    notes->addSpacing(12);
+    notes->addWidget(lblNote);
+    notes->addWidget(edNote, 3);
+    v->addWidget(m_notesRow);
+    m_notesRow->hide();
+    // Taken when the user leaves the field, not at every key: a note half typed is no amendment.
+    connect(edCaseRef, &QLineEdit::editingFinished, this, [this] {
+        if (edCaseRef->isModified()) {
+            edCaseRef->setModified(false);
+            nameNotes();
+            emit caseReferenceEdited(edCaseRef->text());
+        }
+    });
+    connect(edNote, &QLineEdit::editingFinished, this, [this] {
+        if (edNote->isModified()) {
+            edNote->setModified(false);
+            nameNotes();
+            emit noteEdited(edNote->text());
+        }
+    });
+    setLanguage(m_language);
+}
+
+void RunPanel::showNotes(bool shown, const QString &caseReference, const QString &note)
+{
+    m_notesRow->setVisible(shown);
+    // What the user is typing stays; setText clears the modified flag of a finished edit.
+    if (!edCaseRef->isModified())
+        edCaseRef->setText(caseReference);
+    if (!edNote->isModified())
+        edNote->setText(note);
+    nameNotes();
+}
+
+void RunPanel::nameNotes()
+{
+    edCaseRef->setAccessibleName(RunTexts::CaseName.text(m_language).arg(edCaseRef->text()));
+    edNote->setAccessibleName(RunTexts::NoteName.text(m_language).arg(edNote->text()));
 }
 
 void RunPanel::showFigures(const RunFigures &f)
@@ -72,8 +129,14 @@ void RunPanel::setStale(bool stage, bool remaining)
 
 void RunPanel::setLanguage(quint8 language)
 {
+    m_language = language;
     setAccessibleName(RunTexts::PanelName.text(language));
     pbRunProgress->setAccessibleName(RunTexts::ProgressName.text(language));
+    lblCaseRef->setText(RunTexts::CaseLabel.text(language));
+    lblNote->setText(RunTexts::NoteLabel.text(language));
+    edCaseRef->setToolTip(RunTexts::CaseHint.text(language));
+    edNote->setToolTip(RunTexts::NoteHint.text(language));
+    nameNotes();
 }
 
 void RunPanel::resizeEvent(QResizeEvent *event)

@@ -7,6 +7,7 @@
 #include <QFrame>
 
 class QLabel;
+class QLineEdit;
 class QProgressBar;
 
 /// The run panel above the firing curve (objectName "pnlRun"): in a large font, the stage of
@@ -25,15 +26,24 @@ public:
     void setStale(bool stage, bool remaining);
     /// Accessible names in `language`.
     void setLanguage(quint8 language);
+    /// The case reference and the note of the firing shown (the row is hidden before the first
+    /// firing); what the user types is reported by the signals below, not these texts.
+    void showNotes(bool shown, const QString &caseReference, const QString &note);
 
     /// The whole stage or outcome text (the label may show it shortened).
     QString headline() const { return m_headline; }
+
+signals:
+    /// The user changed the case reference or the note and left the field (or pressed Enter).
+    void caseReferenceEdited(const QString &text);
+    void noteEdited(const QString &text);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     void showHeadline();
+    void nameNotes();
 
     QLabel *lblRunStage = nullptr;
     QLabel *lblRunStep = nullptr;
@@ -41,5 +51,11 @@ private:
     QLabel *lblRunEnd = nullptr;
     QLabel *lblRunElapsed = nullptr;
     QProgressBar *pbRunProgress = nullptr;
+    QWidget *m_notesRow = nullptr;
+    QLabel *lblCaseRef = nullptr;
+    QLineEdit *edCaseRef = nullptr;
+    QLabel *lblNote = nullptr;
+    QLineEdit *edNote = nullptr;
     QString m_headline;
+    quint8 m_language = 1;
 };

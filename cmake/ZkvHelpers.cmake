@@ -23,5 +23,6 @@ function(zkv_add_test name)
     set_tests_properties(${name} PROPERTIES
         LABELS ${label}
         TIMEOUT ${T_TIMEOUT}
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;ASAN_OPTIONS=detect_leaks=0")
+        # No test writes into the user's own application data (the firing logbook's default).
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;ASAN_OPTIONS=detect_leaks=0;XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-data")
 endfunction()

@@ -1,8 +1,42 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program's command line, run as a user would: with no display at all.
 
+#include "logbook/logbookdb.h"
+#include "tests/support/scriptedfiring.h"
+
 #include <QProcess>
+#include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
+
+namespace
+{
+
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+/// The console with `arguments`, as a user starts it where there is no display.
+Run runConsole(const QStringList &arguments)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    QProcess console;
+    console.setProcessEnvironment(env);
+    console.start(QStringLiteral(ZKV_CONSOLE_PATH), arguments);
+    Run run;
+    if (!console.waitForFinished(20000) || console.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.status = console.exitCode();
+    run.out = QString::fromLocal8Bit(console.readAllStandardOutput());
+    run.err = QString::fromLocal8Bit(console.readAllStandardError());
+    return run;
+}
+
+} // namespace
 
 class TestCommandLine : public QObject
 {
@@ -10,6 +44,7 @@ class TestCommandLine : public QObject
 private slots:
     void withoutDisplay_data();
     void withoutDisplay();
+    void verifyLogbook();
 };
 
 void TestCommandLine::withoutDisplay_data()
@@ -36,6 +71,14 @@ void TestCommandLine::withoutDisplay_data()
                                         << (QStringList{"--sim-speed takes a factor"} + usage);
     QTest::newRow("empty port") << QStringList{"--port", ""} << 2 << false
                                 << (QStringList{"--port takes a device"} + usage);
+    QTest::newRow("two logbook choices")
+        << QStringList{"--logbook", "a.sqlite", "--no-logbook"} << 2 << false
+        << (QStringList{"exclude each other"} + usage);
+    QTest::newRow("a stray argument") << QStringList{"demo.zkv"} << 2 << false
+                                      << (QStringList{"Unexpected argument"} + usage);
+    QTest::newRow("no logbook to check")
+        << QStringList{"--verify-logbook", "/nonexistent/logbook.sqlite"} << 2 << false
+        << QStringList{"cannot be read: there is no logbook at this place"};
 }
 
 void TestCommandLine::withoutDisplay()
@@ -44,20 +87,54 @@ void TestCommandLine::withoutDisplay()
     QFETCH(int, status);
     QFETCH(bool, toStdout);
     QFETCH(QStringList, says);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(QString::fromLatin1(name));
-    QProcess console;
-    console.setProcessEnvironment(env);
-    console.start(QStringLiteral(ZKV_CONSOLE_PATH), arguments);
-    QVERIFY(console.waitForFinished(20000));
-    QCOMPARE(console.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(console.exitCode(), status);
-    const QString out = QString::fromLocal8Bit(console.readAllStandardOutput());
-    const QString err = QString::fromLocal8Bit(console.readAllStandardError());
+    const Run run = runConsole(arguments);
+    QCOMPARE(run.status, status);
+    const QString &out = run.out;
+    const QString &err = run.err;
     for (const QString &text : says)
         QVERIFY2((toStdout ? out : err).contains(text), qPrintable(out + err));
     QVERIFY2(!(toStdout ? err : out).contains(QStringLiteral("Usage:")), qPrintable(out + err));
+}
+
+void TestCommandLine::verifyLogbook()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("logbook.sqlite"));
+    const QDateTime start(QDate(2026, 12, 7), QTime(9, 5, 0));
+    {
+        LogbookDb db;
+        QVERIFY(db.open(file, LogbookDb::Access::ReadWrite));
+        for (const char *mass : {"Opaque", "Dentine"}) {
+            FiringRecord r = ScriptedFiring(start.addSecs(mass[0] == 'D' ? 3600 : 0), 500,
+                                            QString::fromLatin1(mass));
+            r.addEvent(RecordEventKind::Finished, start.addSecs(7200));
+            EntryProgress progress;
+            QVERIFY(db.sync(r, progress));
+        }
+    }
+    Run run = runConsole({QStringLiteral("--verify-logbook"), file});
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.out.contains(QStringLiteral("2 entries and 0 amendments checked; the chain holds")),
+             qPrintable(run.out + run.err));
+    // The same check through --logbook, and with the file given as --verify-logbook=FILE.
+    QCOMPARE(runConsole({QStringLiteral("--logbook"), file, QStringLiteral("--verify-logbook")})
+                 .status,
+             0);
+
+    // A byte of the second firing's samples changed behind the console's back.
+    QProcess shell;
+    shell.start(QStringLiteral("sqlite3"),
+                {file, QStringLiteral("UPDATE entry_samples SET data = substr(data, 1, 59) || "
+                                      "x'7f' || substr(data, 61) WHERE entry_id = 2;")});
+    if (!shell.waitForStarted())
+        QSKIP("the sqlite3 shell is not installed: `make deps` installs it");
+    QVERIFY(shell.waitForFinished());
+    QCOMPARE(shell.exitCode(), 0);
+    run = runConsole({QStringLiteral("--verify-logbook=") + file});
+    QCOMPARE(run.status, 1);
+    for (const char *text : {"2026-12-07 10:05:00", "mass \"Dentine\"", "layer \"Glaze/Stain 1\"",
+                             "its content was changed", "1 entries and 0 amendments checked"})
+        QVERIFY2(run.out.contains(QString::fromUtf8(text)), qPrintable(run.out + run.err));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
