@@ -15,6 +15,7 @@
 #include "link/link.h"
 #include "link/portreconnector.h"
 #include "link/transfersequence.h"
+#include "logbook/logbook.h"
 
 #include <QAction>
 #include <QActionGroup>

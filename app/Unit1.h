@@ -2,7 +2,6 @@
 #pragma once
 
 #include "app/accessiblevalues.h"
-#include "logbook/firingrecord.h"
 #include "app/runmonitor.h"
 #include "app/runwatch.h"
 #include "app/toolkittranslation.h"
@@ -10,6 +9,7 @@
 #include "common/dialogs.h"
 #include "library/libraryselection.h"
 #include "library/masslibrary.h"
+#include "logbook/firingrecord.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>

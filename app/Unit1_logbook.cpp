@@ -37,7 +37,8 @@ constexpr TextPair LogRecovered{
     " Firings left running when a console ended, entered in the logbook as interrupted: %1"};
 constexpr TextPair LogNotKept{" Обжиг не записан в журнал: %1",
                               " The firing could not be kept in the logbook: %1"};
-constexpr TextPair LogAmended{" Поправка внесена в журнал: %1", " Amendment added to the logbook: %1"};
+constexpr TextPair LogAmended{" Поправка внесена в журнал: %1",
+                              " Amendment added to the logbook: %1"};
 constexpr TextPair FieldCase{"заказ «%1»", "case \"%1\""};
 constexpr TextPair FieldNote{"примечание «%1»", "note \"%1\""};
 

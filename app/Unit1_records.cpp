@@ -6,10 +6,10 @@
 #include "app/Unit1.h"
 
 #include "app/firingreport.h"
-#include "common/programstep.h"
 #include "app/recordcsv.h"
 #include "app/recordformat.h"
 #include "app/texts.h"
+#include "common/programstep.h"
 #include "link/link.h"
 
 #include <QAction>

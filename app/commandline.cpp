@@ -43,19 +43,18 @@ int verifyLogbook(const QString &file)
     if (report.holds()) {
         QString text = QStringLiteral("Logbook %1: %2; the chain holds.").arg(shown, checked);
         if (report.running > 0)
-            text += QStringLiteral(" %1 firing(s) still running, not sealed yet.")
-                        .arg(report.running);
+            text +=
+                QStringLiteral(" %1 firing(s) still running, not sealed yet.").arg(report.running);
         print(stdout, text + QLatin1Char('\n'));
         return 0;
     }
     const VerifyReport::Failure &f = *report.failure;
     QString where;
     if (f.startedAt.isValid())
-        where = QStringLiteral("%1 of the firing of %2, mass \"%3\", layer \"%4\"")
-                    .arg(f.amendment ? QStringLiteral("an amendment")
-                                     : QStringLiteral("the entry"),
-                         f.startedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), f.mass,
-                         f.layer);
+        where =
+            QStringLiteral("%1 of the firing of %2, mass \"%3\", layer \"%4\"")
+                .arg(f.amendment ? QStringLiteral("an amendment") : QStringLiteral("the entry"),
+                     f.startedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), f.mass, f.layer);
     else
         where = QStringLiteral("link %1").arg(f.seq);
     print(stdout, QStringLiteral("Logbook %1: the chain does not hold at %2 (link %3): %4. %5 "

@@ -55,8 +55,8 @@ ConsoleArguments ParseConsoleArguments(const QStringList &arguments)
                        "application data folder."),
         QStringLiteral("FILE"));
     parser.addOption(logbookOption);
-    const QCommandLineOption noLogbookOption(
-        QStringLiteral("no-logbook"), QStringLiteral("Keep no firing logbook."));
+    const QCommandLineOption noLogbookOption(QStringLiteral("no-logbook"),
+                                             QStringLiteral("Keep no firing logbook."));
     parser.addOption(noLogbookOption);
     const QCommandLineOption verifyOption(
         QStringLiteral("verify-logbook"),

@@ -82,7 +82,14 @@ FiringRecord FiringRecord::restored(const QString &uid, const FiringFacts &facts
     record.m_uid = uid;
     record.m_facts = facts;
     record.m_trace = trace;
+    // As a running record keeps them: MaxEvents at most, and always the one that ended it.
     record.m_events = events.mid(0, MaxEvents);
+    const auto ends = [](RecordEventKind k) {
+        return k == RecordEventKind::Fault || k == RecordEventKind::Abort ||
+               k == RecordEventKind::Finished || k == RecordEventKind::Interrupted;
+    };
+    if (events.size() > MaxEvents && ends(events.constLast().kind))
+        record.m_events.append(events.constLast());
     record.m_droppedEvents =
         std::max<qsizetype>(0, droppedEvents) + events.size() - record.m_events.size();
     record.m_caseReference = caseReference;

@@ -102,20 +102,34 @@ public:
             c.sampleCount = m_samples;
             c.samples = m_blobs[i % Templates];
             c.events = {{c.startedMs, QStringLiteral("start"), {}},
-                        {c.endedMs, c.outcome == QLatin1String("aborted")
-                                        ? QStringLiteral("abort")
-                                        : QStringLiteral("finished"),
+                        {c.endedMs,
+                         c.outcome == QLatin1String("aborted") ? QStringLiteral("abort")
+                                                               : QStringLiteral("finished"),
                          {}}};
             const qint64 seq = i + 1;
             const QByteArray hash = LogbookChain::Hash(c, seq, previous);
             previous = hash;
             for (const QVariant &v :
-                 QVariantList{c.uid, c.startedMs, c.endedMs, c.outcome, c.mass, c.layer, c.params,
-                              c.port, c.furnaceModel, c.furnaceVersion, c.console,
-                              c.operatorName, c.caseReference, LogbookSql::Text(c.note),
-                              c.sampleCount, c.caseReference, LogbookSql::Text(c.note),
+                 QVariantList{c.uid,
+                              c.startedMs,
+                              c.endedMs,
+                              c.outcome,
+                              c.mass,
+                              c.layer,
+                              c.params,
+                              c.port,
+                              c.furnaceModel,
+                              c.furnaceVersion,
+                              c.console,
+                              c.operatorName,
+                              c.caseReference,
+                              LogbookSql::Text(c.note),
+                              c.sampleCount,
+                              c.caseReference,
+                              LogbookSql::Text(c.note),
                               LogbookSql::SearchText(c.mass, c.layer, c.caseReference, c.note),
-                              seq, hash})
+                              seq,
+                              hash})
                 entry.addBindValue(v);
             if (!entry.exec())
                 return failed(entry, error);

@@ -74,8 +74,8 @@ void TestCommandLine::withoutDisplay_data()
     QTest::newRow("two logbook choices")
         << QStringList{"--logbook", "a.sqlite", "--no-logbook"} << 2 << false
         << (QStringList{"exclude each other"} + usage);
-    QTest::newRow("a stray argument") << QStringList{"demo.zkv"} << 2 << false
-                                      << (QStringList{"Unexpected argument"} + usage);
+    QTest::newRow("a stray argument")
+        << QStringList{"demo.zkv"} << 2 << false << (QStringList{"Unexpected argument"} + usage);
     QTest::newRow("no logbook to check")
         << QStringList{"--verify-logbook", "/nonexistent/logbook.sqlite"} << 2 << false
         << QStringList{"cannot be read: there is no logbook at this place"};
@@ -114,12 +114,13 @@ void TestCommandLine::verifyLogbook()
     }
     Run run = runConsole({QStringLiteral("--verify-logbook"), file});
     QCOMPARE(run.status, 0);
-    QVERIFY2(run.out.contains(QStringLiteral("2 entries and 0 amendments checked; the chain holds")),
-             qPrintable(run.out + run.err));
+    QVERIFY2(
+        run.out.contains(QStringLiteral("2 entries and 0 amendments checked; the chain holds")),
+        qPrintable(run.out + run.err));
     // The same check through --logbook, and with the file given as --verify-logbook=FILE.
-    QCOMPARE(runConsole({QStringLiteral("--logbook"), file, QStringLiteral("--verify-logbook")})
-                 .status,
-             0);
+    QCOMPARE(
+        runConsole({QStringLiteral("--logbook"), file, QStringLiteral("--verify-logbook")}).status,
+        0);
 
     // A byte of the second firing's samples changed behind the console's back.
     QProcess shell;

@@ -158,7 +158,8 @@ void TestLogbookConsole::unwritableLogbookLeavesTheFiringAlone()
                                .arg(file)),
              1);
     QCOMPARE(c.get<QLabel>("lblLogbook")->text(), QStringLiteral("Logbook: off"));
-    QVERIFY(c.get<QLabel>("lblLogbook")->accessibleName().contains(QStringLiteral("not a database")));
+    QVERIFY(
+        c.get<QLabel>("lblLogbook")->accessibleName().contains(QStringLiteral("not a database")));
     // The firing record is saved as ever.
     const QString csv = dir.filePath(QStringLiteral("record.csv"));
     c.dialogs.saveAnswers << csv;
