@@ -20,11 +20,12 @@ namespace
 constexpr TextPair LogbookOn{"Журнал", "Logbook"};
 constexpr TextPair LogbookOff{"Журнал: откл.", "Logbook: off"};
 constexpr TextPair LogbookOpening{"Журнал…", "Logbook…"};
-constexpr TextPair LogbookName{"Журнал обжигов: %1", "Firing logbook: %1"};
-constexpr TextPair StateOn{"ведётся (%1)", "in use (%1)"};
-constexpr TextPair StateOff{"не ведётся", "off"};
-constexpr TextPair StateOpening{"открывается (%1)", "opening (%1)"};
-constexpr TextPair StateFailed{"не записывается (%1): %2", "cannot be written (%1): %2"};
+constexpr TextPair StateOn{"журнал обжигов ведётся (%1)", "the firing logbook is in use (%1)"};
+constexpr TextPair StateOff{"журнал обжигов не ведётся", "no firing logbook is kept"};
+constexpr TextPair StateOpening{"журнал обжигов открывается (%1)",
+                                "the firing logbook is being opened (%1)"};
+constexpr TextPair StateFailed{"журнал обжигов не записывается (%1): %2",
+                               "the firing logbook cannot be written (%1): %2"};
 
 constexpr TextPair LogFailed{
     " Журнал обжигов не записывается: %1 (%2). Обжиги продолжаются; запись будет повторена.",
@@ -139,7 +140,8 @@ void TForm1::showLogbookState()
     lblLogbook->setText(text);
     lblLogbook->setStyleSheet(bad ? QStringLiteral("color: #b00000; font-weight: bold")
                                   : QString());
-    const QString described = tx(LogbookName).arg(state);
+    // Read out as shown, then what it means.
+    const QString described = text + QStringLiteral(" — ") + state;
     lblLogbook->setToolTip(described);
     lblLogbook->setAccessibleName(described);
 }
