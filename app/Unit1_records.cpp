@@ -21,6 +21,7 @@
 #include <QPageSize>
 #include <QPrinter>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -127,6 +128,7 @@ FiringFacts TForm1::firingFacts() const
     if (m_selection.CurrentParams)
         facts.record = *m_selection.CurrentParams;
     facts.port = m_link->state().PortName;
+    facts.host = QSysInfo::machineHostName();
     const FurnaceImage &image = m_link->image();
     facts.furnaceModel = image.FurnaceModelName;
     facts.versionMajor = image.VersionMajor;

@@ -106,6 +106,7 @@ EntryContent ContentOf(const FiringRecord &record, bool imported)
     c.params =
         QByteArray(reinterpret_cast<const char *>(payload.data()), qsizetype(payload.size()));
     c.port = f.port;
+    c.host = f.host;
     c.furnaceModel = f.furnaceModel;
     if (!f.furnaceModel.isEmpty())
         c.furnaceVersion = QStringLiteral("%1.%2")
@@ -136,6 +137,7 @@ std::optional<FiringRecord> RecordOf(const EntryContent &c)
     std::copy(c.params.cbegin(), c.params.cend(), payload.begin());
     f.record = ProgParam::fromPayload(payload);
     f.port = c.port;
+    f.host = c.host;
     f.furnaceModel = c.furnaceModel;
     const QStringList version = c.furnaceVersion.split(QLatin1Char('.'));
     if (version.size() == 2) {
@@ -181,6 +183,7 @@ QByteArray Canonical(const EntryContent &e, qint64 seq, const QByteArray &previo
     c.text(e.layer);
     c.bytes(e.params);
     c.text(e.port);
+    c.text(e.host);
     c.text(e.furnaceModel);
     c.text(e.furnaceVersion);
     c.text(e.console);

@@ -30,6 +30,7 @@ struct EntryContent {
     QString layer;
     QByteArray params; ///< the layer's 42-byte record as it was started
     QString port;
+    QString host;           ///< the computer of the port; empty for an imported record
     QString furnaceModel;   ///< empty when the furnace never identified itself
     QString furnaceVersion; ///< "1.05", empty likewise
     QString console;

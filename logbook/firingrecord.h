@@ -33,6 +33,8 @@ struct FiringFacts {
     QString layerName;
     ProgParam record; ///< the layer's record as it was started
     QString port;
+    /// The computer the furnace is connected to: a port names a furnace only on its computer.
+    QString host;
     /// The furnace as it named itself ("ZKV4.6"); empty while it has not identified itself.
     QString furnaceModel;
     quint8 versionMajor = 0;

@@ -43,6 +43,7 @@ struct EntrySummary {
     QDateTime startedAt; ///< local time
     QDateTime endedAt;   ///< invalid while the firing runs
     QString port;
+    QString host;
     QString furnaceModel;
     QString furnaceVersion;
     QString mass;

@@ -347,8 +347,9 @@ qint64 LogbookDb::insertEntry(const EntryContent &c, const QString &sessionUid)
     QSqlQuery q(db());
     q.prepare(QStringLiteral(
         "INSERT INTO entries (uid, session_uid, started_at, outcome, mass, layer, params, port, "
+        "host, "
         "furnace_model, furnace_version, console, operator, case_ref, note, current_case, "
-        "current_note, search_text, imported) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+        "current_note, search_text, imported) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
         "?, ?, ?, ?)"));
     q.addBindValue(c.uid);
     q.addBindValue(sessionUid.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : sessionUid);
@@ -357,8 +358,8 @@ qint64 LogbookDb::insertEntry(const EntryContent &c, const QString &sessionUid)
     for (const QString &text : {c.mass, c.layer})
         q.addBindValue(LogbookSql::Text(text));
     q.addBindValue(c.params);
-    for (const QString &text : {c.port, c.furnaceModel, c.furnaceVersion, c.console, c.operatorName,
-                                c.caseReference, c.note, c.caseReference, c.note})
+    for (const QString &text : {c.port, c.host, c.furnaceModel, c.furnaceVersion, c.console,
+                                c.operatorName, c.caseReference, c.note, c.caseReference, c.note})
         q.addBindValue(LogbookSql::Text(text));
     q.addBindValue(LogbookSql::SearchText(c.mass, c.layer, c.caseReference, c.note));
     q.addBindValue(c.imported ? 1 : 0);
@@ -402,7 +403,8 @@ bool LogbookDb::sealEntry(qint64 id, const EntryContent &c, QByteArray *hashOut)
     QSqlQuery q(db());
     q.prepare(QStringLiteral(
         "UPDATE entries SET session_uid = NULL, started_at = ?, ended_at = ?, outcome = ?, "
-        "outcome_detail = ?, mass = ?, layer = ?, params = ?, port = ?, furnace_model = ?, "
+        "outcome_detail = ?, mass = ?, layer = ?, params = ?, port = ?, host = ?, furnace_model = "
+        "?, "
         "furnace_version = ?, console = ?, operator = ?, case_ref = ?, note = ?, imported = ?, "
         "sample_count = ?, dropped_samples = ?, dropped_events = ?, current_case = ?, "
         "current_note = ?, search_text = ?, chain_seq = ?, hash = ? WHERE id = ?"));
@@ -412,8 +414,8 @@ bool LogbookDb::sealEntry(qint64 id, const EntryContent &c, QByteArray *hashOut)
     for (const QString &text : {c.outcomeDetail, c.mass, c.layer})
         q.addBindValue(LogbookSql::Text(text));
     q.addBindValue(c.params);
-    for (const QString &text : {c.port, c.furnaceModel, c.furnaceVersion, c.console, c.operatorName,
-                                c.caseReference, c.note})
+    for (const QString &text : {c.port, c.host, c.furnaceModel, c.furnaceVersion, c.console,
+                                c.operatorName, c.caseReference, c.note})
         q.addBindValue(LogbookSql::Text(text));
     q.addBindValue(c.imported ? 1 : 0);
     q.addBindValue(c.sampleCount);

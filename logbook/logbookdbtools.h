@@ -44,8 +44,8 @@ inline QString SearchText(const QString &mass, const QString &layer, const QStri
 inline constexpr const char *ContentColumns =
     "uid, started_at, ended_at, outcome, outcome_detail, mass, layer, params, port, "
     "furnace_model, furnace_version, console, operator, case_ref, note, imported, sample_count, "
-    "dropped_samples, dropped_events, chain_seq";
-inline constexpr int ChainSeqColumn = 19;
+    "dropped_samples, dropped_events, host, chain_seq";
+inline constexpr int ChainSeqColumn = 20;
 
 /// An entry's content from a row of ContentColumns starting at column `first`.
 inline EntryContent ContentOfRow(const QSqlQuery &q, int first = 0)
@@ -71,6 +71,7 @@ inline EntryContent ContentOfRow(const QSqlQuery &q, int first = 0)
     c.sampleCount = v(16).toLongLong();
     c.droppedSamples = v(17).toLongLong();
     c.droppedEvents = v(18).toLongLong();
+    c.host = v(19).toString();
     return c;
 }
 

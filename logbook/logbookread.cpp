@@ -14,7 +14,7 @@ namespace
 /// The columns of a history row, in the order summaryOf() reads them.
 constexpr const char *SummaryColumns =
     "id, uid, started_at, ended_at, port, furnace_model, furnace_version, mass, layer, outcome, "
-    "outcome_detail, current_case, current_note, operator, imported, sample_count, hash";
+    "outcome_detail, current_case, current_note, operator, imported, sample_count, hash, host";
 
 EntrySummary summaryOf(const QSqlQuery &q, int first = 0)
 {
@@ -38,6 +38,7 @@ EntrySummary summaryOf(const QSqlQuery &q, int first = 0)
     s.imported = v(14).toLongLong() != 0;
     s.sampleCount = v(15).toLongLong();
     s.hash = v(16).toByteArray();
+    s.host = v(17).toString();
     return s;
 }
 

@@ -25,6 +25,7 @@ const char *const Version1[] = {
     " layer TEXT NOT NULL,"
     " params %BLOB% NOT NULL,"
     " port TEXT NOT NULL,"
+    " host TEXT NOT NULL DEFAULT '',"
     " furnace_model TEXT NOT NULL,"
     " furnace_version TEXT NOT NULL,"
     " console TEXT NOT NULL,"

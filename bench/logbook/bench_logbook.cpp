@@ -161,8 +161,8 @@ int main(int argc, char **argv)
         sealing << msSince(t);
     }
     figure(out, "a firing completed, on the window's thread (median of 5)", median(handOver), 10);
-    figure(out, "  the writer's seal of it, on the logbook's thread (median of 5)",
-           median(sealing), 0);
+    figure(out, "  the writer's seal of it, on the logbook's thread (median of 5)", median(sealing),
+           0);
 
     LogbookDb db;
     db.open(file, LogbookDb::Access::ReadOnly);

@@ -70,9 +70,10 @@ public:
         QSqlQuery entry(sql);
         entry.prepare(QStringLiteral(
             "INSERT INTO entries (uid, started_at, ended_at, outcome, outcome_detail, mass, "
-            "layer, params, port, furnace_model, furnace_version, console, operator, case_ref, "
+            "layer, params, port, host, furnace_model, furnace_version, console, operator, "
+            "case_ref, "
             "note, imported, sample_count, current_case, current_note, search_text, chain_seq, "
-            "hash) VALUES (?, ?, ?, ?, '', ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0, ?, ?, ?, ?, ?, ?)"));
+            "hash) VALUES (?, ?, ?, ?, '', ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0, ?, ?, ?, ?, ?, ?)"));
         QSqlQuery blob(sql);
         blob.prepare(QStringLiteral("INSERT INTO entry_samples (entry_id, data) VALUES (?, ?)"));
         QSqlQuery event(sql);
@@ -93,6 +94,7 @@ public:
             c.layer = QStringLiteral("%1 %2").arg(c.mass).arg(i % 5 + 1);
             c.params = params;
             c.port = i % 3 ? QStringLiteral("/dev/ttyUSB0") : QStringLiteral("/dev/ttyUSB1");
+            c.host = QStringLiteral("lab-pc");
             c.furnaceModel = QStringLiteral("ZKV4.6");
             c.furnaceVersion = QStringLiteral("1.05");
             c.console = QStringLiteral("ZKV4.6 CONSOLE 1.0.0");
@@ -118,6 +120,7 @@ public:
                               c.layer,
                               c.params,
                               c.port,
+                              c.host,
                               c.furnaceModel,
                               c.furnaceVersion,
                               c.console,
