@@ -37,9 +37,12 @@ int verifyLogbook(const QString &file)
                           .arg(shown, report.error));
         return 2;
     }
-    const QString checked = QStringLiteral("%1 entries and %2 amendments checked")
-                                .arg(report.entriesChecked)
-                                .arg(report.amendmentsChecked);
+    QString checked = QStringLiteral("%1 entries and %2 amendments")
+                          .arg(report.entriesChecked)
+                          .arg(report.amendmentsChecked);
+    if (report.checksChecked > 0)
+        checked += QStringLiteral(" and %1 furnace checks").arg(report.checksChecked);
+    checked += QStringLiteral(" checked");
     if (report.holds()) {
         QString text = QStringLiteral("Logbook %1: %2; the chain holds.").arg(shown, checked);
         if (report.running > 0)
@@ -50,7 +53,10 @@ int verifyLogbook(const QString &file)
     }
     const VerifyReport::Failure &f = *report.failure;
     QString where;
-    if (f.startedAt.isValid())
+    if (f.amendment && f.layer.isEmpty() && f.startedAt.isValid())
+        where = QStringLiteral("the furnace check \"%1\" done %2")
+                    .arg(f.mass, f.startedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    else if (f.startedAt.isValid())
         where =
             QStringLiteral("%1 of the firing of %2, mass \"%3\", layer \"%4\"")
                 .arg(f.amendment ? QStringLiteral("an amendment") : QStringLiteral("the entry"),

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the console's command line. The input is split at NUL bytes into the
-// arguments after the program's name. Whatever it holds, the reading ends in one of its four
+// arguments after the program's name. Whatever it holds, the reading ends in one of its five
 // actions; a refusal says why; a command line taken for a run gives a port that is a device
 // name, a file that is a name, an absolute record folder and a finite simulator speed within
 // its range; and the same arguments always read the same.
@@ -20,7 +20,8 @@ bool same(const ConsoleArguments &a, const ConsoleArguments &b)
 {
     return a.action == b.action && a.error == b.error && a.port == b.port &&
            a.simulator == b.simulator && a.massesFile == b.massesFile &&
-           a.recordDir == b.recordDir &&
+           a.recordDir == b.recordDir && a.logbook == b.logbook && a.noLogbook == b.noLogbook &&
+           a.verifyFile == b.verifyFile && a.operatorName == b.operatorName &&
            (a.simulatorSpeed == b.simulatorSpeed ||
             (std::isnan(a.simulatorSpeed) && std::isnan(b.simulatorSpeed)));
 }
@@ -51,6 +52,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     case Action::Version:
         return 0;
+    case Action::VerifyLogbook:
+        Require(args.verifyFile.isEmpty() || QDir::isAbsolutePath(args.verifyFile),
+                "the logbook to check is an absolute file");
+        return 0;
     case Action::Run:
         break;
     }
@@ -62,5 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Require(!args.massesFile || !args.massesFile->isEmpty(), "a masses file is a name");
     Require(args.recordDir.isEmpty() || QDir::isAbsolutePath(args.recordDir),
             "the record folder is absolute");
+    Require(args.logbook.isEmpty() || QDir::isAbsolutePath(args.logbook),
+            "the logbook is an absolute file");
+    Require(args.logbook.isEmpty() || !args.noLogbook, "a logbook, or none");
     return 0;
 }

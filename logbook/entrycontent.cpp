@@ -217,6 +217,26 @@ QByteArray Canonical(const AmendmentContent &a, qint64 seq, const QByteArray &pr
     return c.result();
 }
 
+QByteArray Canonical(const CheckContent &k, qint64 seq, const QByteArray &previousHash)
+{
+    Canon c("zkv-logbook/check/1");
+    c.integer(seq);
+    c.bytes(previousHash);
+    c.text(k.furnaceKey);
+    c.text(k.kind);
+    c.integer(k.atMs);
+    c.text(k.result);
+    c.text(k.note);
+    c.text(k.operatorName);
+    return c.result();
+}
+
+QByteArray Hash(const CheckContent &check, qint64 seq, const QByteArray &previousHash)
+{
+    return QCryptographicHash::hash(Canonical(check, seq, previousHash),
+                                    QCryptographicHash::Sha256);
+}
+
 QByteArray Hash(const EntryContent &entry, qint64 seq, const QByteArray &previousHash)
 {
     return QCryptographicHash::hash(Canonical(entry, seq, previousHash),

@@ -56,6 +56,18 @@ struct AmendmentContent {
     bool operator==(const AmendmentContent &) const = default;
 };
 
+/// A check of the furnace the laboratory made (a calibration, a pump service): appended to the
+/// chain like an entry.
+struct CheckContent {
+    QString furnaceKey;
+    QString kind; ///< CheckKindName
+    qint64 atMs = 0;
+    QString result;
+    QString note;
+    QString operatorName;
+    bool operator==(const CheckContent &) const = default;
+};
+
 /// The names outcomes and event kinds are stored under.
 QString OutcomeName(RunOutcome outcome);
 std::optional<RunOutcome> OutcomeFromName(const QString &name);
@@ -79,4 +91,6 @@ QByteArray Canonical(const AmendmentContent &amendment, qint64 seq, const QByteA
 /// SHA-256 of the canonical encoding (32 bytes).
 QByteArray Hash(const EntryContent &entry, qint64 seq, const QByteArray &previousHash);
 QByteArray Hash(const AmendmentContent &amendment, qint64 seq, const QByteArray &previousHash);
+QByteArray Canonical(const CheckContent &check, qint64 seq, const QByteArray &previousHash);
+QByteArray Hash(const CheckContent &check, qint64 seq, const QByteArray &previousHash);
 } // namespace LogbookChain

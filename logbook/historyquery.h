@@ -85,10 +85,13 @@ struct VerifyReport {
     QString error;
     qint64 entriesChecked = 0;    ///< sealed entries whose link held
     qint64 amendmentsChecked = 0; ///< amendments whose link held
+    qint64 checksChecked = 0;     ///< checks of the furnace done, whose link held
     qint64 running = 0;           ///< entries not sealed yet (firings under way)
     /// The first link that fails, when one does.
     struct Failure {
         qint64 seq = 0;
+        /// An amendment of the entry named, or (with no layer) a check done of the kind named
+        /// by `mass` at `startedAt`.
         bool amendment = false;
         QDateTime startedAt; ///< of the entry (amended), local time
         QString mass;

@@ -44,6 +44,7 @@ Logbook::Logbook(const LogbookSettings &settings, QObject *parent)
     connect(m_thread, &QThread::finished, m_writer, &QObject::deleteLater);
     connect(m_writer, &LogbookWriter::stateChanged, this, &Logbook::setState);
     connect(m_writer, &LogbookWriter::entrySealed, this, &Logbook::entrySealed);
+    connect(m_writer, &LogbookWriter::driftFound, this, &Logbook::driftFound);
     connect(m_writer, &LogbookWriter::entryFailed, this, &Logbook::entryFailed);
     connect(m_writer, &LogbookWriter::amended, this, &Logbook::amended);
     connect(m_writer, &LogbookWriter::recovered, this, &Logbook::recovered);

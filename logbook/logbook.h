@@ -2,6 +2,7 @@
 #pragma once
 
 #include "logbook/firingrecord.h"
+#include "logbook/furnacehealth.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -77,6 +78,8 @@ signals:
     void stateChanged(Logbook::State state, const QString &problem);
     /// An ended firing's entry was sealed with `hash` (32 bytes).
     void entrySealed(const QString &uid, const QByteArray &hash);
+    /// The figures of the firing `uid`, just sealed, left its furnace's baseline.
+    void driftFound(const QString &uid, const QList<DriftFlag> &flags);
     /// The firing `uid` could not be kept, or was kept only partly; `problem` says why.
     void entryFailed(const QString &uid, const QString &problem);
     /// An amendment was appended with `hash`.

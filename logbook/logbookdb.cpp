@@ -165,11 +165,11 @@ bool LogbookDb::open(const QString &file, Access access)
                         .arg(LogbookSchema::CurrentVersion));
     if (version < LogbookSchema::CurrentVersion) {
         if (access == Access::ReadOnly) {
+            // An older logbook is read as it is: what it does not hold yet reads as empty.
             if (version == 0)
                 return fail(QStringLiteral("this is not a logbook of the console"));
-            return fail(QStringLiteral("it has an older layout (version %1): open it once in the "
-                                       "console to bring it up to date")
-                            .arg(version));
+            m_schema = version;
+            return true;
         }
         if (version == 0) {
             // Only an empty database becomes a logbook, never some other program's database.
@@ -185,6 +185,7 @@ bool LogbookDb::open(const QString &file, Access access)
         if (!migrate())
             return false;
     }
+    m_schema = LogbookSchema::CurrentVersion;
     return true;
 }
 
@@ -325,7 +326,9 @@ int LogbookDb::recoverInterrupted(qint64 staleSeconds, const QString &reason)
         content->outcome = OutcomeName(RunOutcome::Interrupted);
         content->outcomeDetail = reason;
         content->events.append({end, EventKindName(RecordEventKind::Interrupted), reason});
-        if (!sealEntry(id, *content, nullptr) || !commit()) {
+        const std::optional<FiringRecord> record = RecordOf(*content);
+        if (!sealEntry(id, *content, nullptr) ||
+            (record && !storeFigures(id, *record, false, nullptr)) || !commit()) {
             rollback();
             return -1;
         }
@@ -570,8 +573,9 @@ bool LogbookDb::sync(const FiringRecord &record, EntryProgress &progress)
             next.note = record.note();
         }
     } else {
-        // The end: the whole record, sealed.
-        if (!sealEntry(next.id, ContentOf(record), &next.hash))
+        // The end: the whole record, sealed, with its figures and what drifted.
+        if (!sealEntry(next.id, ContentOf(record), &next.hash) ||
+            !storeFigures(next.id, record, true, &next.flags))
             return abandon();
         next.sealed = true;
         next.samplesStored = trace.samples().size();
@@ -681,7 +685,8 @@ bool LogbookDb::importRecord(const FiringRecord &record, QByteArray *hashOut)
     }
     const EntryContent content = ContentOf(record, true);
     const qint64 id = insertEntry(content, QString());
-    if (id == 0 || !sealEntry(id, content, hashOut) || !commit())
+    if (id == 0 || !sealEntry(id, content, hashOut) || !storeFigures(id, record, false, nullptr) ||
+        !commit())
         return abandon();
     return true;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "logbook/furnacehealth.h"
 #include "logbook/historyquery.h"
 #include "logbook/logbookschema.h"
 
@@ -29,6 +30,8 @@ struct EntryProgress {
     QString note;
     bool sealed = false;
     QByteArray hash; ///< once sealed
+    /// The figures that left the furnace's baseline at the seal.
+    QList<DriftFlag> flags;
 };
 
 /// One connection to a firing logbook: a SQLite file through Qt SQL. Opens (creating the file
@@ -97,6 +100,33 @@ public:
     /// The ports entries were fired on, sorted.
     QStringList ports();
 
+    // --- the furnace's health (logbookhealth.cpp) --------------------------------------------
+    /// The furnaces the logbook holds figures of.
+    QStringList healthFurnaces();
+    /// The figures of `furnaceKey`'s firings started in [fromMs, toMs), oldest first.
+    QList<HealthPoint> healthPoints(const QString &furnaceKey, qint64 fromMs, qint64 toMs);
+    /// The normal firings of `furnaceKey` (of `programKey`, or of any program when it is empty)
+    /// started before `beforeMs`, newest first, at most `limit`: what a baseline is made of.
+    QList<HealthPoint> healthHistory(const QString &furnaceKey, const QString &programKey,
+                                     qint64 beforeMs, int limit = BaselineFirings);
+    /// Sealed entries without figures (written before the logbook kept them) get them, `batch`
+    /// at a time; how many got them, -1 on failure.
+    int measureMissingFigures(int batch);
+    HealthTolerances tolerances();
+    bool setTolerances(const HealthTolerances &tolerances);
+    /// The checks set for `furnaceKey` (all furnaces' when empty).
+    QList<CheckSetting> checks(const QString &furnaceKey = {});
+    /// Sets up a check, or changes its intervals (`setting.id` 0: a new one; its id is set).
+    bool saveCheck(CheckSetting &setting);
+    bool removeCheck(qint64 id);
+    /// What the furnace did since the check was last done, up to `nowMs`.
+    std::optional<CheckUsage> checkUsage(const CheckSetting &setting, qint64 nowMs);
+    /// A check done: appended to the chain; its interval starts again.
+    bool checkDone(qint64 checkId, const QString &result, const QString &note,
+                   const QString &operatorName, const QDateTime &at, QByteArray *hash = nullptr);
+    /// The checks done on `furnaceKey`, newest first.
+    QList<CheckContent> checkLog(const QString &furnaceKey);
+
     /// Checks the whole chain from its first link. `progress(done, total)` is called now and
     /// then; returning false stops the check (the report then says so in `error`).
     VerifyReport verify(const std::function<bool(qint64 done, qint64 total)> &progress = {});
@@ -117,6 +147,11 @@ private:
     qint64 insertEntry(const EntryContent &content, const QString &sessionUid);
     /// Seals entry `id` with `content` and appends its link; inside a write transaction.
     bool sealEntry(qint64 id, const EntryContent &content, QByteArray *hash);
+    /// Measures and stores the figures of the sealed entry `id` holding `record`, and, unless
+    /// `judge` is false, flags what drifted against the firings before it; inside a write
+    /// transaction.
+    bool storeFigures(qint64 id, const FiringRecord &record, bool judge, QList<DriftFlag> *flags);
+    bool storeHealthPoint(const HealthPoint &point);
     /// What entry `id` holds as stored (for a running one: its chunks and events so far).
     std::optional<EntryContent> storedContent(qint64 id, qint64 *chainSeq = nullptr);
     /// Reads the chain's head inside a write transaction.
@@ -124,6 +159,7 @@ private:
     bool moveChainHead(qint64 seq, const QByteArray &hash);
 
     SqlDialect m_dialect = SqlDialect::SQLite;
+    int m_schema = 0;
     QString m_connection;
     QString m_file;
     QString m_error;

@@ -85,6 +85,60 @@ const char *const Version1[] = {
     "INSERT INTO chain_head (id, seq, hash) VALUES (1, 0, %EMPTYBLOB%)",
 };
 
+/// Version 2: the furnace's health. The figures of each sealed firing (derived from its samples,
+/// so outside the hash chain: they can always be measured again), the tolerances the laboratory
+/// set, the checks it makes at intervals, and the log of checks done, which is part of the chain.
+const char *const Version2[] = {
+    "CREATE TABLE entry_figures ("
+    " entry_id BIGINT PRIMARY KEY REFERENCES entries (id) ON DELETE CASCADE,"
+    " furnace_key TEXT NOT NULL,"
+    " program_key TEXT NOT NULL,"
+    " started_at BIGINT NOT NULL,"
+    " normal INTEGER NOT NULL,"
+    " heat_temp INTEGER NOT NULL,"
+    " band_low INTEGER NOT NULL,"
+    " band_high INTEGER NOT NULL,"
+    " heating_rate DOUBLE PRECISION,"
+    " heating_rate_planned DOUBLE PRECISION,"
+    " reach_seconds DOUBLE PRECISION,"
+    " band_rate DOUBLE PRECISION,"
+    " hold_deviation DOUBLE PRECISION,"
+    " hold_overshoot INTEGER,"
+    " vacuum_seconds DOUBLE PRECISION,"
+    " vacuum_level INTEGER,"
+    " vacuum_to_max_seconds DOUBLE PRECISION,"
+    " cooling_seconds DOUBLE PRECISION,"
+    " vacuum_on_seconds DOUBLE PRECISION NOT NULL,"
+    " heater_on_seconds DOUBLE PRECISION NOT NULL,"
+    " heater_work_time BIGINT,"
+    " flags TEXT NOT NULL DEFAULT '')",
+    "CREATE INDEX entry_figures_furnace ON entry_figures (furnace_key, started_at)",
+    "CREATE INDEX entry_figures_program ON entry_figures (furnace_key, program_key, started_at)",
+
+    "CREATE TABLE health_settings (name TEXT PRIMARY KEY, value TEXT NOT NULL)",
+
+    "CREATE TABLE checks ("
+    " id %ID%,"
+    " furnace_key TEXT NOT NULL,"
+    " kind TEXT NOT NULL,"
+    " interval_days INTEGER NOT NULL DEFAULT 0,"
+    " interval_firings INTEGER NOT NULL DEFAULT 0,"
+    " interval_hours DOUBLE PRECISION NOT NULL DEFAULT 0,"
+    " since_at BIGINT NOT NULL,"
+    " UNIQUE (furnace_key, kind))",
+
+    "CREATE TABLE check_log ("
+    " id %ID%,"
+    " furnace_key TEXT NOT NULL,"
+    " kind TEXT NOT NULL,"
+    " at BIGINT NOT NULL,"
+    " result TEXT NOT NULL,"
+    " note TEXT NOT NULL,"
+    " operator TEXT NOT NULL,"
+    " chain_seq BIGINT NOT NULL UNIQUE,"
+    " hash %BLOB% NOT NULL)",
+};
+
 QString inDialect(const char *statement, SqlDialect dialect)
 {
     QString s = QString::fromLatin1(statement);
@@ -108,6 +162,9 @@ QStringList Migration(int to, SqlDialect dialect)
     QStringList statements;
     if (to == 1)
         for (const char *s : Version1)
+            statements << inDialect(s, dialect);
+    if (to == 2)
+        for (const char *s : Version2)
             statements << inDialect(s, dialect);
     return statements;
 }

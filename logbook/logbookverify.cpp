@@ -6,20 +6,26 @@
 #include "logbook/logbookdbtools.h"
 
 #include <QHash>
+
 #include <QSqlQuery>
+#include <algorithm>
 
 namespace
 {
 
-/// An amendment as the chain holds it, with what names its entry.
-struct AmendmentLink {
+/// A link of the chain that is no entry: an amendment (with what names its entry) or a check
+/// done.
+struct SideLink {
     qint64 seq = 0;
+    bool isCheck = false;
     qint64 entryId = 0;
     AmendmentContent content;
+    CheckContent check;
     QByteArray hash;
     qint64 entryStartedMs = 0;
     QString mass;
     QString layer;
+    bool entryMissing = false;
 };
 
 /// What an entry's case reference and note must read after all its amendments.
@@ -53,17 +59,21 @@ VerifyReport LogbookDb::verify(const std::function<bool(qint64 done, qint64 tota
     }
 
     QSqlQuery totals(db());
-    if (!totals.exec(QStringLiteral(
-            "SELECT (SELECT count(*) FROM entries WHERE chain_seq IS NOT NULL), (SELECT count(*) "
-            "FROM amendments), (SELECT count(*) FROM entries WHERE chain_seq IS NULL AND outcome "
-            "= 'running')")) ||
+    if (!totals.exec(QStringLiteral("SELECT (SELECT count(*) FROM entries WHERE chain_seq IS NOT "
+                                    "NULL), (SELECT count(*) "
+                                    "FROM amendments), (SELECT count(*) FROM entries WHERE "
+                                    "chain_seq IS NULL AND outcome "
+                                    "= 'running')%1")
+                         .arg(m_schema >= 2 ? QStringLiteral(", (SELECT count(*) FROM check_log)")
+                                            : QString())) ||
         !totals.next())
         return unreadable(totals);
-    const qint64 total = totals.value(0).toLongLong() + totals.value(1).toLongLong();
+    const qint64 total = totals.value(0).toLongLong() + totals.value(1).toLongLong() +
+                         (m_schema >= 2 ? totals.value(3).toLongLong() : 0);
     report.running = totals.value(2).toLongLong();
 
     // Amendments are few: all of them first, merged into the entries' order below.
-    QList<AmendmentLink> amendments;
+    QList<SideLink> amendments;
     QHash<qint64, Amended> amended;
     QSqlQuery a(db());
     a.setForwardOnly(true);
@@ -73,8 +83,9 @@ VerifyReport LogbookDb::verify(const std::function<bool(qint64 done, qint64 tota
             "a.entry_id ORDER BY a.chain_seq")))
         return unreadable(a);
     while (a.next()) {
-        AmendmentLink link;
+        SideLink link;
         link.seq = a.value(0).toLongLong();
+        link.entryMissing = a.value(8).isNull();
         link.entryId = a.value(1).toLongLong();
         link.content = {a.value(2).toString(), a.value(3).toLongLong(), a.value(4).toString(),
                         a.value(5).toString(), a.value(6).toString()};
@@ -88,6 +99,26 @@ VerifyReport LogbookDb::verify(const std::function<bool(qint64 done, qint64 tota
         else if (link.content.field == QLatin1String("note"))
             after.note = link.content.value;
         amendments.append(link);
+    }
+    if (m_schema >= 2) {
+        QSqlQuery c(db());
+        c.setForwardOnly(true);
+        if (!c.exec(QStringLiteral("SELECT chain_seq, furnace_key, kind, at, result, note, "
+                                   "operator, hash FROM check_log ORDER BY chain_seq")))
+            return unreadable(c);
+        while (c.next()) {
+            SideLink link;
+            link.seq = c.value(0).toLongLong();
+            link.isCheck = true;
+            link.check = {c.value(1).toString(), c.value(2).toString(), c.value(3).toLongLong(),
+                          c.value(4).toString(), c.value(5).toString(), c.value(6).toString()};
+            link.hash = c.value(7).toByteArray();
+            link.entryStartedMs = link.check.atMs;
+            link.mass = link.check.kind;
+            amendments.append(link);
+        }
+        std::sort(amendments.begin(), amendments.end(),
+                  [](const SideLink &x, const SideLink &y) { return x.seq < y.seq; });
     }
 
     auto failAt = [&report](qint64 seq, bool isAmendment, qint64 startedMs, const QString &mass,
@@ -119,20 +150,23 @@ VerifyReport LogbookDb::verify(const std::function<bool(qint64 done, qint64 tota
         const bool takeAmendment = nextAmendment < amendments.size() &&
                                    (!entryPending || amendments[nextAmendment].seq <= entrySeq);
         if (takeAmendment) {
-            const AmendmentLink &link = amendments[nextAmendment++];
+            const SideLink &link = amendments[nextAmendment++];
             auto failHere = [&](const QString &reason) {
                 return failAt(link.seq, true, link.entryStartedMs, link.mass, link.layer, reason);
             };
-            if (link.mass.isNull() && link.entryStartedMs == 0)
+            if (!link.isCheck && link.entryMissing)
                 return failHere(QStringLiteral("the entry it amends was removed"));
             if (link.seq > expected)
                 return failHere(QStringLiteral("the link before it is missing"));
             if (link.seq < expected)
                 return failHere(QStringLiteral("it was added outside the logbook"));
-            if (LogbookChain::Hash(link.content, link.seq, previous) != link.hash)
+            const QByteArray hash = link.isCheck
+                                        ? LogbookChain::Hash(link.check, link.seq, previous)
+                                        : LogbookChain::Hash(link.content, link.seq, previous);
+            if (hash != link.hash)
                 return failHere(QStringLiteral("its content was changed"));
             previous = link.hash;
-            ++report.amendmentsChecked;
+            ++(link.isCheck ? report.checksChecked : report.amendmentsChecked);
         } else {
             EntryContent content = LogbookSql::ContentOfRow(e);
             const qint64 id = e.value(Base + 1).toLongLong();

@@ -2,6 +2,7 @@
 #include "logbook/logbookwriter.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <algorithm>
@@ -59,7 +60,19 @@ bool LogbookWriter::ready()
     emit stateChanged(Logbook::State::On, {});
     if (recovered > 0)
         emit this->recovered(recovered);
+    measureMissing(2000);
     return true;
+}
+
+void LogbookWriter::measureMissing(qint64 budgetMs)
+{
+    QElapsedTimer spent;
+    spent.start();
+    while (m_open && spent.elapsed() < budgetMs && !closing) {
+        const int measured = m_db.measureMissingFigures(50);
+        if (measured <= 0)
+            return;
+    }
 }
 
 void LogbookWriter::failed(const QString &problem)
@@ -114,11 +127,15 @@ void LogbookWriter::flush()
             return;
         }
         const QByteArray hash = progress.hash;
+        const QList<DriftFlag> flags = progress.flags;
         if (ended)
             m_progress.remove(uid);
         m_pending.removeFirst();
-        if (ended)
+        if (ended) {
             emit entrySealed(uid, hash);
+            if (!flags.isEmpty())
+                emit driftFound(uid, flags);
+        }
     }
     while (!m_pendingAmendments.isEmpty()) {
         const PendingAmendment a = m_pendingAmendments.takeFirst();
@@ -163,6 +180,7 @@ void LogbookWriter::housekeeping()
         m_settings.staleSeconds, QStringLiteral("the console ended during the firing"));
     if (recovered > 0)
         emit this->recovered(recovered);
+    measureMissing(1000);
 }
 
 void LogbookWriter::stop()

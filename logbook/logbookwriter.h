@@ -39,6 +39,7 @@ public:
 signals:
     void stateChanged(Logbook::State state, const QString &problem);
     void entrySealed(const QString &uid, const QByteArray &hash);
+    void driftFound(const QString &uid, const QList<DriftFlag> &flags);
     void entryFailed(const QString &uid, const QString &problem);
     void amended(const QString &uid, const QString &field, const QByteArray &hash);
     void recovered(int count);
@@ -57,6 +58,8 @@ private:
     /// The logbook is open, or could be opened now.
     bool ready();
     void failed(const QString &problem);
+    /// Firings sealed before the logbook kept figures get them, for at most `budgetMs`.
+    void measureMissing(qint64 budgetMs);
     /// Writes what waits, in the order it came; stops at the first failure.
     void flush();
     void housekeeping();
