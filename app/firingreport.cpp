@@ -5,6 +5,7 @@
 #include "graph/curvepainter.h"
 
 #include <QBuffer>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPageSize>
@@ -34,11 +35,12 @@ class PageWriter
 {
 public:
     PageWriter(QPainter &painter, const FiringRecord &record, quint8 language,
-               const QString &console)
+               const QString &console, const QByteArray &logbookHash)
         : m_p(painter)
         , m_record(record)
         , m_language(language)
         , m_console(console)
+        , m_hash(logbookHash)
     {
     }
 
@@ -65,6 +67,47 @@ private:
         f.setStyleStrategy(QFont::PreferNoShaping);
         return f;
     }
+
+    QFont monospace(int pixels) const
+    {
+        QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        f.setStyleHint(QFont::TypeWriter);
+        f.setPixelSize(pixels);
+        f.setStyleStrategy(QFont::PreferNoShaping);
+        return f;
+    }
+
+    /// `s` in lines no wider than `width`, broken between words and at its own line breaks; at
+    /// most `maxLines`, the last ending in "…" when the text goes on.
+    static QStringList wrapped(const QString &s, const QFont &f, int width, int maxLines)
+    {
+        const QFontMetricsF metrics(f);
+        QString text = s;
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+        QStringList lines;
+        for (const QString &paragraph : text.split(u'\n')) {
+            QString line;
+            for (const QString &word : paragraph.split(u' ', Qt::SkipEmptyParts)) {
+                const QString longer = line.isEmpty() ? word : line + u' ' + word;
+                if (!line.isEmpty() && metrics.horizontalAdvance(longer) > width) {
+                    lines << line;
+                    line = word;
+                } else {
+                    line = longer;
+                }
+            }
+            lines << line;
+        }
+        if (lines.size() > maxLines) {
+            lines.resize(maxLines);
+            lines.last() =
+                metrics.elidedText(lines.last() + QStringLiteral(" \u2026"), Qt::ElideRight, width);
+        }
+        return lines;
+    }
+
+    /// Room at the bottom of the page for the footer.
+    int footerHeight() const { return m_hash.isEmpty() ? 22 : 36; }
 
     /// `text` in a box of `width` at (x, m_y); a text too wide is set a little smaller, and
     /// elided when even that does not fit.
@@ -103,11 +146,13 @@ private:
         const FiringTrace &trace = m_record.trace();
         const FiringFacts &facts = m_record.facts();
         const QString time = QStringLiteral("HH:mm:ss");
-        const std::pair<TextPair, QString> left[] = {
-            {Console, m_console},
+        QList<std::pair<TextPair, QString>> left = {
+            {Console, facts.console.isEmpty() ? m_console : facts.console},
             {Furnace, FurnaceText(facts, m_language)},
             {Port, facts.port},
         };
+        if (!facts.operatorName.isEmpty())
+            left.append({Operator, facts.operatorName});
         const std::pair<TextPair, QString> right[] = {
             {Date, trace.startedAt().toString(QStringLiteral("yyyy-MM-dd"))},
             {Start, trace.startedAt().toString(time)},
@@ -133,7 +178,27 @@ private:
         text(Margin, labelWidth, 20, t(Outcome), font(12), Faint);
         text(Margin + labelWidth, Width - labelWidth, 20, OutcomeText(trace, m_language),
              font(13, true), fault ? FaultInk : Ink);
-        m_y += 26;
+        const QString caseReference = m_record.caseReference();
+        const QString note = m_record.note();
+        if (caseReference.isEmpty() && note.isEmpty()) {
+            m_y += 26;
+            return;
+        }
+        m_y += 22;
+        const std::pair<TextPair, QStringList> notes[] = {
+            {CaseReference, wrapped(caseReference, font(12), Width - labelWidth, 1)},
+            {Note, wrapped(note, font(12), Width - labelWidth, 3)},
+        };
+        for (const auto &[label, lines] : notes) {
+            if (lines.join(QString()).isEmpty())
+                continue;
+            text(Margin, labelWidth, 18, t(label), font(12), Faint);
+            for (const QString &line : lines) {
+                text(Margin + labelWidth, Width - labelWidth, 18, line, font(12), Ink);
+                m_y += 18;
+            }
+        }
+        m_y += 4;
     }
 
     void massAndLayer()
@@ -212,7 +277,7 @@ private:
         m_y += 22;
         constexpr int lineHeight = 15;
         const QList<RecordEvent> &events = m_record.events();
-        const int room = std::max(2, (Bottom - 22 - m_y) / lineHeight);
+        const int room = std::max(2, (Bottom - footerHeight() - m_y) / lineHeight);
         // When they do not all fit: the first ones, a line saying how many are left out, and
         // the last one (how the firing ended).
         const qsizetype shown = events.size() <= room ? events.size() : room - 2;
@@ -241,6 +306,16 @@ private:
 
     void footer()
     {
+        if (!m_hash.isEmpty()) {
+            // In full and in a monospace font: a reader compares it digit by digit.
+            m_y = Bottom - 28;
+            const QString label = t(FiringTexts::LogbookHash) + QStringLiteral(": ");
+            const int labelWidth =
+                int(std::ceil(QFontMetricsF(font(10)).horizontalAdvance(label))) + 2;
+            text(Margin, labelWidth, 14, label, font(10), Faint);
+            text(Margin + labelWidth, Width - labelWidth, 14, QString::fromLatin1(m_hash.toHex()),
+                 monospace(10), Ink);
+        }
         m_y = Bottom - 14;
         const FiringTrace &trace = m_record.trace();
         QString samples = t(FiringTexts::Samples) + QStringLiteral(": ") +
@@ -264,6 +339,7 @@ private:
     const FiringRecord &m_record;
     quint8 m_language;
     QString m_console;
+    QByteArray m_hash;
     int m_y = Margin;
 };
 
@@ -273,7 +349,7 @@ namespace FiringReport
 {
 
 void Paint(QPainter &painter, const QSizeF &deviceSize, const FiringRecord &record, quint8 language,
-           const QString &console)
+           const QString &console, const QByteArray &logbookHash)
 {
     painter.save();
     const double scale =
@@ -281,11 +357,12 @@ void Paint(QPainter &painter, const QSizeF &deviceSize, const FiringRecord &reco
     painter.translate((deviceSize.width() - PageSize.width() * scale) / 2, 0);
     painter.scale(scale, scale);
     painter.fillRect(QRectF(QPointF(0, 0), PageSize), Qt::white);
-    PageWriter(painter, record, language, console).write();
+    PageWriter(painter, record, language, console, logbookHash).write();
     painter.restore();
 }
 
-QByteArray Pdf(const FiringRecord &record, quint8 language, const QString &console)
+QByteArray Pdf(const FiringRecord &record, quint8 language, const QString &console,
+               const QByteArray &logbookHash)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -300,20 +377,23 @@ QByteArray Pdf(const FiringRecord &record, quint8 language, const QString &conso
         QPainter painter;
         if (!painter.begin(&writer))
             return {};
-        Paint(painter, QSizeF(writer.width(), writer.height()), record, language, console);
+        Paint(painter, QSizeF(writer.width(), writer.height()), record, language, console,
+              logbookHash);
         if (!painter.end())
             return {};
     }
     return buffer.data();
 }
 
-bool Print(QPrinter &printer, const FiringRecord &record, quint8 language, const QString &console)
+bool Print(QPrinter &printer, const FiringRecord &record, quint8 language, const QString &console,
+           const QByteArray &logbookHash)
 {
     printer.setDocName(FiringTexts::ReportTitle.text(language));
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
-    Paint(painter, QSizeF(printer.width(), printer.height()), record, language, console);
+    Paint(painter, QSizeF(printer.width(), printer.height()), record, language, console,
+          logbookHash);
     return painter.end();
 }
 

@@ -24,6 +24,16 @@ QString commentRow(const QStringList &fields)
     return QStringLiteral("# ") + row(fields);
 }
 
+/// `text` begins with a formula character, maybe after some "'".
+bool needsGuard(QStringView text)
+{
+    static const QString formulaStart = QStringLiteral("=+-@\t\r\n");
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == QLatin1Char('\''))
+        ++i;
+    return i < text.size() && formulaStart.contains(text[i]);
+}
+
 } // namespace
 
 namespace RecordCsv
@@ -43,13 +53,16 @@ QString Field(const QString &text)
 
 QString Name(const QString &text)
 {
-    static const QString formulaStart = QStringLiteral("=+-@\t\r\n");
-    if (!text.isEmpty() && formulaStart.contains(text.front()))
-        return QLatin1Char('\'') + text;
-    return text;
+    return needsGuard(text) ? QLatin1Char('\'') + text : text;
 }
 
-QByteArray Encode(const FiringRecord &record, quint8 language, const QString &console)
+QString Unguarded(const QString &field)
+{
+    return field.startsWith(QLatin1Char('\'')) && needsGuard(field) ? field.mid(1) : field;
+}
+
+QByteArray Encode(const FiringRecord &record, quint8 language, const QString &console,
+                  const QByteArray &logbookHash)
 {
     using namespace FiringTexts;
     const FiringFacts &facts = record.facts();
@@ -57,8 +70,10 @@ QByteArray Encode(const FiringRecord &record, quint8 language, const QString &co
     auto t = [language](const TextPair &pair) { return pair.text(language); };
 
     QString out;
-    out += commentRow({t(RecordTitle), console});
-    out += commentRow({t(Furnace), FurnaceText(facts, language)});
+    out += commentRow({t(RecordTitle), Name(console)});
+    if (!facts.console.isEmpty() && facts.console != console)
+        out += commentRow({t(Console), Name(facts.console)});
+    out += commentRow({t(Furnace), Name(FurnaceText(facts, language))});
     out += commentRow({t(Port), Name(facts.port)});
     out += commentRow({t(Mass), Name(facts.massName)});
     out += commentRow({t(Layer), Name(facts.layerName)});
@@ -67,6 +82,14 @@ QByteArray Encode(const FiringRecord &record, quint8 language, const QString &co
     out += commentRow({t(End), trace.endedAt().toString(DateTimeFormat)});
     out += commentRow({t(Duration), DurationText(trace, QDateTime::currentDateTime())});
     out += commentRow({t(Outcome), OutcomeText(trace, language)});
+    const std::pair<TextPair, QString> added[] = {{Operator, facts.operatorName},
+                                                  {CaseReference, record.caseReference()},
+                                                  {Note, record.note()}};
+    for (const auto &[key, text] : added)
+        if (!text.isEmpty())
+            out += commentRow({t(key), Name(text)});
+    if (!logbookHash.isEmpty())
+        out += commentRow({t(LogbookHash), QString::fromLatin1(logbookHash.toHex())});
     if (trace.dropped() > 0)
         out += commentRow({t(DroppedSamples), QString::number(trace.dropped())});
 
@@ -100,7 +123,7 @@ QByteArray Encode(const FiringRecord &record, quint8 language, const QString &co
             out += QString::number(value);
         }
         out += comma;
-        out += Field(s.StageText);
+        out += Field(Name(s.StageText));
         for (const int value :
              {int(s.ChamberTemp), int(s.Vacuum), int(s.ChamberStatus), int(s.ControllerMode)}) {
             out += comma;

@@ -19,15 +19,22 @@ inline constexpr const char *Header = "Seconds [s],Time,CurrentZone,ZoneTime [s]
                                       "ChamberTemp [°C],Vacuum [%],ChamberStatus,ControllerMode";
 
 /// The whole file for `record`; facts and stage texts in `language`. `console` names the
-/// program that wrote it ("ZKV4.6 CONSOLE 1.0.0").
-QByteArray Encode(const FiringRecord &record, quint8 language, const QString &console);
+/// program that writes it ("ZKV4.6 CONSOLE 1.0.0"); the record's own console gets a row of its
+/// own where it is another. The operator, the case reference and the note get a row each when
+/// they are not empty; `logbookHash` (the 32 bytes of the record's entry in the firing logbook),
+/// when given, a row in 64 lower-case hexadecimal digits.
+QByteArray Encode(const FiringRecord &record, quint8 language, const QString &console,
+                  const QByteArray &logbookHash = {});
 
 /// One CSV field, quoted when it has to be.
 QString Field(const QString &text);
 /// A name as a CSV field's text: one that a spreadsheet would take for a formula (it begins
 /// with "=", "+", "-", "@", a tab or a line break) gets a leading "'", so that opening the file
-/// never runs what a masses file brought in.
+/// never runs what a masses file brought in. So that a reader can tell the guard from the name,
+/// a name that begins with "'" before such a character gets one more.
 QString Name(const QString &text);
+/// The name that Name() made `field` from.
+QString Unguarded(const QString &field);
 
 } // namespace RecordCsv
 

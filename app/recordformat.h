@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "logbook/firingrecord.h"
 #include "common/textpair.h"
+#include "logbook/firingrecord.h"
 
 #include <QList>
 #include <QString>
@@ -42,6 +42,10 @@ inline constexpr TextPair MoreEvents{"… и ещё %1 (все — в прото
                                      "… and %1 more (all in the CSV record)"};
 inline constexpr TextPair DroppedEvents{"Не записано событий", "Events not kept"};
 inline constexpr TextPair DroppedSamples{"Не записано измерений", "Samples not kept"};
+inline constexpr TextPair Operator{"Оператор", "Operator"};
+inline constexpr TextPair CaseReference{"Номер заказа", "Case reference"};
+inline constexpr TextPair Note{"Примечание", "Note"};
+inline constexpr TextPair LogbookHash{"Хеш записи в журнале", "Logbook hash"};
 inline constexpr TextPair Yes{"да", "yes"};
 inline constexpr TextPair No{"нет", "no"};
 
@@ -50,6 +54,10 @@ inline constexpr TextPair Finished{"Программа завершена", "Pro
 inline constexpr TextPair Aborted{"Программа прервана", "Program aborted"};
 inline constexpr TextPair Fault{"Неисправность: %1", "Fault: %1"};
 inline constexpr TextPair Interrupted{"Программа прекращена: %1", "Program interrupted: %1"};
+/// The reason of an imported record that was saved while its firing still ran.
+inline constexpr TextPair SavedWhileRunning{
+    "протокол сохранён во время обжига, конец обжига в нём не записан",
+    "the record was saved while the firing ran; how it ended is not in it"};
 
 inline constexpr TextPair EventStart{"Запуск программы", "Program started"};
 inline constexpr TextPair EventLinkLost{"Печь не отвечает", "Furnace not answering"};

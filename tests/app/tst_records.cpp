@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The record of a firing as the main window keeps it: a whole firing on the built-in simulator
 // with a lost link, saved as CSV, exported as a PDF report, printed, saved by itself into the
-// record folder, and the alert at its end; a fault that ends the record in Russian.
+// record folder, and the alert at its end; a fault that ends the record in Russian; the report
+// of a record with an operator, a case reference, a note and its logbook hash.
 
 #include "app/Unit1.h"
 #include "app/consolelines.h"
+#include "app/firingreport.h"
 #include "app/recordformat.h"
 #include "link/link.h"
 #include "sim/furnacecontroller.h"
@@ -13,11 +15,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -72,6 +76,31 @@ QString pdfText(const QString &path)
     return QString::fromUtf8(tool.readAllStandardOutput());
 }
 
+/// The words of a one-page PDF file that pdftotext finds outside the page, or a reason.
+QStringList wordsOutsideThePage(const QString &path)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    tool.waitForFinished(20000);
+    const QString html = QString::fromUtf8(tool.readAllStandardOutput());
+    const QRegularExpressionMatch page =
+        QRegularExpression(QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\""))
+            .match(html);
+    if (!page.hasMatch())
+        return {QStringLiteral("no page in ") + html.left(200)};
+    const double width = page.captured(1).toDouble();
+    const double height = page.captured(2).toDouble();
+    QStringList outside;
+    const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([\\d.-]+)\" yMin=\"([\\d.-]+)\" "
+                       "xMax=\"([\\d.-]+)\" yMax=\"([\\d.-]+)\">([^<]*)<"));
+    for (const QRegularExpressionMatch &m : word.globalMatch(html))
+        if (m.captured(1).toDouble() < 0 || m.captured(2).toDouble() < 0 ||
+            m.captured(3).toDouble() > width || m.captured(4).toDouble() > height)
+            outside << m.captured(5);
+    return outside;
+}
+
 QList<RecordEventKind> kindsOf(const FiringRecord &record)
 {
     QList<RecordEventKind> kinds;
@@ -90,6 +119,8 @@ private slots:
     void wholeFiringRecordedSavedAndPrinted();
     void faultEndsTheRecordAndAFailedSaveIsLogged();
     void saveDialogProposesAFolderThatIsThere();
+    void reportShowsNotesAndLogbookHash_data();
+    void reportShowsNotesAndLogbookHash();
 };
 
 void TestRecords::initTestCase()
@@ -263,6 +294,55 @@ void TestRecords::saveDialogProposesAFolderThatIsThere()
     QCOMPARE(proposal(c.get<QAction>("mmRecordPdf")),
              QDir(documents).filePath(ProposedRecordName(c.form->firingRecord(), "pdf")));
     QVERIFY2(c.dialogs.unexpected.isEmpty(), qPrintable(c.dialogs.unexpected.join('\n')));
+}
+
+void TestRecords::reportShowsNotesAndLogbookHash_data()
+{
+    QTest::addColumn<quint8>("language");
+    QTest::newRow("Russian") << quint8(0);
+    QTest::newRow("English") << quint8(1);
+}
+
+void TestRecords::reportShowsNotesAndLogbookHash()
+{
+    QFETCH(quint8, language);
+    FiringFacts facts;
+    facts.massName = QStringLiteral("Dentine");
+    facts.layerName = QStringLiteral("Dentine 1");
+    facts.operatorName = QStringLiteral("Иванова О. П.");
+    facts.console = QStringLiteral("ZKV4.6 CONSOLE 0.9.0");
+    const QDateTime start(QDate(2026, 3, 7), QTime(10, 0));
+    FiringRecord record;
+    record.start(facts, start);
+    // More events than the page has room for, and a long note: the page still holds it all.
+    for (int i = 1; i < 60; ++i)
+        record.addEvent(i % 2 ? RecordEventKind::LinkLost : RecordEventKind::LinkBack,
+                        start.addSecs(10 * i));
+    record.addEvent(RecordEventKind::Finished, start.addSecs(900));
+    record.setCaseReference(QStringLiteral("Case 2026/0412"));
+    QString note = QStringLiteral("Shade checked\n");
+    for (int i = 0; i < 60; ++i)
+        note += QStringLiteral("word%1 ").arg(i);
+    record.setNote(note);
+    const QByteArray hash = QCryptographicHash::hash("entry", QCryptographicHash::Sha256);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.pdf"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(FiringReport::Pdf(record, language, QStringLiteral("ZKV4.6 CONSOLE 1.0.0"), hash));
+    file.close();
+    const QString report = pdfText(path);
+    QCOMPARE(report.count(u'\f'), 1);
+    for (const QString &text : {FiringTexts::LogbookHash.text(language) + QStringLiteral(": ") +
+                                    QString::fromLatin1(hash.toHex()),
+                                facts.operatorName, facts.console, QStringLiteral("Case 2026/0412"),
+                                QStringLiteral("Shade checked"), QStringLiteral("word1 word2"),
+                                FiringTexts::EventFinished.text(language)})
+        QVERIFY2(report.contains(text), qPrintable(text + QStringLiteral(" in:\n") + report));
+    QVERIFY2(!report.contains(QStringLiteral("word59")), "the note is cut to three lines");
+    const QStringList outside = wordsOutsideThePage(path);
+    QVERIFY2(outside.isEmpty(), qPrintable(outside.join(u' ')));
 }
 
 QTEST_MAIN(TestRecords)

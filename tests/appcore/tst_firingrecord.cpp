@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The record of a firing (its events and their rules) and its CSV file, by value.
 
-#include "logbook/firingrecord.h"
 #include "app/recordcsv.h"
 #include "app/recordformat.h"
+#include "logbook/firingrecord.h"
 #include "tests/support/samplefiring.h"
 
 #include <QTemporaryDir>
