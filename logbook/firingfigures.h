@@ -120,8 +120,7 @@ struct FiringFigures {
 };
 
 /// The figures of the run `samples` (as FiringTrace keeps them: Seconds never decreasing) of
-/// the layer `record`, which ended with `outcome`. Pure; about a microsecond per sample at
-/// most.
+/// the layer `record`, which ended with `outcome`. Pure, and linear in the number of samples.
 FiringFigures ComputeFiringFigures(const QList<TraceSample> &samples, const ProgParam &record,
                                    RunOutcome outcome, const FigureSettings &settings = {});
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The geometry of overlaid firing curves: common ranges on the aligned axis, nice ticks, the
-// pixels of a curve and the legend column, by value.
+// The geometry of overlaid firing curves: common ranges on the aligned axis, nice ticks and the
+// pixels of a curve, by value.
 
 #include "graph/comparecurves.h"
 
@@ -57,7 +57,6 @@ private slots:
     void ticks();
     void points_data();
     void points();
-    void legendColumn();
 };
 
 void TestCompareCurves::fullView_data()
@@ -166,19 +165,6 @@ void TestCompareCurves::points()
     state.view.ViewTimeEnd = view[1];
     state.view.updateScales();
     QCOMPARE(ComparePoints(curve(samples, offset), state), expected);
-}
-
-void TestCompareCurves::legendColumn()
-{
-    // 600 px wide: texts up to 600 / 3 - 36 = 164 px; the column is 200 px wide.
-    const CompareLegend legend = LayoutCompareLegend({50, 400, 30}, 14, QSize(600, 300));
-    QCOMPARE(legend.maxTextWidth, 164);
-    QCOMPARE(legend.plotWidth, 400);
-    QCOMPARE(legend.entries.size(), 3);
-    QCOMPARE(legend.entries[1].symbol, QRect(412, 36, 16, 14));
-    QCOMPARE(legend.entries[1].text, QRect(432, 36, 164, 14));
-    QCOMPARE(legend.entries[2].text, QRect(432, 52, 30, 14));
-    QCOMPARE(LayoutCompareLegend({}, 14, QSize(600, 300)).plotWidth, 600);
 }
 
 QTEST_APPLESS_MAIN(TestCompareCurves)
