@@ -143,6 +143,11 @@ EntryView::EntryView(Logbook &logbook, LogbookDb &db, StoredEntry entry, const H
                 setStatus(AmendStatus::Failed, problem);
             });
     connect(&m_logbook, &Logbook::stateChanged, this, &EntryView::updateAmendButton);
+    // A firing that ran when it was opened is shown whole once it has ended.
+    connect(&m_logbook, &Logbook::entrySealed, this, [this](const QString &uid) {
+        if (uid == m_entry.summary.uid)
+            reload();
+    });
 }
 
 void EntryView::build()
@@ -264,7 +269,9 @@ void EntryView::reLanguage()
     tabEntry->setTabText(1, tx(F::Events));
     tabEntry->setTabText(2, tx(T::Amendments) +
                                 QStringLiteral(" (%1)").arg(m_entry.amendments.size()));
-    tabEntry->setAccessibleName(tx(T::Title) + QStringLiteral(": ") + tx(F::Parameters));
+    tabEntry->setAccessibleName(
+        QStringList{tx(F::Parameters), tx(F::Events), tx(T::Amendments)}.join(
+            QStringLiteral(", ")));
     twParameters->setHeaderLabels({tx(T::Parameter), tx(T::Value), tx(T::Unit)});
     twParameters->setAccessibleName(tx(F::Parameters));
     twEvents->setHeaderLabels({tx(T::Time), tx(T::Event)});

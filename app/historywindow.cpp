@@ -6,15 +6,13 @@
 #include "app/entryview.h"
 #include "app/historytexts.h"
 #include "app/recordformat.h"
-#include "service/servicewidgets.h"
-#if __has_include("app/recordimport.h") // TEMP until the import branch is merged
 #include "app/recordimport.h"
-#define HAVE_IMPORT 1
-#endif
 #include "common/dialogs.h"
 #include "logbook/historymodel.h"
+#include "service/servicewidgets.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QEvent>
@@ -27,6 +25,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QTableView>
 #include <QThread>
@@ -35,6 +34,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <utility>
 
 namespace T = HistoryTexts;
 
@@ -101,12 +101,14 @@ HistoryWindow::HistoryWindow(Logbook &logbook, Dialogs &dialogs, HistoryHooks ho
         nameValues();
     });
 
-    connect(edHistoryFilter, &QLineEdit::textEdited, m_filterDelay, qOverload<>(&QTimer::start));
+    connect(edHistoryFilter, &QLineEdit::textChanged, m_filterDelay, qOverload<>(&QTimer::start));
     connect(cbDates, &QCheckBox::toggled, this, [this](bool on) {
         deFrom->setEnabled(on);
         deTo->setEnabled(on);
         applyFilter();
     });
+    // The period never ends before it begins.
+    connect(deFrom, &QDateEdit::dateChanged, deTo, &QDateEdit::setMinimumDate);
     connect(deFrom, &QDateEdit::dateChanged, this, &HistoryWindow::applyFilter);
     connect(deTo, &QDateEdit::dateChanged, this, &HistoryWindow::applyFilter);
     connect(cmbOutcome, &QComboBox::currentIndexChanged, this, &HistoryWindow::applyFilter);
@@ -132,6 +134,9 @@ HistoryWindow::HistoryWindow(Logbook &logbook, Dialogs &dialogs, HistoryHooks ho
     });
     connect(&m_logbook, &Logbook::entryFailed, this, &HistoryWindow::importAnswered);
     connect(&m_logbook, &Logbook::recovered, m_refreshDelay, qOverload<>(&QTimer::start));
+    // Other consoles write into a shared logbook unannounced: F5 reads it again.
+    auto *refresh = new QShortcut(QKeySequence::Refresh, this);
+    connect(refresh, &QShortcut::activated, this, &HistoryWindow::logbookWritten);
     connect(&m_logbook, &Logbook::stateChanged, this, [this] {
         openDatabase();
         updateButtons();
@@ -150,7 +155,8 @@ HistoryWindow::~HistoryWindow()
         delete m_checkThread;
     }
     // The views read through this window's connection: they go first.
-    for (const QPointer<EntryView> &view : std::as_const(m_entryViews))
+    const QHash<qint64, QPointer<EntryView>> views = std::exchange(m_entryViews, {});
+    for (const QPointer<EntryView> &view : views)
         delete view.data();
 }
 
@@ -189,6 +195,7 @@ void HistoryWindow::build()
     deFrom = dateEdit("deFrom", today.addMonths(-1));
     lblDateTo = label("lblDateTo");
     deTo = dateEdit("deTo", today);
+    deTo->setMinimumDate(deFrom->date());
     lblOutcome = label("lblOutcome");
     cmbOutcome = new QComboBox(this);
     cmbOutcome->setObjectName(QStringLiteral("cmbOutcome"));
@@ -314,6 +321,14 @@ void HistoryWindow::changeEvent(QEvent *event)
     QWidget::changeEvent(event);
     if (event->type() == QEvent::FontChange)
         tvHistory->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+}
+
+void HistoryWindow::closeEvent(QCloseEvent *event)
+{
+    for (QWidget *window : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (window->isWindow())
+            window->close();
+    QWidget::closeEvent(event);
 }
 
 void HistoryWindow::nameValues()
@@ -481,8 +496,10 @@ QList<qint64> HistoryWindow::selectedIds() const
 
 void HistoryWindow::logbookWritten()
 {
-    if (!m_model)
+    if (!m_model) {
+        openDatabase();
         return;
+    }
     // The selection and the current entry stay on the same entries when rows move.
     QItemSelectionModel *selection = tvHistory->selectionModel();
     QList<std::pair<qint64, int>> selected;
@@ -640,7 +657,6 @@ void HistoryWindow::importFiles()
         m_dialogs.openFileNames(this, tx(T::ImportTitle), FiringTexts::CsvFilter.text(m_language));
     if (files.isEmpty())
         return;
-#ifdef HAVE_IMPORT
     m_import = std::make_unique<ImportRun>();
     updateButtons();
     QList<FiringRecord> records;
@@ -662,7 +678,8 @@ void HistoryWindow::importFiles()
             continue;
         }
         const QString uid = read->record.uid();
-        if (m_db.isOpen() && m_db.loadByUid(uid)) {
+        // A firing exported from this logbook names its entry by its hash: it is there.
+        if (m_model && m_model->holds(uid, read->logbookHash)) {
             m_import->there << name;
             continue;
         }
@@ -674,7 +691,6 @@ void HistoryWindow::importFiles()
         m_logbook.importRecord(record);
     if (m_import && m_import->pending.isEmpty())
         finishImport();
-#endif
 }
 
 void HistoryWindow::importAnswered(const QString &uid, const QString &problem)

@@ -96,6 +96,8 @@ signals:
 
 protected:
     void changeEvent(QEvent *event) override;
+    /// The entry views and comparisons close with the history.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     struct CheckJob;

@@ -5,6 +5,7 @@
 #include "logbook/logbookdb.h"
 
 #include <QSqlQuery>
+#include <QVariant>
 
 #include <algorithm>
 #include <array>
@@ -152,6 +153,15 @@ int HistoryModel::rowOf(qint64 id, int nearRow) const
                 return page * PageSize + int(i);
     }
     return -1;
+}
+
+bool HistoryModel::holds(const QString &uid, const QByteArray &hash) const
+{
+    QSqlQuery q(m_db.database());
+    q.prepare(QStringLiteral("SELECT count(*) FROM entries WHERE uid = ? OR hash = ?"));
+    q.addBindValue(uid);
+    q.addBindValue(hash.isEmpty() ? QVariant() : QVariant(hash));
+    return q.exec() && q.next() && q.value(0).toLongLong() > 0;
 }
 
 int HistoryModel::rowCount(const QModelIndex &parent) const

@@ -54,6 +54,9 @@ public:
     const EntrySummary *entry(int row) const;
     /// The row of entry `id` in the pages around `nearRow` (where it was before a change), or -1.
     int rowOf(qint64 id, int nearRow) const;
+    /// Whether the logbook holds the firing `uid`, or the entry sealed with `hash` (a firing
+    /// exported from it, whose file names that hash); false also when it cannot be read.
+    bool holds(const QString &uid, const QByteArray &hash) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
