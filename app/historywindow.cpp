@@ -113,9 +113,16 @@ HistoryWindow::HistoryWindow(Logbook &logbook, Dialogs &dialogs, HistoryHooks ho
     connect(deTo, &QDateEdit::dateChanged, this, &HistoryWindow::applyFilter);
     connect(cmbOutcome, &QComboBox::currentIndexChanged, this, &HistoryWindow::applyFilter);
     connect(btnOpen, &QPushButton::clicked, this, [this] {
-        const QList<qint64> ids = selectedIds();
-        if (!ids.isEmpty())
-            openEntry(ids.constFirst());
+        // The current row when it is selected, else the first selected one: never every id of
+        // a selection that may hold the whole logbook.
+        const QItemSelectionModel *selection = tvHistory->selectionModel();
+        int row =
+            selection->isSelected(selection->currentIndex()) ? selection->currentIndex().row() : -1;
+        if (row < 0)
+            for (const QItemSelectionRange &range : selection->selection())
+                row = row < 0 ? range.top() : std::min(row, range.top());
+        if (const EntrySummary *e = m_model ? m_model->entry(row) : nullptr)
+            openEntry(e->id);
     });
     connect(tvHistory, &QTableView::activated, this, [this](const QModelIndex &index) {
         if (const EntrySummary *e = m_model ? m_model->entry(index.row()) : nullptr)

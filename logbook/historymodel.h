@@ -51,6 +51,7 @@ public:
     QString error() const { return m_error; }
 
     /// The entry of `row`, read on demand; nullptr outside the rows or when it cannot be read.
+    /// Valid until the model is asked for another row (its page may then leave the cache).
     const EntrySummary *entry(int row) const;
     /// The row of entry `id` in the pages around `nearRow` (where it was before a change), or -1.
     int rowOf(qint64 id, int nearRow) const;

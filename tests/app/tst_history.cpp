@@ -326,6 +326,11 @@ void TestHistory::compareShowsEachFiring()
     QVERIFY(!compare->isEnabled());
     h.selectRows({2});
     QVERIFY(compare->isEnabled());
+    // Open takes the first of several.
+    h.get<QAbstractButton>("btnOpen")->click();
+    auto *view = h.window->findChild<EntryView *>(QStringLiteral("EntryView"));
+    QVERIFY(view);
+    QCOMPARE(view->entry().summary.mass, QStringLiteral("Zirconia"));
     compare->click();
     auto *window = h.window->findChild<CompareWindow *>(QStringLiteral("CompareWindow"));
     QVERIFY(window);
