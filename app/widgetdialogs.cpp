@@ -101,6 +101,17 @@ QString WidgetDialogs::openFileName(QWidget *parent, const QString &title, const
     return runFileDialog(parent, QFileDialog::AcceptOpen, title, filter, defaultSuffix);
 }
 
+QStringList WidgetDialogs::openFileNames(QWidget *parent, const QString &title,
+                                         const QString &filter)
+{
+    QFileDialog dialog(parent, title, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
 QString WidgetDialogs::saveFileName(QWidget *parent, const QString &title, const QString &filter,
                                     const QString &defaultSuffix)
 {

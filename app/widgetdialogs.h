@@ -19,6 +19,8 @@ public:
                       std::function<void()> closed) override;
     QString openFileName(QWidget *parent, const QString &title, const QString &filter,
                          const QString &defaultSuffix) override;
+    QStringList openFileNames(QWidget *parent, const QString &title,
+                              const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &title, const QString &filter,
                          const QString &defaultSuffix) override;
     QString saveFileNameProposing(QWidget *parent, const QString &title, const QString &filter,

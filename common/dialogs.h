@@ -69,6 +69,13 @@ public:
     /// File to open; empty when cancelled. `filter` uses Qt's "Name (*.ext);;..." form.
     virtual QString openFileName(QWidget *parent, const QString &title, const QString &filter,
                                  const QString &defaultSuffix) = 0;
+    /// Files to open, several at once; empty when cancelled. By default the one-file dialog
+    /// above.
+    virtual QStringList openFileNames(QWidget *parent, const QString &title, const QString &filter)
+    {
+        const QString file = openFileName(parent, title, filter, QString());
+        return file.isEmpty() ? QStringList() : QStringList{file};
+    }
     /// File to save into; empty when cancelled. The standard title is used when `title` is empty.
     virtual QString saveFileName(QWidget *parent, const QString &title, const QString &filter,
                                  const QString &defaultSuffix) = 0;
