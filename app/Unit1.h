@@ -310,6 +310,8 @@ private:
     void setRunLocks(bool running);
     /// The console side of a run's end: idle again, the controls unlocked; sends nothing.
     void releaseRun();
+    /// Asks the furnace to start the program, after a stop still waiting to go out.
+    void requestProgramStart();
     /// The payload of the program start and update requests: the current record.
     int programPayload(quint8 *payload);
 

@@ -57,9 +57,28 @@ void TForm1::sbStartPrgClick()
     pbGraph->setRunPosition(0, m_link->image().ZoneTime, m_link->image().ChamberTemp);
     m_console.ProgramRunning = true;
     m_console.ConsoleMode = ConsoleMode::Program;
-    m_link->request(RequestKind::ProgramStart);
+    requestProgramStart();
     log(tx(Texts::LogLaunch));
     startRunView();
+}
+
+void TForm1::requestProgramStart()
+{
+    if (!m_link->requests().Pending.isSet(RequestKind::Stop)) {
+        m_link->request(RequestKind::ProgramStart);
+        return;
+    }
+    // The stop that ended the run before has not gone out yet (a start within a tick of the
+    // end). The start is the more urgent request and would go first, and the stop after it would
+    // end the new program: the start waits for the stop.
+    auto *waiting = new QObject(this);
+    connect(m_link.get(), &Link::requestSent, waiting, [this, waiting](quint8 type) {
+        if (type != RequestType(RequestKind::Stop))
+            return;
+        waiting->deleteLater();
+        if (m_console.ProgramRunning)
+            m_link->request(RequestKind::ProgramStart);
+    });
 }
 
 void TForm1::sbStopPrgClick()
