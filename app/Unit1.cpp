@@ -126,6 +126,8 @@ TForm1::TForm1(ConsoleOptions options, Dialogs &dialogs, QWidget *parent)
 
 TForm1::~TForm1()
 {
+    // The logbook's windows read the logbook: they go before it does.
+    closeLogbookWindows();
     FormDestroy();
 }
 

@@ -13,6 +13,7 @@
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <functional>
@@ -22,6 +23,7 @@
 class ElidedLabel;
 class FileDialogSettings;
 class GlyphList;
+class HistoryWindow;
 class Logbook;
 class FiringCurveView;
 class Link;
@@ -237,6 +239,10 @@ public:
     Logbook &logbook() { return *m_logbook; }
     /// The logbook hash of the last firing once its entry was sealed; empty before.
     QByteArray firingHash() const { return m_firingHash; }
+    /// File → Firing history...: the logbook's history window (made once, raised after).
+    void mmHistoryClick();
+    /// The history window, once opened.
+    HistoryWindow *historyWindow() const;
     // --- end firing logbook ---------------------------------------------------------------
 
 protected:
@@ -563,8 +569,13 @@ private:
     /// Who fires: --operator, else the system user.
     QString operatorName() const;
 
+    /// The history window and what it opened close (before the logbook goes).
+    void closeLogbookWindows();
+
     std::unique_ptr<Logbook> m_logbook;
     QLabel *lblLogbook = nullptr;
+    QAction *mmHistory = nullptr;
+    QPointer<HistoryWindow> m_history;
     QByteArray m_firingHash;
     /// The last reason logged for a logbook that fails (each is logged once).
     QString m_loggedLogbookProblem;

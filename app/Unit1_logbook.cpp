@@ -6,11 +6,14 @@
 
 #include "app/Unit1.h"
 
+#include "app/historywindow.h"
 #include "app/runpanel.h"
 #include "logbook/logbook.h"
 
+#include <QAction>
 #include <QDir>
 #include <QLabel>
+#include <QMenu>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -42,6 +45,8 @@ constexpr TextPair LogAmended{" Поправка внесена в журнал:
                               " Amendment added to the logbook: %1"};
 constexpr TextPair FieldCase{"заказ «%1»", "case \"%1\""};
 constexpr TextPair FieldNote{"примечание «%1»", "note \"%1\""};
+
+constexpr TextPair HistoryItem{"Журнал обжигов...", "Firing history..."};
 
 /// How long an automatic save of an ended firing waits for its logbook hash.
 constexpr int AutoSaveWaitMs = 5000;
@@ -98,16 +103,60 @@ void TForm1::connectLogbookHandlers()
                                  .arg(isCase ? m_firingRecord.caseReference()
                                              : m_firingRecord.note())));
             });
+    // File → Firing history..., first of the record commands.
+    mmHistory = new QAction(this);
+    mmHistory->setObjectName(QStringLiteral("mmHistory"));
+    mmHistory->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    mmFile->insertAction(mmSaveRecord, mmHistory);
+    connect(mmHistory, &QAction::triggered, this, &TForm1::mmHistoryClick);
+
     connect(pnlRun, &RunPanel::caseReferenceEdited, this,
             [this](const QString &text) { notesEdited(QStringLiteral("case"), text); });
     connect(pnlRun, &RunPanel::noteEdited, this,
             [this](const QString &text) { notesEdited(QStringLiteral("note"), text); });
-    showLogbookState();
+    ReLanguageLogbook();
 }
 
 void TForm1::ReLanguageLogbook()
 {
+    if (mmHistory)
+        mmHistory->setText(tx(HistoryItem));
+    if (m_history)
+        m_history->setLanguage(m_console.Language);
     showLogbookState();
+}
+
+void TForm1::mmHistoryClick()
+{
+    if (!m_history) {
+        HistoryHooks hooks;
+        hooks.saveRecord = [this](const FiringRecord &record, const QByteArray &hash) {
+            saveRecordAs(record, hash);
+        };
+        hooks.reportPdf = [this](const FiringRecord &record, const QByteArray &hash) {
+            reportPdfAs(record, hash);
+        };
+        hooks.print = [this](const FiringRecord &record, const QByteArray &hash) {
+            printRecord(record, hash);
+        };
+        hooks.console = consoleName();
+        m_history =
+            new HistoryWindow(*m_logbook, m_dialogs, std::move(hooks), m_console.Language, this);
+        m_history->setWindowFlag(Qt::Window);
+    }
+    m_history->show();
+    m_history->raise();
+    m_history->activateWindow();
+}
+
+HistoryWindow *TForm1::historyWindow() const
+{
+    return m_history;
+}
+
+void TForm1::closeLogbookWindows()
+{
+    delete m_history;
 }
 
 void TForm1::showLogbookState()

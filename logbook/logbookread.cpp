@@ -159,8 +159,12 @@ QList<EntrySummary> LogbookDb::page(const HistoryFilter &filter, const HistorySo
     const Where w = whereOf(filter);
     QSqlQuery q(db());
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT %1 FROM entries").arg(QLatin1String(SummaryColumns)) + w.sql +
-              orderOf(sort) + QStringLiteral(" LIMIT ? OFFSET ?"));
+    // The page's rows are picked by their ids first: sorting the whole table then carries only
+    // the sort keys, not every column of every row (a deep page in an unindexed order).
+    const QString order = orderOf(sort);
+    q.prepare(QStringLiteral("SELECT %1 FROM entries WHERE id IN (SELECT id FROM entries")
+                  .arg(QLatin1String(SummaryColumns)) +
+              w.sql + order + QStringLiteral(" LIMIT ? OFFSET ?)") + order);
     bindAll(q, w.values);
     q.addBindValue(limit);
     q.addBindValue(offset);

@@ -5,7 +5,13 @@
 // not notice.
 
 #include "app/Unit1.h"
+#include "app/comparewindow.h"
 #include "app/consolelines.h"
+#include "app/entryview.h"
+#include "app/historywindow.h"
+#include "graph/compareview.h"
+#include "graph/firingcurveview.h"
+#include "logbook/historymodel.h"
 #include "logbook/logbook.h"
 #include "logbook/logbookdb.h"
 #include "sim/furnacecontroller.h"
@@ -137,6 +143,26 @@ void TestLogbookConsole::firingsKeptSealedAndAmended()
     const QByteArray bytes = saved.readAll();
     QVERIFY(bytes.contains("# Logbook hash," + c.form->firingHash().toHex() + "\r\n"));
     QVERIFY(bytes.contains("Crown 26, shade A3"));
+
+    // File → Firing history...: both, newest first; the first reopens with its curve and saves
+    // as the last firing does; the two compare.
+    c.get<QAction>("mmHistory")->trigger();
+    HistoryWindow *history = c.form->historyWindow();
+    QVERIFY(history && history->isVisible());
+    QTRY_COMPARE(history->model()->totalCount(), 2);
+    EntryView *entry = history->openEntry(rows[1].id);
+    QVERIFY(entry);
+    QCOMPARE(entry->curve()->record()->HeatTemp, c.form->selection().CurrentParams->HeatTemp);
+    QVERIFY(entry->curve()->showsMeasuredTrace());
+    const QString fromHistory = dir.filePath(QStringLiteral("first.csv"));
+    c.dialogs.saveAnswers << fromHistory;
+    history->hooks().saveRecord(entry->entry().record, entry->entry().summary.hash);
+    QFile firstFile(fromHistory);
+    QVERIFY(firstFile.open(QIODevice::ReadOnly));
+    QVERIFY(firstFile.readAll().contains("# Logbook hash," + rows[1].hash.toHex() + "\r\n"));
+    CompareWindow *compare = history->compareEntries({rows[0].id, rows[1].id});
+    QVERIFY(compare);
+    QCOMPARE(compare->view()->curves().size(), 2);
     QVERIFY2(c.dialogs.unexpected.isEmpty(), qPrintable(c.dialogs.unexpected.join('\n')));
 }
 
