@@ -156,6 +156,12 @@ void TForm1::sampleRun(bool timedOut)
         return;
     }
     m_firingRecord.addEvent(RecordEventKind::LinkBack, QDateTime::currentDateTime());
+    // A sample holds what the furnace reported: none while its temperature is not confirmed
+    // (a program started before the first status reply would be drawn from 0 °C).
+    if (m_stale & LiveDisplay::Temperature) {
+        logbookFiringTick();
+        return;
+    }
     const FurnaceImage &image = m_link->image();
     TraceSample sample;
     // Time-stamped when the reading came, not at the tick (on a fast simulator the two are far

@@ -82,6 +82,7 @@ class TestLogbookConsole : public QObject
 private slots:
     void firingsKeptSealedAndAmended();
     void unwritableLogbookLeavesTheFiringAlone();
+    void noSampleBeforeTheFurnaceReportedItsTemperature();
 };
 
 void TestLogbookConsole::firingsKeptSealedAndAmended()
@@ -195,6 +196,17 @@ void TestLogbookConsole::unwritableLogbookLeavesTheFiringAlone()
     c.get<QAction>("mmSaveRecord")->trigger();
     QVERIFY(QFileInfo(csv).size() > 1000);
     QVERIFY2(c.dialogs.unexpected.isEmpty(), qPrintable(c.dialogs.unexpected.join('\n')));
+}
+
+void TestLogbookConsole::noSampleBeforeTheFurnaceReportedItsTemperature()
+{
+    // Started at once, before the first poll round was answered.
+    LogbookConsole c(60, QString());
+    c.form->sbStartPrgClick();
+    QTRY_VERIFY_WITH_TIMEOUT(c.form->firingTrace().samples().size() >= 3, 10000);
+    // The simulated chamber is never at 0 °C: a 0 is a value nobody reported.
+    for (const TraceSample &s : c.form->firingTrace().samples())
+        QVERIFY2(s.ChamberTemp > 0, qPrintable(QString::number(s.ChamberTemp)));
 }
 
 QTEST_MAIN(TestLogbookConsole)
