@@ -357,6 +357,42 @@ void TestLogbookDb::schemaVersions()
     }
     QVERIFY(!db.open(foreign, LogbookDb::Access::ReadWrite));
     QVERIFY2(db.error().contains(QStringLiteral("not a logbook")), qPrintable(db.error()));
+
+    // A logbook of the first version, with its firings and an amendment: read as it is, then
+    // brought up to date by a console, which measures the figures it did not keep yet.
+    const QString first = dir.filePath(QStringLiteral("first.sqlite"));
+    {
+        LogbookDb db1;
+        QVERIFY(db1.open(first, LogbookDb::Access::ReadWrite));
+        QVERIFY(writeFiring(db1, QStringLiteral("A"), 0, QStringLiteral("K1")));
+        QVERIFY(writeFiring(db1, QStringLiteral("B"), 10));
+        QVERIFY(db1.amend(db1.page({}, {}, 0, 1).value(0).uid, QStringLiteral("note"),
+                          QStringLiteral("n"), QString(), Start));
+    }
+    {
+        Shell shell(first);
+        for (int version = LogbookSchema::CurrentVersion; version > 1; --version)
+            for (const QString &statement : LogbookSchema::Migration(version, SqlDialect::SQLite))
+                if (statement.startsWith(QLatin1String("CREATE TABLE ")))
+                    QVERIFY(shell.exec(QStringLiteral("DROP TABLE ") +
+                                       statement.section(QLatin1Char(' '), 2, 2)));
+        QVERIFY(shell.exec(QStringLiteral("PRAGMA user_version = 1")));
+    }
+    LogbookDb old;
+    QVERIFY2(old.open(first, LogbookDb::Access::ReadOnly), qPrintable(old.error()));
+    QCOMPARE(old.schemaVersion(), 1);
+    QCOMPARE(old.verify().entriesChecked, 2);
+    QVERIFY(old.healthFurnaces().isEmpty());
+    old.close();
+    QVERIFY2(db.open(first, LogbookDb::Access::ReadWrite), qPrintable(db.error()));
+    QCOMPARE(db.schemaVersion(), LogbookSchema::CurrentVersion);
+    QCOMPARE(db.measureMissingFigures(10), 2);
+    QCOMPARE(db.measureMissingFigures(10), 0);
+    QCOMPARE(db.healthFurnaces().size(), 1);
+    const VerifyReport report = db.verify();
+    QVERIFY(report.holds());
+    QCOMPARE(report.entriesChecked, 2);
+    QCOMPARE(report.amendmentsChecked, 1);
 }
 
 QTEST_GUILESS_MAIN(TestLogbookDb)
