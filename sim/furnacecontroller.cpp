@@ -59,6 +59,12 @@ void FurnaceController::advance(double seconds)
     m_furnace.advance(seconds);
 }
 
+void FurnaceController::setAgeing(const SimAgeing &ageing)
+{
+    sync();
+    m_furnace.setAgeing(ageing);
+}
+
 void FurnaceController::sync()
 {
     const qint64 now = m_realClock.nsecsElapsed();

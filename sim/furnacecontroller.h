@@ -106,6 +106,12 @@ public:
     /// Brings simulated time up to the clock.
     void sync();
 
+    // --- ageing
+    /// Ages the furnace (SimFurnace::setAgeing()) from now on: the simulated time up to this
+    /// call is first run with the ageing it had.
+    void setAgeing(const SimAgeing &ageing);
+    const SimAgeing &ageing() const { return m_furnace.ageing(); }
+
     // --- state
     SimFurnace &furnace() { return m_furnace; }
     const SimFurnace &furnace() const { return m_furnace; }

@@ -32,6 +32,7 @@ struct Options {
     std::optional<double> reperTemp;
     QString dumpPath; ///< where the transfer memory goes at the end
     std::optional<SimServiceBlock> serviceBlock;
+    SimAgeing ageing;
 };
 
 /// Reads --service-block: the 38 bytes as 76 hexadecimal digits (blanks between them allowed).
@@ -154,6 +155,23 @@ bool parseOptions(QCoreApplication &app, Options *o, QString *error)
          QStringLiteral("Start with this settings block: 38 bytes as hexadecimal digits."),
          QStringLiteral("hex")},
     });
+    // An aged furnace.
+    parser.addOptions({
+        {QStringLiteral("heater-power"),
+         QStringLiteral("Heating element at <percent> of a new one's power, 0 to 100 (default "
+                        "100): ramps slow down at high temperatures."),
+         QStringLiteral("percent")},
+        {QStringLiteral("vacuum-leak"),
+         QStringLiteral("Leaks take back <share> of the vacuum pump's speed, 0 to %1 (default 0): "
+                        "slower pump-down, lower vacuum.")
+             .arg(SimAgeing::MaxVacuumLeak),
+         QStringLiteral("share")},
+        {QStringLiteral("thermocouple-offset"),
+         QStringLiteral("The thermocouple reads <degrees> °C above the true temperature, -%1 to "
+                        "%1 (default 0); the reference sensor shows it.")
+             .arg(SimAgeing::MaxThermocoupleOffset),
+         QStringLiteral("degrees")},
+    });
     // Upload of masses.
     parser.addOptions({
         {QStringLiteral("refuse-chunk"),
@@ -220,6 +238,15 @@ bool parseOptions(QCoreApplication &app, Options *o, QString *error)
         !numberOption(parser, QStringLiteral("reper-temp"), 0.0, 2000.0, &o->reperTemp, error))
         return false;
     if (!serviceBlockOption(parser, &o->serviceBlock, error))
+        return false;
+    SimAgeing &a = o->ageing;
+    if (!numberOption(parser, QStringLiteral("heater-power"), 0.0, 100.0, &a.heaterPowerPercent,
+                      error) ||
+        !numberOption(parser, QStringLiteral("vacuum-leak"), 0.0, SimAgeing::MaxVacuumLeak,
+                      &a.vacuumLeak, error) ||
+        !numberOption(parser, QStringLiteral("thermocouple-offset"),
+                      -SimAgeing::MaxThermocoupleOffset, SimAgeing::MaxThermocoupleOffset,
+                      &a.thermocoupleOffset, error))
         return false;
     if (o->faultAfter && !o->faultCode) {
         *error = QStringLiteral("--fault-after needs --fault <code>");
@@ -307,6 +334,7 @@ int main(int argc, char *argv[])
     controller.setSpeed(options.speed);
     controller.faults() = options.faults;
     controller.identity() = options.identity;
+    controller.setAgeing(options.ageing);
     if (options.reperTemp)
         controller.furnace().setReperOperationTemp(*options.reperTemp);
     if (options.serviceBlock)

@@ -48,7 +48,7 @@ bool SimFurnace::steady() const
     if (!tableAt(m_tableTarget) || m_vacuum != vacuumTarget())
         return false;
     const HeaterDemand d = heaterDemand();
-    return !d.on || m_temp == d.setpoint;
+    return !d.on || (m_temp == d.setpoint && (!heaterLimited() || heatingReach() >= 0));
 }
 
 // Nothing moves but the temperature, which either rests at the heater's setpoint or falls
@@ -63,9 +63,10 @@ void SimFurnace::settle(double seconds)
         return;
     }
     m_heaterPowered = false;
-    m_temp = m_ambient + (m_temp - m_ambient) * std::exp(-coolingConstant() * seconds);
-    if (std::abs(m_temp - m_ambient) < 0.05)
-        m_temp = m_ambient;
+    const double rest = restTemp();
+    m_temp = rest + (m_temp - rest) * std::exp(-coolingConstant() * seconds);
+    if (std::abs(m_temp - rest) < 0.05)
+        m_temp = rest;
 }
 
 void SimFurnace::tick(double dt)
@@ -95,38 +96,67 @@ void SimFurnace::moveTable(double dt)
 
 void SimFurnace::heat(double dt, const HeaterDemand &demand)
 {
-    const double cooled = std::max(m_ambient, m_temp - coolingRate(m_temp) * dt);
+    const double rest = restTemp();
+    const double cooled = std::max(rest, m_temp - coolingRate(m_temp) * dt);
     if (!demand.on) {
         m_heaterPowered = false;
         m_temp = cooled;
-        if (std::abs(m_temp - m_ambient) < 0.05)
-            m_temp = m_ambient;
+        if (std::abs(m_temp - rest) < 0.05)
+            m_temp = rest;
         return;
     }
     if (m_temp < demand.setpoint) {
-        const double pace = std::clamp(demand.pace, 0.1, MaxHeatingPace);
-        m_temp = std::min(demand.setpoint, m_temp + pace / 60.0 * dt);
+        double pace = std::clamp(demand.pace, 0.1, MaxHeatingPace);
+        if (heaterLimited())
+            pace = std::min(pace, heatingReach());
+        if (pace >= 0)
+            m_temp = std::min(demand.setpoint, m_temp + pace / 60.0 * dt);
+        else
+            m_temp = std::max(rest, m_temp + pace / 60.0 * dt);
         m_heaterPowered = true;
     } else {
         // The heater cannot cool: above the setpoint the chamber loses heat naturally.
         m_temp = std::max(demand.setpoint, cooled);
         m_heaterPowered = m_temp <= demand.setpoint;
+        // A weak element at full power may still lose the setpoint, if more slowly.
+        if (m_heaterPowered && heaterLimited()) {
+            const double reach = heatingReach();
+            if (reach < 0)
+                m_temp = std::max(rest, m_temp + reach / 60.0 * dt);
+        }
     }
     if (m_heaterPowered)
         countHeaterTime(dt);
+}
+
+// The element runs hotter than the chamber while it heats and loses heat outward itself, in
+// proportion to the chamber's rise; what is left of its power warms the chamber against the
+// chamber's own losses. An element adds heat or nothing: it never cools the chamber.
+double SimFurnace::heatingReach() const
+{
+    const double rise = std::max(0.0, m_temp - restTemp());
+    const double power = MaxHeatingPace * std::clamp(m_ageing.heaterPowerPercent, 0.0, 100.0) / 100;
+    const double closedLosses = MaxHeatingPace / (ElementTopTemp - m_ambient); // per °C of rise
+    const double elementLosses = (closedLosses - ClosedCoolingConstant * 60.0) * rise;
+    return std::max(0.0, power - elementLosses) - coolingRate(m_temp) * 60.0;
 }
 
 double SimFurnace::vacuumTarget() const
 {
     if (!pumpOn() || m_level < SealedLevel)
         return 0;
-    return (m_economy >= 91 && m_economy <= 95) ? double(m_economy) : MaxVacuum;
+    const double level = (m_economy >= 91 && m_economy <= 95) ? double(m_economy) : MaxVacuum;
+    if (m_ageing.vacuumLeak <= 0)
+        return level;
+    // The pressure left (100 - level, in % of the atmosphere) grows by 1 / (1 - leak).
+    return 100.0 - (100.0 - level) / (1.0 - m_ageing.vacuumLeak);
 }
 
 void SimFurnace::pump(double dt)
 {
     const double target = vacuumTarget();
-    const double tau = target > 0 ? PumpTimeConstant : VentTimeConstant;
+    const double tau =
+        target > 0 ? PumpTimeConstant / (1.0 - m_ageing.vacuumLeak) : VentTimeConstant;
     m_vacuum = target + (m_vacuum - target) * std::exp(-dt / tau);
     if (std::abs(m_vacuum - target) < 0.01)
         m_vacuum = target;
@@ -145,7 +175,7 @@ double SimFurnace::coolingConstantAt(double level) const
 
 double SimFurnace::coolingRate(double temp) const
 {
-    return std::max(0.0, temp - m_ambient) * coolingConstant();
+    return std::max(0.0, temp - restTemp()) * coolingConstant();
 }
 
 double SimFurnace::closingSpeed() const
@@ -293,7 +323,7 @@ quint16 SimFurnace::ReperValue1() const
     // when it operates.
     if (m_reperOperated)
         return m_block.Urep1;
-    const double ratio = std::clamp(m_temp / std::max(1.0, m_reperOperationTemp), 0.0, 1.0);
+    const double ratio = std::clamp(trueTemp() / std::max(1.0, m_reperOperationTemp), 0.0, 1.0);
     return quint16(std::lround(m_block.Urep1 * 0.9 * ratio));
 }
 
@@ -319,6 +349,24 @@ std::array<quint16, 9> SimFurnace::AdcMeasures() const
     adc[6] = mv(4985 + drift(420, 4));
     adc[8] = mv(m_block.TcoupleOffset + 2.0 * (m_temp - m_ambient) * m_block.KT2 / 1000.0);
     return adc;
+}
+
+// --- ageing ---------------------------------------------------------------------------------
+
+void SimFurnace::setAgeing(const SimAgeing &ageing)
+{
+    const auto within = [](double value, double low, double high, double present) {
+        return std::isnan(value) ? present : std::clamp(value, low, high);
+    };
+    const double offset = within(ageing.thermocoupleOffset, -SimAgeing::MaxThermocoupleOffset,
+                                 SimAgeing::MaxThermocoupleOffset, m_ageing.thermocoupleOffset);
+    // The chamber keeps its heat; only what the thermocouple makes of it changes.
+    m_temp += offset - m_ageing.thermocoupleOffset;
+    m_ageing.thermocoupleOffset = offset;
+    m_ageing.heaterPowerPercent =
+        within(ageing.heaterPowerPercent, 0.0, 100.0, m_ageing.heaterPowerPercent);
+    m_ageing.vacuumLeak =
+        within(ageing.vacuumLeak, 0.0, SimAgeing::MaxVacuumLeak, m_ageing.vacuumLeak);
 }
 
 // --- commands -------------------------------------------------------------------------------

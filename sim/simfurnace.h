@@ -9,12 +9,33 @@
 #include <array>
 #include <optional>
 
+/// How far a simulated furnace has aged: a weaker heating element, a leaking vacuum system, a
+/// thermocouple out of calibration. The defaults are a furnace as new, which fires exactly as
+/// the simulator always has; SimFurnace::setAgeing() describes the model.
+struct SimAgeing {
+    static constexpr double MaxVacuumLeak = 0.9;
+    static constexpr double MaxThermocoupleOffset = 50; ///< °C either way
+
+    /// The element's power, % of a new one's (0 to 100).
+    double heaterPowerPercent = 100;
+    /// The share of the vacuum pump's speed that leaks take back (0, tight, to MaxVacuumLeak).
+    double vacuumLeak = 0;
+    /// °C the thermocouple reads above the chamber's true temperature (negative: below).
+    double thermocoupleOffset = 0;
+
+    bool operator==(const SimAgeing &) const = default;
+};
+
 /// The furnace behind the simulated controller: chamber temperature, table drive, vacuum pump,
 /// heater, the firing program and the service procedures, all advanced over simulated time.
 ///
 /// Units: temperatures in °C, vacuum in % rarefaction, table level in % of its travel (0 =
 /// lowered, chamber open; 100 = raised, chamber closed), times in simulated seconds. Time only
 /// moves in advance(); nothing runs in between. One thread owns an instance.
+///
+/// The chamber temperature is the one the controller's thermocouple reads: the controller
+/// regulates on it and reports it. It is the true temperature only while the thermocouple is
+/// in calibration (see setAgeing()).
 class SimFurnace
 {
 public:
@@ -53,7 +74,10 @@ public:
     static constexpr double StandardPace = 60.0;     ///< °C/min
     static constexpr double HoldingPace = 30.0;      ///< °C/min, idle heating to the support T
     static constexpr double MaxHeatingPace = 200.0;  ///< °C/min, what the heater can do
-    static constexpr double StartSeconds = 1.0;      ///< duration of a start step
+    /// °C: where a new element's power would just cover the losses of the closed chamber (the
+    /// heater model of an aged furnace, setAgeing()).
+    static constexpr double ElementTopTemp = 1320.0;
+    static constexpr double StartSeconds = 1.0;           ///< duration of a start step
     static constexpr double DefaultOpeningSeconds = 15.0; ///< opening step with value 0
     static constexpr double PulsesPerSecond = 125.0;      ///< table drive pulses
     static constexpr double SealedLevel = 99.95;          ///< table level at which vacuum can build
@@ -90,6 +114,39 @@ public:
     /// Converter readings in mV: [0] cold junction, [1] vacuum sensor, [4] thermocouple coarse,
     /// [5] reference sensor, [6] -5 V supply, [8] thermocouple fine; [2], [3], [7] are 0.
     std::array<quint16, 9> AdcMeasures() const;
+
+    // --- ageing
+    /// Ages the furnace (or renews it); values outside their ranges are brought into them, and
+    /// one that is not a number keeps its present value. Takes effect from the next moment of
+    /// simulated time:
+    /// - Heater power p % below 100: the element gives p % of MaxHeatingPace to a cold chamber,
+    ///   and the losses it has to cover grow with the chamber's rise over the room, so that a
+    ///   new element would just hold ElementTopTemp with the chamber closed (an open table adds
+    ///   its own losses). A programmed pace is followed while the element has power left over
+    ///   and slowed to what it has from there on; a temperature it cannot hold any more sinks
+    ///   to where it can, never faster than the chamber cools by itself; a heating step to a
+    ///   temperature beyond its reach waits there (the controller knows no time limit for a
+    ///   step). The controller does not know its element is weak: its remaining time still
+    ///   counts the programmed pace. At exactly 100 % the element is the simulator's ideal
+    ///   one, which follows any pace up to MaxHeatingPace at any temperature; a real new
+    ///   element would fall behind only on ramps faster than 60 °C/min above 930 °C (faster
+    ///   ones from lower temperatures on).
+    /// - Vacuum leak s: air comes back in proportion to the pressure left in the chamber (a
+    ///   worn pump valve, a hardened seal), so the chamber pumps down as if the pump had
+    ///   (1 - s) of its speed and ends at 1 / (1 - s) times the pressure a tight one reaches:
+    ///   with s = 0.4 the economy level 93 % becomes 88.3 % and the pump-down runs 1.67 times
+    ///   as slowly. The heating is not touched.
+    /// - Thermocouple offset d: the reading is the true temperature plus d. The controller
+    ///   regulates its reading as before, so programs, holds and reported curves look as they
+    ///   always did while the chamber really stands d lower; a cold chamber reads the room
+    ///   temperature plus d. What shows it is the reference sensor, which operates at its true
+    ///   temperature: the reper tuning and reper run report it d higher (ReperValue2, and Trep
+    ///   after a run), as a silver test would show a laboratory. A changed offset moves the
+    ///   reading at once; the true temperature does not jump.
+    void setAgeing(const SimAgeing &ageing);
+    const SimAgeing &ageing() const { return m_ageing; }
+    /// The true chamber temperature, °C (the reading less the thermocouple offset).
+    double trueTemp() const { return m_temp - m_ageing.thermocoupleOffset; }
 
     // --- settings
     quint16 SupportTemp() const { return m_support; }
@@ -148,8 +205,14 @@ private:
     void heat(double dt, const HeaterDemand &demand);
     void pump(double dt);
     double vacuumTarget() const;           ///< % the pump is heading for (0 when off or not sealed)
-    double coolingRate(double temp) const; ///< natural losses, °C/s
-    double coolingConstant() const;        ///< 1/s at the present table level
+    double coolingRate(double temp) const; ///< natural losses, °C/s, at a reading `temp`
+    /// What a chamber at room temperature reads, °C.
+    double restTemp() const { return m_ambient + m_ageing.thermocoupleOffset; }
+    bool heaterLimited() const { return m_ageing.heaterPowerPercent < 100; }
+    /// °C/min the element can raise the chamber by at full power now (negative: it cannot hold
+    /// the present temperature); only meaningful while heaterLimited().
+    double heatingReach() const;
+    double coolingConstant() const; ///< 1/s at the present table level
     double coolingConstantAt(double level) const;
     double closingSpeed() const; ///< %/s
     double openingSpeed() const; ///< %/s
@@ -182,6 +245,7 @@ private:
     /// A slow, small swing of the readings over simulated time: `amplitude` over `period` s.
     double drift(double period, double amplitude) const;
 
+    SimAgeing m_ageing;
     double m_time = 0;
     double m_ambient = 24;
     double m_temp = 24;

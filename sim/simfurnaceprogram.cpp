@@ -119,11 +119,11 @@ bool SimFurnace::stepDone() const
     case SimProgram::Heat:
         // A target below what the room allows ends once the chamber is as cold as it gets.
         return std::abs(m_temp - s.argument) < TempEpsilon ||
-               (s.argument < m_temp && m_temp <= m_ambient + CoolingTolerance);
+               (s.argument < m_temp && m_temp <= restTemp() + CoolingTolerance);
     case SimProgram::Hold:
         return m_stepTime >= s.argument - 1e-9;
     case SimProgram::Cool:
-        return m_temp <= std::max<double>(s.argument, m_ambient) + CoolingTolerance;
+        return m_temp <= std::max<double>(s.argument, restTemp()) + CoolingTolerance;
     default:
         // End of firing takes no time; unknown codes are skipped.
         return true;
@@ -207,10 +207,11 @@ SimFurnace::HeaterDemand SimFurnace::programDemand() const
 
 double SimFurnace::naturalCoolingSeconds(double from, double to, double level) const
 {
-    const double floorTemp = std::max(to, m_ambient + CoolingTolerance);
+    const double rest = restTemp();
+    const double floorTemp = std::max(to, rest + CoolingTolerance);
     if (from <= floorTemp)
         return 0;
-    return std::log((from - m_ambient) / (floorTemp - m_ambient)) / coolingConstantAt(level);
+    return std::log((from - rest) / (floorTemp - rest)) / coolingConstantAt(level);
 }
 
 // The time the rest of the program needs if every step goes as planned from the present state.

@@ -161,7 +161,8 @@ void SimFurnace::tickProcedure(double dt)
     case Procedure::ReperTuning:
     case Procedure::ReperRun:
         if (step == 5) {
-            if (m_temp >= m_reperOperationTemp) {
+            // The sensor operates at its true temperature; the controller notes its reading.
+            if (trueTemp() >= m_reperOperationTemp) {
                 m_reperOperated = true;
                 m_reperValue2 = quint16(std::lround(m_temp));
                 if (m_block.ReperCount < 0xFFFF)

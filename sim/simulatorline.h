@@ -33,6 +33,12 @@ public:
     /// The simulated controller's speed.
     double furnaceTimeScale() const override { return m_controller.speed(); }
 
+    /// Ages the simulated furnace while it runs (see SimFurnace::setAgeing()): for the
+    /// console's simulator menu. Call it on the line's thread, as every other member: the
+    /// console's user-interface thread, where the link's passes run and the furnace moves on.
+    void setAgeing(const SimAgeing &ageing) { m_controller.setAgeing(ageing); }
+    const SimAgeing &ageing() const { return m_controller.ageing(); }
+
     FurnaceController &controller() { return m_controller; }
     const FurnaceController &controller() const { return m_controller; }
 

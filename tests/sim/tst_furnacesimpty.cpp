@@ -182,6 +182,11 @@ void TestFurnaceSimPty::switches_data()
                                  << bytes({13, 1, 5}) << true << 285;
     QTest::newRow("--refuse-transfer") << QStringList{"--refuse-transfer"} << 9
                                        << le16(0x100) + "ab" << 9 << bytes({0}) << true << 0;
+    // An aged furnace at rest: only the thermocouple's offset shows at once (24 °C read as 39).
+    QTest::newRow("--thermocouple-offset 15 --heater-power 85 --vacuum-leak 0.5")
+        << QStringList{"--thermocouple-offset", "15", "--heater-power", "85",
+                       "--vacuum-leak",         "0.5"}
+        << 3 << QByteArray() << 3 << bytes({39, 0, 0, 3, 0}) << true << 0;
     QByteArray block(38, '\0');
     for (int i = 0; i < block.size(); ++i)
         block[i] = char(0xA0 + i);
@@ -229,6 +234,10 @@ void TestFurnaceSimPty::badOptionRefused_data()
     QTest::newRow("fault-after without fault") << QStringList{"--fault-after", "10"};
     QTest::newRow("firmware without minor") << QStringList{"--firmware", "1"};
     QTest::newRow("stray argument") << QStringList{"ttyS0"};
+    QTest::newRow("heater power above 100") << QStringList{"--heater-power", "120"};
+    QTest::newRow("vacuum leak of 1") << QStringList{"--vacuum-leak", "1"};
+    QTest::newRow("thermocouple offset not a number")
+        << QStringList{"--thermocouple-offset", "hot"};
     QTest::newRow("service block one byte short")
         << QStringList{"--service-block", QString(74, QLatin1Char('0'))};
     QTest::newRow("service block not hex")
