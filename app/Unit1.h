@@ -498,6 +498,9 @@ private:
     bool m_roundMode = false;
     bool m_roundStage = false;
     bool m_roundRemaining = false;
+    /// The program start of the run has gone out (a start may wait for the stop of the run
+    /// before); until then the run hears nothing of the controller.
+    bool m_programStartSent = true;
     /// What an ended run shows: the step it ended in, the time it still had then.
     int m_endZone = 0;
     std::optional<quint16> m_endRemaining;

@@ -57,6 +57,7 @@ void TForm1::sbStartPrgClick()
     pbGraph->setRunPosition(0, m_link->image().ZoneTime, m_link->image().ChamberTemp);
     m_console.ProgramRunning = true;
     m_console.ConsoleMode = ConsoleMode::Program;
+    m_programStartSent = false;
     requestProgramStart();
     log(tx(Texts::LogLaunch));
     startRunView();
@@ -179,6 +180,12 @@ TickInputs TForm1::tickInputs(const WatchdogResult &watchdog)
     in.modeReported = m_roundMode;
     in.stageReported = m_roundStage;
     in.remainingReported = m_roundRemaining;
+    if (!m_programStartSent) {
+        // Until the start has gone out, what the controller reports is the run before's end:
+        // the new run has not begun.
+        in.image.CurrentZone = 0;
+        in.modeReported = in.stageReported = in.remainingReported = false;
+    }
     // Each poll round is judged on one tick only.
     m_roundMode = m_roundStage = m_roundRemaining = false;
     return in;

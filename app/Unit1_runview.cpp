@@ -55,6 +55,15 @@ void TForm1::connectRunView()
 {
     m_caption = windowTitle();
     connect(m_link.get(), &Link::replyDecoded, this, &TForm1::onRunViewReply);
+    connect(m_link.get(), &Link::requestSent, this, [this](quint8 type) {
+        if (type != RequestType(RequestKind::ProgramStart) || m_programStartSent)
+            return;
+        // The run is heard from here on: a poll round begun before is not judged, and the step
+        // reported before is the run before's.
+        m_programStartSent = true;
+        m_roundMode = m_roundStage = m_roundRemaining = false;
+        m_link->image().CurrentZone = 0;
+    });
     // The design placeholders are not furnace values: grey until the first replies.
     m_stale = LiveDisplay::All;
     applyStaleLooks();
@@ -156,9 +165,10 @@ void TForm1::sampleRun(bool timedOut)
         return;
     }
     m_firingRecord.addEvent(RecordEventKind::LinkBack, QDateTime::currentDateTime());
-    // A sample holds what the furnace reported: none while its temperature is not confirmed
-    // (a program started before the first status reply would be drawn from 0 °C).
-    if (m_stale & LiveDisplay::Temperature) {
+    // A sample holds what the furnace reported of this run: none while its temperature is not
+    // confirmed (a program started before the first status reply would be drawn from 0 °C), nor
+    // before the start went out (the controller still reports the run before's last step).
+    if ((m_stale & LiveDisplay::Temperature) || !m_programStartSent) {
         logbookFiringTick();
         return;
     }

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/runfigures.h"
 
-#include "common/programstep.h"
 #include "app/texts.h"
 #include "common/logtime.h"
+#include "common/programstep.h"
 
 #include <algorithm>
 #include <cmath>

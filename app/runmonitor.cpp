@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/runmonitor.h"
 
-#include "common/programstep.h"
 #include "app/texts.h"
 #include "common/consolestate.h"
+#include "common/programstep.h"
 
 #include <algorithm>
 

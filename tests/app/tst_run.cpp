@@ -217,6 +217,8 @@ void TestRun::stageTitleAndLanguage()
 {
     RunConsole c;
     c.form->sbStartPrgClick();
+    // The run hears the controller once the start went out.
+    QTRY_COMPARE_WITH_TIMEOUT(c.controller().furnace().ControllerMode(), quint8(32), 3000);
     FurnaceImage &image = c.form->link().image();
     const ProgParam &r = c.record();
     c.form->link().requests().ReplyAwaited = false;

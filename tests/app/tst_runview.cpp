@@ -57,14 +57,29 @@ struct ViewConsole {
         get<QListWidget>("lbLayers")->setCurrentRow(layer);
         form->lbLayersClick();
     }
-    /// One tick with the furnace in `zone` at `temp` °C, answered or silent.
+    /// One tick with the furnace in `zone` at `temp` °C, answered (its status reply came) or
+    /// silent.
     void tick(int zone, int temp, bool answered = true)
     {
         FurnaceImage &image = form->link().image();
         image.CurrentZone = quint8(zone);
         image.ChamberTemp = quint16(temp);
+        if (answered) {
+            DecodeResult status;
+            status.type = quint8(Msg::Status);
+            status.applied = true;
+            emit form->link().replyDecoded(status);
+        }
         form->link().requests().ReplyAwaited = !answered;
         form->Timer1Timer();
+    }
+    /// Starts the selected layer and waits until the start went out (the run hears the
+    /// controller from then on).
+    bool start()
+    {
+        form->sbStartPrgClick();
+        return QTest::qWaitFor(
+            [this] { return sim->controller().furnace().ControllerMode() == 32; }, 5000);
     }
     template<typename T>
     T *get(const char *name) const
@@ -99,7 +114,7 @@ private slots:
 void TestRunView::oneSamplePerAnsweredTickKeptAfterTheRun()
 {
     ViewConsole c;
-    c.form->sbStartPrgClick();
+    QVERIFY(c.start());
     c.tick(1, 400);
     c.tick(3, 450);
     c.tick(3, 452, false); // silent: no sample
