@@ -92,6 +92,20 @@ QString FurnaceKey(const QString &host, const QString &port, const QString &mode
     return host + QLatin1Char('|') + port + QLatin1Char('|') + model;
 }
 
+QString FurnaceLabel(const QString &key, quint8 language, const QString &thisHost)
+{
+    const QStringList parts = key.split(QLatin1Char('|'));
+    const QString host = parts.value(0);
+    const QString port = parts.value(1);
+    QString model = parts.value(2);
+    if (model.isEmpty())
+        model = language == 0 ? QStringLiteral("Печь") : QStringLiteral("Furnace");
+    QString label = model + (language == 0 ? QStringLiteral(" на ") : QStringLiteral(" on ")) + port;
+    if (!host.isEmpty() && host != thisHost)
+        label += QStringLiteral(" (%1)").arg(host);
+    return label;
+}
+
 QString ProgramKey(const ProgParam &record)
 {
     const ProgParam::Payload payload = record.toPayload();

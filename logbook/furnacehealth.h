@@ -18,6 +18,9 @@
 
 /// A furnace as the logbook tells furnaces apart: the computer, the port and the model it named.
 QString FurnaceKey(const QString &host, const QString &port, const QString &model);
+/// The furnace of `key` for people: "ZKV4.6 on /dev/ttyUSB0 (lab-pc)" ("ZKV4.6 на /dev/ttyUSB0
+/// (lab-pc)"); the computer is left out when it is `thisHost`.
+QString FurnaceLabel(const QString &key, quint8 language, const QString &thisHost = {});
 /// A program as the health compares programs: its twenty parameters and the vacuum-off mode (not
 /// its number in the controller, which an upload changes).
 QString ProgramKey(const ProgParam &record);
