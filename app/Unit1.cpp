@@ -106,6 +106,7 @@ TForm1::TForm1(ConsoleOptions options, Dialogs &dialogs, QWidget *parent)
     connectRunView();
     connectRecordHandlers();
     connectLogbookHandlers();
+    connectHealthHandlers();
     connect(m_link.get(), &Link::portFailed, this, &TForm1::onPortFailed);
     // Every request sent restarts the watchdog: its tick comes 800 ms after the last send.
     connect(m_link.get(), &Link::requestSent, Timer1, qOverload<>(&QTimer::start));

@@ -10,6 +10,8 @@
 #include "library/libraryselection.h"
 #include "library/masslibrary.h"
 #include "logbook/firingrecord.h"
+#include "logbook/furnacehealth.h"
+#include "sim/simfurnace.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -61,6 +63,8 @@ struct ConsoleOptions {
     std::optional<QString> massesFile;
     /// Speed of the built-in simulator: simulated seconds per real second.
     double simulatorSpeed = 1.0;
+    /// How worn the built-in simulator's furnace is at start (`--sim-heater-power` and the like).
+    SimAgeing simulatorAgeing;
 
     // Firing records.
     /// Folder in which every ended firing is also saved as CSV and PDF (`--record-dir`); none
@@ -555,6 +559,32 @@ private:
     QString m_lastRecordFolder;
     QSystemTrayIcon *m_trayIcon = nullptr;
     // --- end firing records (private) -----------------------------------------------------
+
+    // --- furnace health (private, Unit1_health.cpp) ----------------------------------------
+    /// The due checks' label, the drift and checks in the run panel, the simulator's ageing
+    /// (called once by the constructor).
+    void connectHealthHandlers();
+    void ReLanguageHealth();
+    /// The furnace identified itself: its checks are followed.
+    void followFurnace();
+    /// Asks the logbook how the furnace's checks stand.
+    void evaluateChecks();
+    /// The checks that are due (or only the overdue ones), as texts.
+    QStringList dueChecks(bool overdueOnly) const;
+    /// The status bar's check label and the run panel's health lines.
+    void showHealth();
+    /// A program starts: the last drift is forgotten, an overdue check named once.
+    void healthFiringStarted();
+    /// Settings → Simulated furnace ageing...
+    void mmSimAgeingClick();
+
+    QString m_furnaceKey;
+    QList<DriftFlag> m_drift;
+    QList<CheckStatus> m_checkStatuses;
+    QList<CheckUsage> m_checkUsages;
+    QLabel *lblChecks = nullptr;
+    QAction *mmSimAgeing = nullptr;
+    // --- end furnace health (private) -----------------------------------------------------
 
     // --- firing logbook (private) ---------------------------------------------------------
     /// Creates the logbook and its status-bar label (called once by the constructor).

@@ -48,9 +48,10 @@ void TForm1::cmbSelPortChange()
     const QString name = m_link->state().PortName;
     if (name.isEmpty() || m_link->isRunning())
         return;
-    std::unique_ptr<SerialLine> line = m_options.lineFactory
-                                           ? m_options.lineFactory(name)
-                                           : MakeConsoleLine(name, m_options.simulatorSpeed);
+    std::unique_ptr<SerialLine> line =
+        m_options.lineFactory
+            ? m_options.lineFactory(name)
+            : MakeConsoleLine(name, m_options.simulatorSpeed, m_options.simulatorAgeing);
     QString error;
     if (!line || !m_link->open(std::move(line), &error)) {
         log(tx(Texts::LogPortError) + name + tx(Texts::LogPortCantOpen));

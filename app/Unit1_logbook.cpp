@@ -203,6 +203,7 @@ QString TForm1::operatorName() const
 void TForm1::logbookFiringStarted()
 {
     m_firingHash.clear();
+    healthFiringStarted();
     pnlRun->showNotes(true, m_firingRecord.caseReference(), m_firingRecord.note());
     m_logbook->firingStarted(m_firingRecord);
 }

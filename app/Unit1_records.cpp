@@ -108,6 +108,7 @@ void TForm1::connectRecordHandlers()
 void TForm1::ReLanguageRecords()
 {
     ReLanguageLogbook();
+    ReLanguageHealth();
     mmSaveRecord->setText(tx(FiringTexts::SaveRecord));
     mmRecordPdf->setText(tx(FiringTexts::ReportPdf));
     mmPrintRecord->setText(tx(FiringTexts::Print));

@@ -112,6 +112,7 @@ CommandLine ParseCommandLine(int argc, char **argv)
     options.massesFile = args.massesFile;
     options.recordDir = args.recordDir;
     options.simulatorSpeed = args.simulatorSpeed;
+    options.simulatorAgeing = {args.simHeaterPower, args.simVacuumLeak, args.simThermocoupleOffset};
     if (!args.noLogbook)
         options.logbookFile = args.logbook.isEmpty() ? Logbook::DefaultFile() : args.logbook;
     options.operatorName = args.operatorName;

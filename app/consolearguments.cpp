@@ -39,6 +39,24 @@ ConsoleArguments ParseConsoleArguments(const QStringList &arguments)
         QStringLiteral("Simulated seconds per real second of the built-in simulator (default 1)."),
         QStringLiteral("FACTOR"), QStringLiteral("1"));
     parser.addOption(speedOption);
+    const QCommandLineOption heaterOption(
+        QStringLiteral("sim-heater-power"),
+        QStringLiteral("The built-in simulator's heating element at PERCENT of a new one's power "
+                       "(0 to 100, default 100)."),
+        QStringLiteral("PERCENT"), QStringLiteral("100"));
+    parser.addOption(heaterOption);
+    const QCommandLineOption leakOption(
+        QStringLiteral("sim-vacuum-leak"),
+        QStringLiteral("The built-in simulator's vacuum leak: the SHARE of the pump's speed that "
+                       "leaks take back (0 to 0.9, default 0)."),
+        QStringLiteral("SHARE"), QStringLiteral("0"));
+    parser.addOption(leakOption);
+    const QCommandLineOption offsetOption(
+        QStringLiteral("sim-thermocouple-offset"),
+        QStringLiteral("The built-in simulator's thermocouple reads DEGREES high (-50 to 50, "
+                       "default 0)."),
+        QStringLiteral("DEGREES"), QStringLiteral("0"));
+    parser.addOption(offsetOption);
     const QCommandLineOption openOption(
         QStringLiteral("open"), QStringLiteral("Open the masses FILE at start instead of asking."),
         QStringLiteral("FILE"));
@@ -151,6 +169,26 @@ ConsoleArguments ParseConsoleArguments(const QStringList &arguments)
         args.verifyFile = verifyFile ? QFileInfo(*verifyFile).absoluteFilePath() : QString();
         args.action = ConsoleArguments::Action::VerifyLogbook;
         return args;
+    }
+    const struct {
+        const QCommandLineOption &option;
+        double *value;
+        double low;
+        double high;
+        const char *refusal;
+    } ageing[] = {
+        {heaterOption, &args.simHeaterPower, 0, 100,
+         "--sim-heater-power takes a percentage between 0 and 100."},
+        {leakOption, &args.simVacuumLeak, 0, 0.9,
+         "--sim-vacuum-leak takes a share between 0 and 0.9."},
+        {offsetOption, &args.simThermocoupleOffset, -50, 50,
+         "--sim-thermocouple-offset takes degrees between -50 and 50."},
+    };
+    for (const auto &a : ageing) {
+        bool ok = false;
+        *a.value = parser.value(a.option).toDouble(&ok);
+        if (!ok || !std::isfinite(*a.value) || *a.value < a.low || *a.value > a.high)
+            return refuse(QString::fromLatin1(a.refusal));
     }
     bool speedOk = false;
     args.simulatorSpeed = parser.value(speedOption).toDouble(&speedOk);

@@ -33,6 +33,11 @@ struct ConsoleArguments {
     QString verifyFile;
     /// `--operator NAME`: who fires, as the logbook records it; empty for the system user.
     QString operatorName;
+    /// `--sim-heater-power PERCENT`, `--sim-vacuum-leak SHARE`, `--sim-thermocouple-offset
+    /// DEGREES`: the built-in simulator's ageing, within the simulator's ranges.
+    double simHeaterPower = 100;
+    double simVacuumLeak = 0;
+    double simThermocoupleOffset = 0;
     /// `--sim-speed FACTOR`: finite, 0 to MaxSimulatorSpeed.
     double simulatorSpeed = 1.0;
     static constexpr double MaxSimulatorSpeed = 10000;

@@ -12,11 +12,13 @@ QStringList ConsolePortList()
     return ports;
 }
 
-std::unique_ptr<SerialLine> MakeConsoleLine(const QString &name, double simulatorSpeed)
+std::unique_ptr<SerialLine> MakeConsoleLine(const QString &name, double simulatorSpeed,
+                                            const SimAgeing &ageing)
 {
     if (name == SimulatorPortName) {
         auto line = std::make_unique<SimulatorLine>();
         line->controller().setSpeed(simulatorSpeed);
+        line->setAgeing(ageing);
         // Paced like the furnace's own line, so that what takes time on a real furnace (an
         // upload of masses) takes the same time here.
         line->setLineRate(SimulatorLine::FurnaceLineRate);

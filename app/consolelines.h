@@ -2,6 +2,7 @@
 #pragma once
 
 #include "link/serialline.h"
+#include "sim/simfurnace.h"
 
 #include <QString>
 #include <QStringList>
@@ -16,5 +17,7 @@ inline const QString SimulatorPortName = QStringLiteral("Simulator");
 QStringList ConsolePortList();
 
 /// The line for a chosen port: the in-process simulator (running at `simulatorSpeed` simulated
-/// seconds per real second, its line paced like the furnace's) or the serial device of that name.
-std::unique_ptr<SerialLine> MakeConsoleLine(const QString &name, double simulatorSpeed = 1.0);
+/// seconds per real second, aged by `ageing`, its line paced like the furnace's) or the serial
+/// device of that name.
+std::unique_ptr<SerialLine> MakeConsoleLine(const QString &name, double simulatorSpeed = 1.0,
+                                            const SimAgeing &ageing = {});

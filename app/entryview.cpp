@@ -47,6 +47,7 @@ enum Fact {
     FactConsole,
     FactImported,
     FactSamples,
+    FactHealth,
     FactHash,
     FactCount
 };
@@ -70,6 +71,7 @@ constexpr FactName FactNames[FactCount] = {
     {"lblConsole", F::Console},
     {"lblImported", T::ImportedFact},
     {"lblSamples", F::Samples},
+    {"lblHealth", T::Health},
     {"lblHash", T::Hash},
 };
 
@@ -175,6 +177,7 @@ void EntryView::build()
     }
     m_factValues[FactHash]->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_factValues[FactHash]->setWordWrap(false);
+    m_factValues[FactHealth]->setWordWrap(true);
 
     gbAmend = new QGroupBox(this);
     gbAmend->setObjectName(QStringLiteral("gbAmend"));
@@ -335,6 +338,10 @@ void EntryView::fillFacts()
     if (trace.dropped() > 0)
         values[FactSamples] +=
             QStringLiteral(" (%1: %2)").arg(tx(F::DroppedSamples)).arg(trace.dropped());
+    QStringList drift;
+    for (const DriftFlag &f : m_db.driftOf(s.id))
+        drift << DriftMessage(f, m_language);
+    values[FactHealth] = drift.isEmpty() ? tx(T::NoDrift) : drift.join(QLatin1Char('\n'));
     const QString hash = QString::fromLatin1(s.hash.toHex());
     values[FactHash] =
         hash.isEmpty() ? tx(T::NotSealed) : hash.left(32) + QLatin1Char('\n') + hash.mid(32);

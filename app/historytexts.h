@@ -89,6 +89,9 @@ inline constexpr TextPair EntryTitle{"Обжиг %1 — %2 / %3", "Firing of %1 
 inline constexpr TextPair Operator{"Оператор", "Operator"};
 inline constexpr TextPair ImportedFact{"Импортирован", "Imported"};
 inline constexpr TextPair Hash{"Хеш записи", "Entry hash"};
+inline constexpr TextPair Health{"Состояние печи", "Furnace health"};
+inline constexpr TextPair NoDrift{"без отклонений от прежних обжигов",
+                                  "no drift from earlier firings"};
 inline constexpr TextPair NotSealed{"ещё не запечатана: обжиг идёт",
                                     "not sealed yet: the firing runs"};
 inline constexpr TextPair CurveName{"Кривая обжига", "Firing curve"};

@@ -47,6 +47,19 @@ RunPanel::RunPanel(QWidget *parent)
     row->addWidget(pbRunProgress, 1);
     v->addLayout(row);
 
+    // The furnace's health: drift found at the end of a firing, checks that are due.
+    for (QLabel **l : {&lblRunHealth, &lblRunChecks}) {
+        *l = new QLabel(this);
+        (*l)->setWordWrap(true);
+        (*l)->setTextFormat(Qt::PlainText);
+        (*l)->hide();
+        v->addWidget(*l);
+    }
+    lblRunHealth->setObjectName(QStringLiteral("lblRunHealth"));
+    lblRunHealth->setStyleSheet(QStringLiteral("color: #b00000"));
+    lblRunChecks->setObjectName(QStringLiteral("lblRunChecks"));
+    lblRunChecks->setStyleSheet(QStringLiteral("color: #9a5b00"));
+
     m_notesRow = new QWidget(this);
     auto *notes = new QHBoxLayout(m_notesRow);
     notes->setContentsMargins(0, 2, 0, 0);
@@ -96,6 +109,24 @@ void RunPanel::showNotes(bool shown, const QString &caseReference, const QString
     if (!edNote->isModified())
         edNote->setText(note);
     nameNotes();
+}
+
+void RunPanel::showHealth(const QString &drift, const QString &checks)
+{
+    const std::pair<QLabel *, const QString *> labels[] = {{lblRunHealth, &drift},
+                                                           {lblRunChecks, &checks}};
+    for (const auto &[label, text] : labels) {
+        if (label->text() != *text) {
+            label->setText(*text);
+            label->setAccessibleName(*text);
+        }
+        label->setVisible(!text->isEmpty());
+    }
+}
+
+QString RunPanel::healthText() const
+{
+    return (lblRunHealth->text() + QLatin1Char('\n') + lblRunChecks->text()).trimmed();
 }
 
 void RunPanel::nameNotes()

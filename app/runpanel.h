@@ -29,6 +29,10 @@ public:
     /// The case reference and the note of the firing shown (the row is hidden before the first
     /// firing); what the user types is reported by the signals below, not these texts.
     void showNotes(bool shown, const QString &caseReference, const QString &note);
+    /// What the furnace's health says: `drift`, what the last firing's figures showed (after its
+    /// end), and `checks`, the checks that are due (before a start); each hidden when empty.
+    void showHealth(const QString &drift, const QString &checks);
+    QString healthText() const;
 
     /// The whole stage or outcome text (the label may show it shortened).
     QString headline() const { return m_headline; }
@@ -55,6 +59,8 @@ private:
     QLabel *lblCaseRef = nullptr;
     QLineEdit *edCaseRef = nullptr;
     QLabel *lblNote = nullptr;
+    QLabel *lblRunHealth = nullptr;
+    QLabel *lblRunChecks = nullptr;
     QLineEdit *edNote = nullptr;
     QString m_headline;
     quint8 m_language = 1;

@@ -11,6 +11,7 @@ void FiringRecord::start(const FiringFacts &facts, const QDateTime &when)
     m_facts = facts;
     m_caseReference.clear();
     m_note.clear();
+    m_heaterWorkTime.reset();
     m_trace.start(when);
     m_events.clear();
     m_droppedEvents = 0;

@@ -8,6 +8,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 /// What can happen to a firing, as its record lists it.
 enum class RecordEventKind {
     Start,    ///< the program was started from the console
@@ -76,6 +78,10 @@ public:
     void setNote(const QString &text) { m_note = text; }
     QString caseReference() const { return m_caseReference; }
     QString note() const { return m_note; }
+    /// The heater's work time (s, as the controller counts it) from a settings block read while
+    /// the firing ran; the furnace's health keeps it with the firing's figures.
+    void setHeaterWorkTime(qint64 seconds) { m_heaterWorkTime = seconds; }
+    std::optional<qint64> heaterWorkTime() const { return m_heaterWorkTime; }
 
     /// This firing's identity in the firing logbook: a UUID made at its start, without braces.
     QString uid() const { return m_uid; }
@@ -99,6 +105,7 @@ private:
     FiringTrace m_trace;
     QString m_caseReference;
     QString m_note;
+    std::optional<qint64> m_heaterWorkTime;
     QList<RecordEvent> m_events;
     qsizetype m_droppedEvents = 0;
     bool m_linkLost = false;

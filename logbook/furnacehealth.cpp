@@ -100,7 +100,8 @@ QString FurnaceLabel(const QString &key, quint8 language, const QString &thisHos
     QString model = parts.value(2);
     if (model.isEmpty())
         model = language == 0 ? QStringLiteral("Печь") : QStringLiteral("Furnace");
-    QString label = model + (language == 0 ? QStringLiteral(" на ") : QStringLiteral(" on ")) + port;
+    QString label =
+        model + (language == 0 ? QStringLiteral(" на ") : QStringLiteral(" on ")) + port;
     if (!host.isEmpty() && host != thisHost)
         label += QStringLiteral(" (%1)").arg(host);
     return label;
@@ -140,6 +141,7 @@ HealthPoint HealthPointOf(const FiringRecord &record, qint64 entryId)
     p.vacuumLevel = f.vacuumMaxLevel;
     p.vacuumToMaxSeconds = f.vacuumToMaxSeconds;
     p.coolingSeconds = f.coolingToOpenSeconds;
+    p.heaterWorkTime = record.heaterWorkTime();
     const QList<TraceSample> &samples = record.trace().samples();
     for (qsizetype i = 1; i < samples.size(); ++i) {
         const double step =
@@ -180,6 +182,15 @@ QString HealthFigureName(HealthFigure figure)
         return QStringLiteral("band");
     }
     return {};
+}
+
+QString HealthFigureText(HealthFigure figure, quint8 language)
+{
+    static constexpr TextPair Texts[] = {{"нагрев", "heating"},
+                                         {"выдержка", "firing hold"},
+                                         {"вакуум", "vacuum"},
+                                         {"нагревательный элемент", "heating element"}};
+    return Texts[int(figure)].text(language);
 }
 
 std::optional<HealthFigure> HealthFigureFromName(const QString &name)

@@ -104,6 +104,8 @@ enum class HealthFigure {
     BandRate,      ///< the heating element, against the furnace's firings of any program
 };
 QString HealthFigureName(HealthFigure figure);
+/// The figure in words: "heating", "firing hold", "vacuum", "heating element".
+QString HealthFigureText(HealthFigure figure, quint8 language);
 std::optional<HealthFigure> HealthFigureFromName(const QString &name);
 
 /// One figure of a firing that left its baseline.

@@ -32,6 +32,8 @@ constexpr TextPair Fault{"Неисправность: %1", "Fault: %1"};
 constexpr TextPair Interrupted{"Прекращён: %1", "Interrupted: %1"};
 constexpr TextPair Imported{"%1 (импорт)", "%1 (imported)"};
 constexpr TextPair NotIdentified{"не опознана", "not identified"};
+constexpr TextPair DriftNoted{"Отклонение от прежних обжигов: %1",
+                              "Drift from earlier firings: %1"};
 
 } // namespace
 
@@ -202,6 +204,15 @@ QString HistoryModel::durationText(const EntrySummary &entry)
         .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
+QString HistoryModel::driftNames(const EntrySummary &entry, quint8 language)
+{
+    QStringList names;
+    for (const QString &name : entry.healthFlags)
+        if (const std::optional<HealthFigure> f = HealthFigureFromName(name))
+            names << HealthFigureText(*f, language);
+    return names.join(QStringLiteral(", "));
+}
+
 QString HistoryModel::outcomeText(const EntrySummary &entry, quint8 language)
 {
     QString text;
@@ -258,7 +269,11 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const
     case HistoryColumn::Duration:
         return durationText(*e);
     case HistoryColumn::Outcome:
-        return outcomeText(*e, m_language);
+        // A firing whose figures left the furnace's baseline is marked, and says what drifted.
+        if (e->healthFlags.isEmpty())
+            return outcomeText(*e, m_language);
+        return role == Qt::ToolTipRole ? DriftNoted.text(m_language).arg(driftNames(*e, m_language))
+                                       : outcomeText(*e, m_language) + QStringLiteral(" ⚠");
     case HistoryColumn::Case:
         // The note is seen by pointing at the case.
         return role == Qt::ToolTipRole && !e->note.isEmpty()

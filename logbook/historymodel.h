@@ -72,6 +72,8 @@ public:
     static QString furnaceText(const EntrySummary &entry, quint8 language);
     static QString durationText(const EntrySummary &entry);
     static QString outcomeText(const EntrySummary &entry, quint8 language);
+    /// What drifted in the entry's firing, in words ("heating, vacuum").
+    static QString driftNames(const EntrySummary &entry, quint8 language);
     static QString headerText(HistoryColumn column, quint8 language);
 
 signals:

@@ -56,6 +56,8 @@ struct EntrySummary {
     bool imported = false;
     qint64 sampleCount = 0;
     QByteArray hash; ///< 32 bytes once sealed; empty while running
+    /// What drifted in the firing, as flagged at its seal (HealthFigureName); empty when nothing.
+    QStringList healthFlags;
 };
 
 /// One amendment as the history shows it.

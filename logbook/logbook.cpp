@@ -45,6 +45,7 @@ Logbook::Logbook(const LogbookSettings &settings, QObject *parent)
     connect(m_writer, &LogbookWriter::stateChanged, this, &Logbook::setState);
     connect(m_writer, &LogbookWriter::entrySealed, this, &Logbook::entrySealed);
     connect(m_writer, &LogbookWriter::driftFound, this, &Logbook::driftFound);
+    connect(m_writer, &LogbookWriter::checksEvaluated, this, &Logbook::checksEvaluated);
     connect(m_writer, &LogbookWriter::entryFailed, this, &Logbook::entryFailed);
     connect(m_writer, &LogbookWriter::amended, this, &Logbook::amended);
     connect(m_writer, &LogbookWriter::recovered, this, &Logbook::recovered);
@@ -136,6 +137,15 @@ void Logbook::amend(const QString &uid, const QString &field, const QString &val
         [writer = m_writer, uid, field, value, operatorName, at = QDateTime::currentDateTime()] {
             writer->amend(uid, field, value, operatorName, at);
         },
+        Qt::QueuedConnection);
+}
+
+void Logbook::evaluateChecks(const QString &furnaceKey)
+{
+    if (!m_writer)
+        return;
+    QMetaObject::invokeMethod(
+        m_writer, [writer = m_writer, furnaceKey] { writer->evaluateChecks(furnaceKey); },
         Qt::QueuedConnection);
 }
 

@@ -69,6 +69,9 @@ public:
     /// Appends `record`, read from a firing-record file of an earlier console, as an imported
     /// entry: imported() or entryFailed() tells how it went.
     void importRecord(const FiringRecord &record);
+    /// The checks set for `furnaceKey` are weighed against what the furnace did since each was
+    /// done: checksEvaluated() answers.
+    void evaluateChecks(const QString &furnaceKey);
     /// Waits until everything handed over so far is written (tests, benchmarks); false after
     /// `msecs` ms.
     bool waitForWrites(int msecs = 10000);
@@ -80,6 +83,9 @@ signals:
     void entrySealed(const QString &uid, const QByteArray &hash);
     /// The figures of the firing `uid`, just sealed, left its furnace's baseline.
     void driftFound(const QString &uid, const QList<DriftFlag> &flags);
+    /// How the checks of `furnaceKey` stand, with what the furnace did since each was done.
+    void checksEvaluated(const QString &furnaceKey, const QList<CheckStatus> &statuses,
+                         const QList<CheckUsage> &usages);
     /// The firing `uid` could not be kept, or was kept only partly; `problem` says why.
     void entryFailed(const QString &uid, const QString &problem);
     /// An amendment was appended with `hash`.

@@ -114,6 +114,9 @@ public:
     int measureMissingFigures(int batch);
     HealthTolerances tolerances();
     bool setTolerances(const HealthTolerances &tolerances);
+    /// What drifted in entry `id` as it was flagged at its seal, with the figures measured
+    /// again against the firings before it; empty when nothing was.
+    QList<DriftFlag> driftOf(qint64 id);
     /// The checks set for `furnaceKey` (all furnaces' when empty).
     QList<CheckSetting> checks(const QString &furnaceKey = {});
     /// Sets up a check, or changes its intervals (`setting.id` 0: a new one; its id is set).

@@ -127,6 +127,30 @@ bool LogbookDb::storeFigures(qint64 id, const FiringRecord &record, bool judge,
     return storeHealthPoint(point);
 }
 
+QList<DriftFlag> LogbookDb::driftOf(qint64 id)
+{
+    QList<DriftFlag> flags;
+    if (m_schema < 2)
+        return flags;
+    QSqlQuery q(db());
+    q.prepare(QStringLiteral("SELECT %1 FROM entry_figures WHERE entry_id = ?")
+                  .arg(QLatin1String(PointColumns)));
+    q.addBindValue(id);
+    if (!q.exec() || !q.next()) {
+        failed(q);
+        return flags;
+    }
+    const HealthPoint point = pointOf(q);
+    if (point.flags.isEmpty())
+        return flags;
+    for (const DriftFlag &f :
+         CheckDrift(point, healthHistory(point.furnaceKey, point.programKey, point.startedMs),
+                    healthHistory(point.furnaceKey, QString(), point.startedMs), tolerances()))
+        if (point.flags.contains(HealthFigureName(f.figure)))
+            flags << f;
+    return flags;
+}
+
 QStringList LogbookDb::healthFurnaces()
 {
     QStringList keys;

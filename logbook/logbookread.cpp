@@ -11,10 +11,18 @@
 namespace
 {
 
-/// The columns of a history row, in the order summaryOf() reads them.
-constexpr const char *SummaryColumns =
-    "id, uid, started_at, ended_at, port, furnace_model, furnace_version, mass, layer, outcome, "
-    "outcome_detail, current_case, current_note, operator, imported, sample_count, hash, host";
+/// The columns of a history row, in the order summaryOf() reads them; a logbook of the first
+/// version has no figures.
+QString summaryColumns(int schema)
+{
+    return QStringLiteral(
+               "id, uid, started_at, ended_at, port, furnace_model, furnace_version, mass, "
+               "layer, outcome, outcome_detail, current_case, current_note, operator, imported, "
+               "sample_count, hash, host, ") +
+           (schema >= 2 ? QStringLiteral("(SELECT flags FROM entry_figures WHERE entry_id = "
+                                         "entries.id)")
+                        : QStringLiteral("''"));
+}
 
 EntrySummary summaryOf(const QSqlQuery &q, int first = 0)
 {
@@ -39,6 +47,9 @@ EntrySummary summaryOf(const QSqlQuery &q, int first = 0)
     s.sampleCount = v(15).toLongLong();
     s.hash = v(16).toByteArray();
     s.host = v(17).toString();
+    const QString flags = v(18).toString();
+    if (!flags.isEmpty())
+        s.healthFlags = flags.split(QLatin1Char(','));
     return s;
 }
 
@@ -163,7 +174,7 @@ QList<EntrySummary> LogbookDb::page(const HistoryFilter &filter, const HistorySo
     // the sort keys, not every column of every row (a deep page in an unindexed order).
     const QString order = orderOf(sort);
     q.prepare(QStringLiteral("SELECT %1 FROM entries WHERE id IN (SELECT id FROM entries")
-                  .arg(QLatin1String(SummaryColumns)) +
+                  .arg(summaryColumns(m_schema)) +
               w.sql + order + QStringLiteral(" LIMIT ? OFFSET ?)") + order);
     bindAll(q, w.values);
     q.addBindValue(limit);
@@ -272,8 +283,7 @@ std::optional<StoredEntry> LogbookDb::load(qint64 id)
         return std::nullopt;
     }
     QSqlQuery q(db());
-    q.prepare(
-        QStringLiteral("SELECT %1 FROM entries WHERE id = ?").arg(QLatin1String(SummaryColumns)));
+    q.prepare(QStringLiteral("SELECT %1 FROM entries WHERE id = ?").arg(summaryColumns(m_schema)));
     q.addBindValue(id);
     if (!q.exec() || !q.next()) {
         failed(q);

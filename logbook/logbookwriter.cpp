@@ -162,6 +162,24 @@ void LogbookWriter::importRecord(const FiringRecord &record)
         emit entryFailed(record.uid(), m_db.error());
 }
 
+void LogbookWriter::evaluateChecks(const QString &furnaceKey)
+{
+    flush();
+    if (!ready())
+        return;
+    QList<CheckStatus> statuses;
+    QList<CheckUsage> usages;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    for (const CheckSetting &setting : m_db.checks(furnaceKey)) {
+        const std::optional<CheckUsage> usage = m_db.checkUsage(setting, now);
+        if (!usage)
+            continue;
+        statuses << EvaluateCheck(setting, *usage);
+        usages << *usage;
+    }
+    emit checksEvaluated(furnaceKey, statuses, usages);
+}
+
 void LogbookWriter::mark(quint64 ticket)
 {
     emit marked(ticket);

@@ -30,6 +30,7 @@ public:
     void amend(const QString &uid, const QString &field, const QString &value,
                const QString &operatorName, const QDateTime &at);
     void importRecord(const FiringRecord &record);
+    void evaluateChecks(const QString &furnaceKey);
     void mark(quint64 ticket);
     /// Ends the session and closes the connection; nothing is retried after it.
     void stop();
@@ -40,6 +41,8 @@ signals:
     void stateChanged(Logbook::State state, const QString &problem);
     void entrySealed(const QString &uid, const QByteArray &hash);
     void driftFound(const QString &uid, const QList<DriftFlag> &flags);
+    void checksEvaluated(const QString &furnaceKey, const QList<CheckStatus> &statuses,
+                         const QList<CheckUsage> &usages);
     void entryFailed(const QString &uid, const QString &problem);
     void amended(const QString &uid, const QString &field, const QByteArray &hash);
     void recovered(int count);
