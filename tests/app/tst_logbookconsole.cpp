@@ -11,6 +11,7 @@
 #include "app/historywindow.h"
 #include "graph/compareview.h"
 #include "graph/firingcurveview.h"
+#include "link/link.h"
 #include "logbook/historymodel.h"
 #include "logbook/logbook.h"
 #include "logbook/logbookdb.h"
@@ -23,6 +24,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -83,6 +85,7 @@ private slots:
     void firingsKeptSealedAndAmended();
     void unwritableLogbookLeavesTheFiringAlone();
     void noSampleBeforeTheFurnaceReportedItsTemperature();
+    void healthSaidAtTheEndAndChecksBeforeAStart();
 };
 
 void TestLogbookConsole::firingsKeptSealedAndAmended()
@@ -207,6 +210,58 @@ void TestLogbookConsole::noSampleBeforeTheFurnaceReportedItsTemperature()
     // The simulated chamber is never at 0 °C: a 0 is a value nobody reported.
     for (const TraceSample &s : c.form->firingTrace().samples())
         QVERIFY2(s.ChamberTemp > 0, qPrintable(QString::number(s.ChamberTemp)));
+}
+
+void TestLogbookConsole::healthSaidAtTheEndAndChecksBeforeAStart()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("logbook.sqlite"));
+    LogbookConsole c(400, file);
+    QTRY_COMPARE(c.form->logbook().state(), Logbook::State::On);
+    QTRY_VERIFY(!c.form->link().image().FurnaceModelName.isEmpty());
+    // A temperature calibration every 30 days, last done 40 days ago.
+    const QString furnace = FurnaceKey(QSysInfo::machineHostName(), SimulatorPortName,
+                                       c.form->link().image().FurnaceModelName);
+    {
+        LogbookDb db;
+        QVERIFY(db.open(file, LogbookDb::Access::ReadWrite));
+        CheckSetting calibration;
+        calibration.furnaceKey = furnace;
+        calibration.intervalDays = 30;
+        calibration.sinceMs = QDateTime::currentDateTime().addDays(-40).toMSecsSinceEpoch();
+        QVERIFY(db.saveCheck(calibration));
+    }
+    c.form->logbook().evaluateChecks(furnace);
+    auto *checks = c.get<QLabel>("lblChecks");
+    QTRY_VERIFY(!checks->isHidden());
+    QCOMPARE(checks->text(), QStringLiteral("Check overdue"));
+    QVERIFY(checks->accessibleName().contains(
+        QStringLiteral("Temperature calibration overdue: 40 of 30 days")));
+    QVERIFY(c.get<QLabel>("lblRunChecks")->text().contains(QStringLiteral("40 of 30 days")));
+
+    // Named once when a program starts, which it does not hold up; not shown while it runs.
+    c.form->sbStartPrgClick();
+    QVERIFY(c.form->console().ProgramRunning);
+    QCOMPARE(c.log().count(QStringLiteral(" Check overdue: Temperature calibration")), 1);
+    QVERIFY(c.get<QLabel>("lblRunChecks")->isHidden());
+    QTRY_VERIFY_WITH_TIMEOUT(!c.form->console().ProgramRunning, 60000);
+
+    // What drifted in the firing: at its end in the run panel and in the log.
+    DriftFlag slow;
+    slow.figure = HealthFigure::Heating;
+    slow.byTime = true;
+    slow.value = 410;
+    slow.baseline = 358;
+    slow.change = 0.146;
+    slow.comparedWith = 10;
+    slow.temperature = 930;
+    emit c.form->logbook().driftFound(c.form->firingRecord().uid(), {slow});
+    const QString said = QStringLiteral("Reaching 930 °C took 15 % longer than in the last 10 "
+                                        "firings of this program: check the heating element and "
+                                        "the temperature calibration.");
+    QCOMPARE(c.get<QLabel>("lblRunHealth")->text(), said);
+    QVERIFY(c.log().contains(QStringLiteral(" Furnace health: ") + said));
+    QVERIFY2(c.dialogs.unexpected.isEmpty(), qPrintable(c.dialogs.unexpected.join('\n')));
 }
 
 QTEST_MAIN(TestLogbookConsole)
