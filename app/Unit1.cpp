@@ -107,6 +107,7 @@ TForm1::TForm1(ConsoleOptions options, Dialogs &dialogs, QWidget *parent)
     connectRecordHandlers();
     connectLogbookHandlers();
     connectHealthHandlers();
+    connectWindowsHandlers();
     connect(m_link.get(), &Link::portFailed, this, &TForm1::onPortFailed);
     // Every request sent restarts the watchdog: its tick comes 800 ms after the last send.
     connect(m_link.get(), &Link::requestSent, Timer1, qOverload<>(&QTimer::start));
@@ -614,7 +615,7 @@ void TForm1::FormCreate()
     // A masses file to start with: given on the command line, or asked for.
     if (m_options.massesFile)
         openMassesFile(*m_options.massesFile);
-    else
+    else if (m_options.askForMassesFile)
         sbOpenFileClick();
     ReLanguageForm1();
 }

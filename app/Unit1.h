@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/accessiblevalues.h"
+#include "app/furnacestatus.h"
 #include "app/runmonitor.h"
 #include "app/runwatch.h"
 #include "app/toolkittranslation.h"
@@ -24,6 +25,7 @@
 
 class ElidedLabel;
 class FileDialogSettings;
+class FurnaceWindows;
 class GlyphList;
 class HistoryWindow;
 class Logbook;
@@ -61,6 +63,9 @@ struct ConsoleOptions {
     std::function<QStringList()> portLister;
     /// Masses file to open at start instead of offering the file dialog (`--open`).
     std::optional<QString> massesFile;
+    /// Without a masses file, the file dialog is offered at start; not for the further windows
+    /// of a command line with several ports, which start with an empty library.
+    bool askForMassesFile = true;
     /// Speed of the built-in simulator: simulated seconds per real second.
     double simulatorSpeed = 1.0;
     /// How worn the built-in simulator's furnace is at start (`--sim-heater-power` and the like).
@@ -83,6 +88,10 @@ struct ConsoleOptions {
     int logbookFlushSeconds = 10;
     /// Who fires (`--operator`); empty for the system user.
     QString operatorName;
+
+    /// The console's furnace windows, when this window is one of them (File → New furnace
+    /// window..., Lab overview); none for a window on its own (tests).
+    FurnaceWindows *windows = nullptr;
 };
 
 /// The main window: the mass library editor, the parameter fields, the firing curve, the run
@@ -238,6 +247,17 @@ public:
     void printRecord(const FiringRecord &record, const QByteArray &hash);
     // --- end firing records ---------------------------------------------------------------
 
+    // --- the furnace at a glance, for the views of several furnaces (Unit1_status.cpp) ------
+    /// What this window shows of its furnace now.
+    FurnaceStatus furnaceStatus() const;
+    /// The furnace for people: "ZKV 4.6 on /dev/ttyUSB0", or the port before it named itself.
+    QString furnaceName() const;
+    /// File → New furnace window...: a furnace window on a port no window holds.
+    void mmNewWindowClick();
+    /// File → Lab overview.
+    void mmOverviewClick();
+    // --- end furnace at a glance ----------------------------------------------------------
+
     // --- firing logbook (Unit1_logbook.cpp) ------------------------------------------------
     /// The logbook this window writes its firings into (off when it keeps none).
     Logbook &logbook() { return *m_logbook; }
@@ -248,6 +268,10 @@ public:
     /// The history window, once opened.
     HistoryWindow *historyWindow() const;
     // --- end firing logbook ---------------------------------------------------------------
+
+signals:
+    /// A tick ended: what furnaceStatus() says may have changed.
+    void statusChanged();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -560,6 +584,13 @@ private:
     QSystemTrayIcon *m_trayIcon = nullptr;
     // --- end firing records (private) -----------------------------------------------------
 
+    /// The fault box of the run is open: the fault is not acknowledged yet.
+    QString m_unacknowledgedFault;
+    /// The menu items of the console's furnace windows (called once by the constructor).
+    void connectWindowsHandlers();
+    void ReLanguageWindows();
+    QAction *mmNewWindow = nullptr;
+    QAction *mmOverview = nullptr;
     // --- furnace health (private, Unit1_health.cpp) ----------------------------------------
     /// The due checks' label, the drift and checks in the run panel, the simulator's ageing
     /// (called once by the constructor).

@@ -44,7 +44,11 @@ void TForm1::connectHealthHandlers()
     lblChecks->setFrameShape(QFrame::Panel);
     lblChecks->setFrameShadow(QFrame::Sunken);
     lblChecks->hide();
-    StatusLine->insertPermanentWidget(0, lblChecks);
+    // Before the logbook's label, which stays last.
+    StatusLine->removeWidget(lblLogbook);
+    StatusLine->addPermanentWidget(lblChecks);
+    StatusLine->addPermanentWidget(lblLogbook);
+    lblLogbook->show();
 
     // The furnace the checks are kept for is known once it named itself; the heater's work time
     // comes with a settings block read while a firing runs.

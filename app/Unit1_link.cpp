@@ -3,6 +3,8 @@
 
 #include "app/Unit1.h"
 
+#include "app/furnacewindows.h"
+
 #include "app/consolelines.h"
 #include "app/glyphlist.h"
 #include "app/portaccess.h"
@@ -35,7 +37,9 @@ void TForm1::SelPortClick()
 
 QStringList TForm1::portList() const
 {
-    return m_options.portLister ? m_options.portLister() : ConsolePortList();
+    const QStringList ports = m_options.portLister ? m_options.portLister() : ConsolePortList();
+    // A port another furnace window holds is not offered; a simulator of its own is.
+    return m_options.windows ? m_options.windows->freePorts(ports) : ports;
 }
 
 void TForm1::cmbSelPortClick()
@@ -138,4 +142,5 @@ void TForm1::Timer1Timer()
     // The tick opens with the reply watchdog: it is also what re-arms the polls.
     const WatchdogResult watchdog = m_link->watchdogTick(m_console.OfficesWindowOpen);
     applyTick(m_runMonitor.tick(tickInputs(watchdog)), watchdog.timedOut);
+    emit statusChanged();
 }

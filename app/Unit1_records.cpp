@@ -109,6 +109,7 @@ void TForm1::ReLanguageRecords()
 {
     ReLanguageLogbook();
     ReLanguageHealth();
+    ReLanguageWindows();
     mmSaveRecord->setText(tx(FiringTexts::SaveRecord));
     mmRecordPdf->setText(tx(FiringTexts::ReportPdf));
     mmPrintRecord->setText(tx(FiringTexts::Print));
@@ -163,8 +164,10 @@ void TForm1::recordEnded(RecordEventKind kind, const QString &text)
                           .value_or(QString()));
 }
 
-void TForm1::alertRunEnded(const QString &text)
+void TForm1::alertRunEnded(const QString &what)
 {
+    // With several furnaces the alert says which one.
+    const QString text = furnaceName() + QStringLiteral(": ") + what;
     if (m_options.endAlert) {
         m_options.endAlert(text);
         return;

@@ -223,8 +223,10 @@ void TForm1::reportFault(const QString &fault)
 {
     // Set before the box opens, so that the ticks while it is up report nothing again.
     m_console.ConsoleMode = ConsoleMode::Fault;
+    m_unacknowledgedFault = fault;
     endRunView(RunOutcome::Fault, fault);
     m_dialogs.messageLater(this, Dialogs::Icon::Error, tx(Texts::ErrorCaption), fault, [this] {
+        m_unacknowledgedFault.clear();
         AbortProgramm();
         m_link->requests().Pending.clear(RequestKind::ReadControllerMode);
         m_console.ConsoleMode = ConsoleMode::Idle;

@@ -105,10 +105,11 @@ CommandLine ParseCommandLine(int argc, char **argv)
         break;
     }
     ConsoleOptions &options = line.options;
-    if (args.port)
-        options.port = *args.port;
-    else if (args.simulator)
-        options.port = SimulatorPortName;
+    line.ports = args.ports;
+    if (args.simulator)
+        line.ports << SimulatorPortName;
+    if (!line.ports.isEmpty())
+        options.port = line.ports.constFirst();
     options.massesFile = args.massesFile;
     options.recordDir = args.recordDir;
     options.simulatorSpeed = args.simulatorSpeed;

@@ -9,6 +9,9 @@
 /// option work without a display.
 struct CommandLine {
     ConsoleOptions options;
+    /// The furnace windows to open at start, a port each (the first is `options.port`); none
+    /// when the first window is to ask for its port.
+    QStringList ports;
     /// Set when the program ends at once with this status (0 after --help or --version, which
     /// printed their text; 2 after a bad command line, which printed why and the usage).
     std::optional<int> exitCode;

@@ -27,9 +27,11 @@ ConsoleArguments ParseConsoleArguments(const QStringList &arguments)
     parser.setApplicationDescription(QStringLiteral("ZKV4.6 furnace console"));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
-    const QCommandLineOption portOption(QStringLiteral("port"),
-                                        QStringLiteral("Open DEVICE at start instead of asking."),
-                                        QStringLiteral("DEVICE"));
+    const QCommandLineOption portOption(
+        QStringLiteral("port"),
+        QStringLiteral("Open DEVICE at start instead of asking. Given more than once, "
+                       "a furnace window opens on each (up to 8)."),
+        QStringLiteral("DEVICE"));
     parser.addOption(portOption);
     const QCommandLineOption simulatorOption(
         QStringLiteral("simulator"), QStringLiteral("Connect to the built-in furnace simulator."));
@@ -134,13 +136,19 @@ ConsoleArguments ParseConsoleArguments(const QStringList &arguments)
         return args;
     }
 
-    if (parser.isSet(portOption)) {
-        args.port = parser.value(portOption);
-        if (args.port->trimmed().isEmpty())
+    args.ports = parser.values(portOption);
+    for (qsizetype i = 0; i < args.ports.size(); ++i) {
+        if (args.ports[i].trimmed().isEmpty())
             return refuse(QStringLiteral("--port takes a device."));
-    } else {
-        args.simulator = parser.isSet(simulatorOption);
+        if (args.ports.indexOf(args.ports[i]) != i)
+            return refuse(QStringLiteral("The port %1 is given twice.").arg(args.ports[i]));
     }
+    if (!args.ports.isEmpty())
+        args.port = args.ports.constFirst();
+    args.simulator = parser.isSet(simulatorOption);
+    if (args.ports.size() + (args.simulator ? 1 : 0) > ConsoleArguments::MaxFurnaces)
+        return refuse(QStringLiteral("At most %1 furnaces can be driven from one console.")
+                          .arg(ConsoleArguments::MaxFurnaces));
     if (parser.isSet(openOption)) {
         args.massesFile = parser.value(openOption);
         if (args.massesFile->isEmpty())

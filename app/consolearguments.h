@@ -16,10 +16,14 @@ struct ConsoleArguments {
     /// The usage text (--help, and after a refusal).
     QString usage;
 
-    /// `--port DEVICE`: never empty when set.
+    /// `--port DEVICE`: never empty when set; the first when several were given.
     std::optional<QString> port;
-    /// `--simulator` (when no --port was given).
+    /// Every `--port DEVICE`, in order (a furnace window each), none twice.
+    QStringList ports;
+    /// `--simulator`: a furnace window on the built-in simulator (besides the ports, if any).
     bool simulator = false;
+    /// At most this many furnaces from one console.
+    static constexpr int MaxFurnaces = 8;
     /// `--open FILE`.
     std::optional<QString> massesFile;
     /// `--record-dir DIR`, made absolute; empty when not given.

@@ -12,10 +12,19 @@ QStringList ConsolePortList()
     return ports;
 }
 
+bool IsSimulatorPort(const QString &name)
+{
+    if (name == SimulatorPortName)
+        return true;
+    const QString prefix = SimulatorPortName + QLatin1Char(' ');
+    bool number = false;
+    return name.startsWith(prefix) && name.mid(prefix.size()).toInt(&number) > 1 && number;
+}
+
 std::unique_ptr<SerialLine> MakeConsoleLine(const QString &name, double simulatorSpeed,
                                             const SimAgeing &ageing)
 {
-    if (name == SimulatorPortName) {
+    if (IsSimulatorPort(name)) {
         auto line = std::make_unique<SimulatorLine>();
         line->controller().setSpeed(simulatorSpeed);
         line->setAgeing(ageing);

@@ -12,6 +12,10 @@
 /// The port name under which the built-in furnace simulator is offered.
 inline const QString SimulatorPortName = QStringLiteral("Simulator");
 
+/// Whether `name` is the built-in simulator: "Simulator", or "Simulator 2" and on (every furnace
+/// window may have one of its own).
+bool IsSimulatorPort(const QString &name);
+
 /// The ports the console offers: the machine's serial ports that can be opened right now, in
 /// natural order, then the simulator.
 QStringList ConsolePortList();

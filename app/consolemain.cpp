@@ -4,6 +4,7 @@
 #include "app/Unit1.h"
 #include "app/commandline.h"
 #include "app/consoleapplication.h"
+#include "app/furnacewindows.h"
 #include "app/widgetdialogs.h"
 
 #include <QEvent>
@@ -21,7 +22,8 @@ class FirstPaint : public QObject
 {
 public:
     FirstPaint(TForm1 &form, std::function<void(TForm1 &)> step)
-        : m_form(form)
+        : QObject(&form)
+        , m_form(form)
         , m_step(std::move(step))
     {
         form.installEventFilter(this);
@@ -61,10 +63,15 @@ int ConsoleMain(int argc, char **argv, const ConsoleMainHooks &hooks)
     WidgetDialogs widgetDialogs;
     Dialogs &dialogs = hooks.dialogs ? *hooks.dialogs : widgetDialogs;
     app.setDialogs(&dialogs);
-    TForm1 form(std::move(line.options), dialogs);
-    std::optional<FirstPaint> firstPaint;
+    // A furnace window per port given (the first asks for its port when none was); the
+    // further windows start with an empty library.
+    const std::optional<QString> massesFile = line.options.massesFile;
+    FurnaceWindows windows(std::move(line.options), dialogs);
+    TForm1 *first = windows.open(
+        line.ports.isEmpty() ? std::nullopt : std::optional(line.ports.constFirst()), massesFile);
     if (hooks.shown)
-        firstPaint.emplace(form, hooks.shown);
-    form.show();
+        new FirstPaint(*first, hooks.shown);
+    for (qsizetype i = 1; i < line.ports.size(); ++i)
+        windows.open(line.ports[i], std::nullopt, false);
     return app.exec();
 }

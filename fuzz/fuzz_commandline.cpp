@@ -18,7 +18,7 @@ namespace
 
 bool same(const ConsoleArguments &a, const ConsoleArguments &b)
 {
-    return a.action == b.action && a.error == b.error && a.port == b.port &&
+    return a.action == b.action && a.error == b.error && a.port == b.port && a.ports == b.ports &&
            a.simulator == b.simulator && a.massesFile == b.massesFile &&
            a.recordDir == b.recordDir && a.logbook == b.logbook && a.noLogbook == b.noLogbook &&
            a.verifyFile == b.verifyFile && a.operatorName == b.operatorName &&
@@ -63,7 +63,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 args.simulatorSpeed <= ConsoleArguments::MaxSimulatorSpeed,
             "the simulator speed is a factor within its range");
     Require(!args.port || !args.port->trimmed().isEmpty(), "a port is a device name");
-    Require(!args.port || !args.simulator, "a port given is the one opened");
+    Require(args.port == (args.ports.isEmpty() ? std::nullopt
+                                               : std::optional<QString>(args.ports.constFirst())),
+            "the first port given is the first opened");
+    Require(args.ports.size() + (args.simulator ? 1 : 0) <= ConsoleArguments::MaxFurnaces,
+            "no more furnaces than a console drives");
+    for (qsizetype i = 0; i < args.ports.size(); ++i)
+        Require(!args.ports[i].trimmed().isEmpty() && args.ports.indexOf(args.ports[i]) == i,
+                "each port a device name, none twice");
     Require(!args.massesFile || !args.massesFile->isEmpty(), "a masses file is a name");
     Require(args.recordDir.isEmpty() || QDir::isAbsolutePath(args.recordDir),
             "the record folder is absolute");

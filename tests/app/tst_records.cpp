@@ -159,8 +159,9 @@ void TestRecords::wholeFiringRecordedSavedAndPrinted()
         QVERIFY(samples[i].CurrentZone >= samples[i - 1].CurrentZone);
     QCOMPARE(samples.constLast().CurrentZone, quint8(19));
     QCOMPARE(samples.constLast().StageText, QStringLiteral("Program finished"));
-    // The window was in the background: the alert says the program finished.
-    QCOMPARE(c.alerts, QStringList{QStringLiteral("Program finished")});
+    // The window was in the background: the alert says which furnace finished its program.
+    QCOMPARE(c.alerts, QStringList{QStringLiteral("%1 on Simulator: Program finished")
+                                       .arg(c.form->link().image().FurnaceModelName)});
 
     // Saved by itself into the record folder, once as CSV and once as PDF.
     const QString base = QDir(autoDir).filePath(ProposedRecordName(record, QString()));
@@ -224,7 +225,8 @@ void TestRecords::faultEndsTheRecordAndAFailedSaveIsLogged()
     const QString fault = QStringLiteral("Сработала защита от перегрева");
     QCOMPARE(record.trace().outcome(), RunOutcome::Fault);
     QCOMPARE(record.events().constLast().detail, fault);
-    QCOMPARE(c.alerts, QStringList{fault});
+    QCOMPARE(c.alerts, QStringList{QStringLiteral("%1 на Simulator: %2")
+                                       .arg(c.form->link().image().FurnaceModelName, fault)});
     // No box mid-run for the failed save: a line in the log.
     QTRY_VERIFY_WITH_TIMEOUT(c.log().contains(QStringLiteral("протокол обжига не сохранён")), 3000);
     QCOMPARE(c.dialogs.boxCount(), 1);
