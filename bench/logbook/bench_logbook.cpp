@@ -13,6 +13,7 @@
 #include "bench/logbook/logbookgen.h"
 #include "bench/support/windowbench.h"
 #include "graph/firingcurveview.h"
+#include "logbook/firingfigures.h"
 #include "logbook/historymodel.h"
 #include "logbook/logbook.h"
 #include "tests/support/scripteddialogs.h"
@@ -163,6 +164,23 @@ int main(int argc, char **argv)
     figure(out, "a firing completed, on the window's thread (median of 5)", median(handOver), 10);
     figure(out, "  the writer's seal of it, on the logbook's thread (median of 5)", median(sealing),
            0);
+
+    // The figures of one firing of 3,000 samples (what sealing measures, and the comparison).
+    {
+        LogbookGenerator longer(3000);
+        QRandomGenerator random(7);
+        const QList<TraceSample> firing = longer.firing(random, 0);
+        QList<double> times;
+        FiringFigures figures;
+        for (int i = 0; i < 200; ++i) {
+            QElapsedTimer t;
+            t.start();
+            figures = ComputeFiringFigures(firing, SampleFiring(), RunOutcome::Finished);
+            times << msSince(t);
+        }
+        figure(out, "the figures of one firing of 3,000 samples (median of 200)", median(times),
+               1);
+    }
 
     LogbookDb db;
     db.open(file, LogbookDb::Access::ReadOnly);
