@@ -362,7 +362,7 @@ void TestHealthWindow::everyControlHasAnAccessibleName()
         };
         h.get<QAbstractButton>("btnAddCheck")->click();
     }
-    // Values are part of the names (a combo box's own, which Linux reads with its label).
+    // Values are in the names (a combo box's own, which Linux reads with its label).
     QCOMPARE(h.get<QComboBox>("cmbFurnace")->accessibleName(),
              QStringLiteral("Furnace: ZKV4.6 on /dev/ttyUSB0"));
     QCOMPARE(accessibleName(h.get<QDoubleSpinBox>("sbTolBand")),
