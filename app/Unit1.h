@@ -27,6 +27,7 @@ class ElidedLabel;
 class FileDialogSettings;
 class FurnaceWindows;
 class GlyphList;
+class HealthWindow;
 class HistoryWindow;
 class Logbook;
 class FiringCurveView;
@@ -267,6 +268,9 @@ public:
     void mmHistoryClick();
     /// The history window, once opened.
     HistoryWindow *historyWindow() const;
+    /// File → Furnace health...: the health window of this window's furnace (made once).
+    void mmHealthClick();
+    HealthWindow *healthWindow() const;
     // --- end firing logbook ---------------------------------------------------------------
 
 signals:
@@ -608,6 +612,8 @@ private:
     void healthFiringStarted();
     /// Settings → Simulated furnace ageing...
     void mmSimAgeingClick();
+    QAction *mmHealth = nullptr;
+    QPointer<HealthWindow> m_healthWindow;
 
     QString m_furnaceKey;
     QList<DriftFlag> m_drift;

@@ -7,6 +7,7 @@
 #include "app/Unit1.h"
 
 #include "app/ageingdialog.h"
+#include "app/healthwindow.h"
 #include "app/runpanel.h"
 #include "link/link.h"
 #include "logbook/logbook.h"
@@ -28,6 +29,7 @@ constexpr TextPair ChecksDue{"Проверка: скоро срок", "Check due
 constexpr TextPair ChecksOverdue{"Проверка просрочена", "Check overdue"};
 constexpr TextPair DueLine{"Проверки: %1", "Checks: %1"};
 constexpr TextPair AgeingItem{"Старение имитатора печи...", "Simulated furnace ageing..."};
+constexpr TextPair HealthItem{"Состояние печи...", "Furnace health..."};
 constexpr TextPair LogAgeing{
     " Имитатор печи: мощность нагревателя %1 %, натекание %2, смещение термопары %3 °C",
     " Simulated furnace: heater power %1 %, vacuum leak %2, thermocouple offset %3 °C"};
@@ -91,6 +93,12 @@ void TForm1::connectHealthHandlers()
     connect(every, &QTimer::timeout, this, &TForm1::evaluateChecks);
     every->start();
 
+    // File → Furnace health..., after the firing history.
+    mmHealth = new QAction(this);
+    mmHealth->setObjectName(QStringLiteral("mmHealth"));
+    mmFile->insertAction(mmSaveRecord, mmHealth);
+    connect(mmHealth, &QAction::triggered, this, &TForm1::mmHealthClick);
+
     mmSimAgeing = new QAction(this);
     mmSimAgeing->setObjectName(QStringLiteral("mmSimAgeing"));
     mmAddition->insertAction(mmLanguage->menuAction(), mmSimAgeing);
@@ -106,6 +114,10 @@ void TForm1::ReLanguageHealth()
 {
     if (mmSimAgeing)
         mmSimAgeing->setText(tx(AgeingItem));
+    if (mmHealth)
+        mmHealth->setText(tx(HealthItem));
+    if (m_healthWindow)
+        m_healthWindow->setLanguage(m_console.Language);
     showHealth();
 }
 
@@ -171,6 +183,28 @@ void TForm1::healthFiringStarted()
     for (const QString &check : dueChecks(true))
         log(tx(LogOverdue).arg(check));
     showHealth();
+}
+
+void TForm1::mmHealthClick()
+{
+    if (!m_healthWindow) {
+        HealthHooks hooks;
+        hooks.thisFurnace = m_furnaceKey;
+        hooks.operatorName = operatorName();
+        hooks.checksChanged = [this] { evaluateChecks(); };
+        hooks.console = consoleName();
+        m_healthWindow =
+            new HealthWindow(*m_logbook, m_dialogs, std::move(hooks), m_console.Language, this);
+        m_healthWindow->setWindowFlag(Qt::Window);
+    }
+    m_healthWindow->show();
+    m_healthWindow->raise();
+    m_healthWindow->activateWindow();
+}
+
+HealthWindow *TForm1::healthWindow() const
+{
+    return m_healthWindow;
 }
 
 void TForm1::mmSimAgeingClick()

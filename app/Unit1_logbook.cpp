@@ -6,6 +6,7 @@
 
 #include "app/Unit1.h"
 
+#include "app/healthwindow.h"
 #include "app/historywindow.h"
 #include "app/runpanel.h"
 #include "logbook/logbook.h"
@@ -157,6 +158,7 @@ HistoryWindow *TForm1::historyWindow() const
 void TForm1::closeLogbookWindows()
 {
     delete m_history;
+    delete m_healthWindow.data();
 }
 
 void TForm1::showLogbookState()

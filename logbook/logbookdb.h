@@ -54,7 +54,8 @@ public:
     bool open(const QString &file, Access access);
     void close();
     bool isOpen() const;
-    /// The reason of the last failure, in plain words, naming nothing but the cause.
+    /// The reason of the last failure, in plain words, naming nothing but the cause; the reading
+    /// calls clear it, so that an empty answer with no error is an empty answer.
     QString error() const { return m_error; }
     QString file() const { return m_file; }
     /// The schema version of the open logbook (PRAGMA user_version); a logbook with a newer one

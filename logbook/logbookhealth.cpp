@@ -129,6 +129,7 @@ bool LogbookDb::storeFigures(qint64 id, const FiringRecord &record, bool judge,
 
 QList<DriftFlag> LogbookDb::driftOf(qint64 id)
 {
+    m_error.clear();
     QList<DriftFlag> flags;
     if (m_schema < 2)
         return flags;
@@ -153,6 +154,7 @@ QList<DriftFlag> LogbookDb::driftOf(qint64 id)
 
 QStringList LogbookDb::healthFurnaces()
 {
+    m_error.clear();
     QStringList keys;
     QSqlQuery q(db());
     if (m_schema < 2)
@@ -169,6 +171,7 @@ QStringList LogbookDb::healthFurnaces()
 
 QList<HealthPoint> LogbookDb::healthPoints(const QString &furnaceKey, qint64 fromMs, qint64 toMs)
 {
+    m_error.clear();
     QList<HealthPoint> points;
     if (m_schema < 2)
         return points;
@@ -192,6 +195,7 @@ QList<HealthPoint> LogbookDb::healthPoints(const QString &furnaceKey, qint64 fro
 QList<HealthPoint> LogbookDb::healthHistory(const QString &furnaceKey, const QString &programKey,
                                             qint64 beforeMs, int limit)
 {
+    m_error.clear();
     QList<HealthPoint> points;
     if (m_schema < 2)
         return points;
@@ -255,6 +259,7 @@ int LogbookDb::measureMissingFigures(int batch)
 
 HealthTolerances LogbookDb::tolerances()
 {
+    m_error.clear();
     HealthTolerances t;
     if (m_schema < 2)
         return t;
@@ -297,6 +302,7 @@ bool LogbookDb::setTolerances(const HealthTolerances &t)
 
 QList<CheckSetting> LogbookDb::checks(const QString &furnaceKey)
 {
+    m_error.clear();
     QList<CheckSetting> list;
     if (m_schema < 2)
         return list;
@@ -451,6 +457,7 @@ bool LogbookDb::checkDone(qint64 checkId, const QString &result, const QString &
 
 QList<CheckContent> LogbookDb::checkLog(const QString &furnaceKey)
 {
+    m_error.clear();
     QList<CheckContent> log;
     if (m_schema < 2)
         return log;

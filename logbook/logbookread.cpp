@@ -153,6 +153,7 @@ void bindAll(QSqlQuery &q, const QVariantList &values)
 
 qint64 LogbookDb::count(const HistoryFilter &filter)
 {
+    m_error.clear();
     const Where w = whereOf(filter);
     QSqlQuery q(db());
     q.prepare(QStringLiteral("SELECT count(*) FROM entries") + w.sql);
@@ -167,6 +168,7 @@ qint64 LogbookDb::count(const HistoryFilter &filter)
 QList<EntrySummary> LogbookDb::page(const HistoryFilter &filter, const HistorySort &sort,
                                     qint64 offset, int limit)
 {
+    m_error.clear();
     const Where w = whereOf(filter);
     QSqlQuery q(db());
     q.setForwardOnly(true);
@@ -191,6 +193,7 @@ QList<EntrySummary> LogbookDb::page(const HistoryFilter &filter, const HistorySo
 
 QStringList LogbookDb::ports()
 {
+    m_error.clear();
     QSqlQuery q(db());
     QStringList ports;
     if (!q.exec(QStringLiteral("SELECT DISTINCT port FROM entries ORDER BY port"))) {
@@ -273,6 +276,7 @@ std::optional<EntryContent> LogbookDb::storedContent(qint64 id, qint64 *chainSeq
 
 std::optional<StoredEntry> LogbookDb::load(qint64 id)
 {
+    m_error.clear();
     qint64 seq = 0;
     const std::optional<EntryContent> content = storedContent(id, &seq);
     if (!content)
@@ -315,6 +319,7 @@ std::optional<StoredEntry> LogbookDb::load(qint64 id)
 
 std::optional<StoredEntry> LogbookDb::loadByUid(const QString &uid)
 {
+    m_error.clear();
     QSqlQuery q(db());
     q.prepare(QStringLiteral("SELECT id FROM entries WHERE uid = ?"));
     q.addBindValue(uid);

@@ -8,6 +8,7 @@
 #include "app/comparewindow.h"
 #include "app/consolelines.h"
 #include "app/entryview.h"
+#include "app/healthwindow.h"
 #include "app/historywindow.h"
 #include "graph/compareview.h"
 #include "graph/firingcurveview.h"
@@ -261,6 +262,9 @@ void TestLogbookConsole::healthSaidAtTheEndAndChecksBeforeAStart()
                                         "the temperature calibration.");
     QCOMPARE(c.get<QLabel>("lblRunHealth")->text(), said);
     QVERIFY(c.log().contains(QStringLiteral(" Furnace health: ") + said));
+    // File → Furnace health... opens on this furnace.
+    c.get<QAction>("mmHealth")->trigger();
+    QVERIFY(c.form->healthWindow() && c.form->healthWindow()->isVisible());
     QVERIFY2(c.dialogs.unexpected.isEmpty(), qPrintable(c.dialogs.unexpected.join('\n')));
 }
 
