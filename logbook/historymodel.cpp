@@ -43,7 +43,8 @@ HistoryModel::HistoryModel(LogbookDb &db, QObject *parent)
 {
     // A page deep in an order no index gives (by mass, say) is sorted from every row the filter
     // lets through: in memory this takes a third of what SQLite's temporary files take.
-    QSqlQuery(m_db.database()).exec(QStringLiteral("PRAGMA temp_store = MEMORY"));
+    if (m_db.dialect() == SqlDialect::SQLite)
+        QSqlQuery(m_db.database()).exec(QStringLiteral("PRAGMA temp_store = MEMORY"));
     requery();
 }
 

@@ -104,12 +104,52 @@ void LogbookDb::rollback()
     q.exec(QStringLiteral("ROLLBACK"));
 }
 
-bool LogbookDb::open(const QString &file, Access access)
+bool LogbookDb::open(const QString &location, Access access)
 {
     close();
-    m_file = file;
+    m_file = location;
     m_access = access;
     m_error.clear();
+    m_dialect = LogbookSchema::DialectOf(location);
+    if (!(m_dialect == SqlDialect::SQLite ? openSqlite(location, access)
+                                          : openPostgres(location, access)))
+        return false;
+
+    const int version = schemaVersion();
+    if (version < 0)
+        return false;
+    if (version > LogbookSchema::CurrentVersion)
+        return fail(QStringLiteral("it was written by a newer console (logbook version %1; this "
+                                   "console reads up to %2)")
+                        .arg(version)
+                        .arg(LogbookSchema::CurrentVersion));
+    if (version < LogbookSchema::CurrentVersion) {
+        if (access == Access::ReadOnly) {
+            // An older logbook is read as it is: what it does not hold yet reads as empty.
+            if (version == 0)
+                return fail(QStringLiteral("this is not a logbook of the console"));
+            m_schema = version;
+            return true;
+        }
+        if (version == 0) {
+            // Only an empty database becomes a logbook, never some other program's database.
+            QSqlQuery tables(db());
+            if (!tables.exec(LogbookSchema::CountTables(m_dialect)) || !tables.next())
+                return failed(tables);
+            const qint64 count = tables.value(0).toLongLong();
+            tables.finish();
+            if (count > 0)
+                return fail(QStringLiteral("this is not a logbook of the console"));
+        }
+        if (!migrate())
+            return false;
+    }
+    m_schema = LogbookSchema::CurrentVersion;
+    return true;
+}
+
+bool LogbookDb::openSqlite(const QString &file, Access access)
+{
     const QFileInfo info(file);
     if (access == Access::ReadOnly && !info.exists())
         return fail(QStringLiteral("there is no logbook at this place"));
@@ -134,7 +174,7 @@ bool LogbookDb::open(const QString &file, Access access)
     // SQLite opens lazily: a file that is no database says so at the first read.
     {
         QSqlQuery probe(database);
-        if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
+        if (!probe.exec(LogbookSchema::CountTables(m_dialect)))
             return failed(probe);
     }
     if (access == Access::ReadWrite) {
@@ -153,39 +193,35 @@ bool LogbookDb::open(const QString &file, Access access)
             !exec(QStringLiteral("PRAGMA max_page_count=%1").arg(m_maxPageCount)))
             return false;
     }
-    if (!exec(QStringLiteral("PRAGMA foreign_keys=ON")))
+    return exec(QStringLiteral("PRAGMA foreign_keys=ON"));
+}
+
+bool LogbookDb::openPostgres(const QString &url, Access access)
+{
+    const std::optional<LogbookSchema::ServerAddress> address =
+        LogbookSchema::ServerAddressOf(url, &m_error);
+    if (!address)
         return false;
-    const int version = schemaVersion();
-    if (version < 0)
+    QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connection);
+    if (!database.isValid())
+        return fail(QStringLiteral("Qt's PostgreSQL driver is missing (package libqt6sql6-psql)"));
+    database.setHostName(address->host);
+    if (address->port > 0)
+        database.setPort(address->port);
+    database.setUserName(address->user);
+    database.setDatabaseName(address->database);
+    // The password comes from PGPASSFILE or ~/.pgpass, as libpq finds it; a server that does
+    // not answer is given up after a few seconds, never waited for.
+    database.setConnectOptions(QStringLiteral("connect_timeout=5"));
+    if (!database.open())
+        return fail(LogbookSql::Reason(database.lastError()));
+    // A chain head another console holds is waited for a little, never for ever.
+    if (!exec(QStringLiteral("SET lock_timeout = '5s'")) ||
+        !exec(QStringLiteral("SET statement_timeout = '60s'")))
         return false;
-    if (version > LogbookSchema::CurrentVersion)
-        return fail(QStringLiteral("it was written by a newer console (logbook version %1; this "
-                                   "console reads up to %2)")
-                        .arg(version)
-                        .arg(LogbookSchema::CurrentVersion));
-    if (version < LogbookSchema::CurrentVersion) {
-        if (access == Access::ReadOnly) {
-            // An older logbook is read as it is: what it does not hold yet reads as empty.
-            if (version == 0)
-                return fail(QStringLiteral("this is not a logbook of the console"));
-            m_schema = version;
-            return true;
-        }
-        if (version == 0) {
-            // Only an empty database becomes a logbook, never some other program's database.
-            QSqlQuery tables(database);
-            if (!tables.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) ||
-                !tables.next())
-                return failed(tables);
-            const qint64 count = tables.value(0).toLongLong();
-            tables.finish();
-            if (count > 0)
-                return fail(QStringLiteral("this is not a logbook of the console"));
-        }
-        if (!migrate())
-            return false;
-    }
-    m_schema = LogbookSchema::CurrentVersion;
+    if (access == Access::ReadOnly &&
+        !exec(QStringLiteral("SET default_transaction_read_only = on")))
+        return false;
     return true;
 }
 
@@ -202,9 +238,19 @@ void LogbookDb::close()
 
 int LogbookDb::schemaVersion() const
 {
+    auto *self = const_cast<LogbookDb *>(this);
     QSqlQuery q(db());
-    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
-        const_cast<LogbookDb *>(this)->failed(q);
+    if (m_dialect == SqlDialect::PostgreSQL) {
+        // No version table yet: a database that holds no logbook.
+        if (!q.exec(LogbookSchema::VersionTableExists()) || !q.next()) {
+            self->failed(q);
+            return -1;
+        }
+        if (q.value(0).toLongLong() == 0)
+            return 0;
+    }
+    if (!q.exec(LogbookSchema::ReadVersion(m_dialect)) || !q.next()) {
+        self->failed(q);
         return -1;
     }
     return q.value(0).toInt();
@@ -214,24 +260,29 @@ bool LogbookDb::migrate()
 {
     if (!begin())
         return false;
-    // Read again inside the write lock: another console may have migrated meanwhile.
+    // Two consoles that open a new logbook at once: one migrates, the other waits for it and
+    // then finds it done (read again inside the lock).
+    for (const QString &lock : LogbookSchema::MigrationLock(m_dialect)) {
+        if (!exec(lock)) {
+            rollback();
+            return false;
+        }
+    }
     const int from = schemaVersion();
     if (from < 0) {
         rollback();
         return false;
     }
     for (int to = from + 1; to <= LogbookSchema::CurrentVersion; ++to) {
-        for (const QString &statement : LogbookSchema::Migration(to, m_dialect)) {
+        QStringList statements = LogbookSchema::Migration(to, m_dialect);
+        statements << LogbookSchema::WriteVersion(m_dialect, to);
+        for (const QString &statement : std::as_const(statements)) {
             if (!exec(statement)) {
                 const QString reason = m_error;
                 rollback();
                 return fail(
                     QStringLiteral("its layout cannot be brought up to date (%1)").arg(reason));
             }
-        }
-        if (!exec(QStringLiteral("PRAGMA user_version=%1").arg(to))) {
-            rollback();
-            return false;
         }
     }
     return commit();
@@ -353,7 +404,7 @@ qint64 LogbookDb::insertEntry(const EntryContent &c, const QString &sessionUid)
         "host, "
         "furnace_model, furnace_version, console, operator, case_ref, note, current_case, "
         "current_note, search_text, imported) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-        "?, ?, ?, ?)"));
+        "?, ?, ?, ?) RETURNING id"));
     q.addBindValue(c.uid);
     q.addBindValue(sessionUid.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : sessionUid);
     q.addBindValue(c.startedMs);
@@ -366,11 +417,11 @@ qint64 LogbookDb::insertEntry(const EntryContent &c, const QString &sessionUid)
         q.addBindValue(LogbookSql::Text(text));
     q.addBindValue(LogbookSql::SearchText(c.mass, c.layer, c.caseReference, c.note));
     q.addBindValue(c.imported ? 1 : 0);
-    if (!q.exec()) {
+    if (!q.exec() || !q.next()) {
         failed(q);
         return 0;
     }
-    return q.lastInsertId().toLongLong();
+    return q.value(0).toLongLong();
 }
 
 bool LogbookDb::chainHead(qint64 &seq, QByteArray &hash)

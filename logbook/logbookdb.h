@@ -48,10 +48,13 @@ public:
     LogbookDb(const LogbookDb &) = delete;
     LogbookDb &operator=(const LogbookDb &) = delete;
 
-    /// Opens the logbook at `file`. ReadWrite creates a missing file (and its folder), turns on
-    /// the write-ahead log and brings an older schema up to date; ReadOnly opens only a logbook
-    /// that is there and does not change it. False with error() when it cannot.
-    bool open(const QString &file, Access access);
+    /// Opens the logbook at `location`: a SQLite file, or a PostgreSQL database
+    /// ("postgresql://user@host:port/dbname", the password from PGPASSFILE or ~/.pgpass, never
+    /// in the address). ReadWrite creates a missing file (and its folder), turns on SQLite's
+    /// write-ahead log and brings an older schema up to date; ReadOnly opens only a logbook that
+    /// is there and does not change it. False with error() when it cannot.
+    bool open(const QString &location, Access access);
+    SqlDialect dialect() const { return m_dialect; }
     void close();
     bool isOpen() const;
     /// The reason of the last failure, in plain words, naming nothing but the cause; the reading
@@ -147,6 +150,8 @@ private:
     bool commit();
     void rollback();
     bool migrate();
+    bool openSqlite(const QString &file, Access access);
+    bool openPostgres(const QString &url, Access access);
     /// Inserts the row of a firing that runs (or of one imported whole); its id.
     qint64 insertEntry(const EntryContent &content, const QString &sessionUid);
     /// Seals entry `id` with `content` and appends its link; inside a write transaction.

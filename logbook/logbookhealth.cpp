@@ -346,16 +346,16 @@ bool LogbookDb::saveCheck(CheckSetting &c)
             c.sinceMs = QDateTime::currentMSecsSinceEpoch();
         q.prepare(QStringLiteral("INSERT INTO checks (furnace_key, kind, interval_days, "
                                  "interval_firings, interval_hours, since_at) VALUES (?, ?, ?, ?, "
-                                 "?, ?)"));
+                                 "?, ?) RETURNING id"));
         q.addBindValue(c.furnaceKey);
         q.addBindValue(CheckKindName(c.kind));
         q.addBindValue(c.intervalDays);
         q.addBindValue(c.intervalFirings);
         q.addBindValue(c.intervalHours);
         q.addBindValue(c.sinceMs);
-        if (!q.exec())
+        if (!q.exec() || !q.next())
             return failed(q);
-        c.id = q.lastInsertId().toLongLong();
+        c.id = q.value(0).toLongLong();
         return true;
     }
     q.prepare(QStringLiteral("UPDATE checks SET interval_days = ?, interval_firings = ?, "

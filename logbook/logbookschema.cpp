@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "logbook/logbookschema.h"
 
+#include <QUrl>
+#include <QUrlQuery>
+
 namespace
 {
 
@@ -182,6 +185,86 @@ QString ReadChainHead(SqlDialect dialect)
     return dialect == SqlDialect::SQLite
                ? QStringLiteral("SELECT seq, hash FROM chain_head WHERE id = 1")
                : QStringLiteral("SELECT seq, hash FROM chain_head WHERE id = 1 FOR UPDATE");
+}
+
+} // namespace LogbookSchema
+
+namespace LogbookSchema
+{
+
+SqlDialect DialectOf(const QString &location)
+{
+    return location.startsWith(QLatin1String("postgresql://")) ||
+                   location.startsWith(QLatin1String("postgres://"))
+               ? SqlDialect::PostgreSQL
+               : SqlDialect::SQLite;
+}
+
+std::optional<ServerAddress> ServerAddressOf(const QString &url, QString *error)
+{
+    const QUrl u(url, QUrl::StrictMode);
+    auto refuse = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return std::nullopt;
+    };
+    if (!u.isValid() ||
+        (u.scheme() != QLatin1String("postgresql") && u.scheme() != QLatin1String("postgres")))
+        return refuse(QStringLiteral("this is no PostgreSQL address "
+                                     "(postgresql://user@host:port/database)"));
+    if (!u.password().isEmpty())
+        return refuse(QStringLiteral("the address holds a password: give it in PGPASSFILE or "
+                                     "~/.pgpass instead, where others cannot read it"));
+    ServerAddress a;
+    a.user = u.userName();
+    a.host = u.host();
+    a.port = u.port(0);
+    a.database = u.path().mid(1);
+    const QUrlQuery query(u);
+    if (query.hasQueryItem(QStringLiteral("host")))
+        a.host = query.queryItemValue(QStringLiteral("host"), QUrl::FullyDecoded);
+    if (query.hasQueryItem(QStringLiteral("port")))
+        a.port = query.queryItemValue(QStringLiteral("port")).toInt();
+    if (a.database.isEmpty() || a.database.contains(QLatin1Char('/')))
+        return refuse(QStringLiteral("the address names no database"));
+    return a;
+}
+
+QString ReadVersion(SqlDialect dialect)
+{
+    return dialect == SqlDialect::SQLite ? QStringLiteral("PRAGMA user_version")
+                                         : QStringLiteral("SELECT version FROM logbook_version");
+}
+
+QString VersionTableExists()
+{
+    return QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE table_schema = "
+                          "current_schema() AND table_name = 'logbook_version'");
+}
+
+QStringList WriteVersion(SqlDialect dialect, int version)
+{
+    if (dialect == SqlDialect::SQLite)
+        return {QStringLiteral("PRAGMA user_version=%1").arg(version)};
+    return {QStringLiteral("CREATE TABLE IF NOT EXISTS logbook_version (version INTEGER NOT NULL)"),
+            QStringLiteral("DELETE FROM logbook_version"),
+            QStringLiteral("INSERT INTO logbook_version (version) VALUES (%1)").arg(version)};
+}
+
+QString CountTables(SqlDialect dialect)
+{
+    return dialect == SqlDialect::SQLite
+               ? QStringLiteral("SELECT count(*) FROM sqlite_master")
+               : QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE "
+                                "table_schema = current_schema()");
+}
+
+QStringList MigrationLock(SqlDialect dialect)
+{
+    // SQLite's BEGIN IMMEDIATE holds the lock already.
+    if (dialect == SqlDialect::SQLite)
+        return {};
+    return {QStringLiteral("SELECT pg_advisory_xact_lock(7746001)")};
 }
 
 } // namespace LogbookSchema

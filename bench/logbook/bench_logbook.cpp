@@ -178,8 +178,7 @@ int main(int argc, char **argv)
             figures = ComputeFiringFigures(firing, SampleFiring(), RunOutcome::Finished);
             times << msSince(t);
         }
-        figure(out, "the figures of one firing of 3,000 samples (median of 200)", median(times),
-               1);
+        figure(out, "the figures of one firing of 3,000 samples (median of 200)", median(times), 1);
     }
 
     LogbookDb db;

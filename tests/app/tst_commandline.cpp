@@ -71,14 +71,14 @@ void TestCommandLine::withoutDisplay_data()
                                         << (QStringList{"--sim-speed takes a factor"} + usage);
     QTest::newRow("empty port") << QStringList{"--port", ""} << 2 << false
                                 << (QStringList{"--port takes a device"} + usage);
-    QTest::newRow("a port twice")
-        << QStringList{"--port", "/dev/ttyUSB0", "--port", "/dev/ttyUSB0"} << 2 << false
-        << (QStringList{"The port /dev/ttyUSB0 is given twice"} + usage);
+    QTest::newRow("a port twice") << QStringList{"--port", "/dev/ttyUSB0", "--port", "/dev/ttyUSB0"}
+                                  << 2 << false
+                                  << (QStringList{"The port /dev/ttyUSB0 is given twice"} + usage);
     QStringList nine{"--simulator"};
     for (int i = 0; i < 8; ++i)
         nine << "--port" << QStringLiteral("/dev/ttyUSB%1").arg(i);
-    QTest::newRow("nine furnaces") << nine << 2 << false
-                                   << (QStringList{"At most 8 furnaces"} + usage);
+    QTest::newRow("nine furnaces")
+        << nine << 2 << false << (QStringList{"At most 8 furnaces"} + usage);
     QTest::newRow("two logbook choices")
         << QStringList{"--logbook", "a.sqlite", "--no-logbook"} << 2 << false
         << (QStringList{"exclude each other"} + usage);
