@@ -4,6 +4,7 @@
 #include "logbook/logbookwriter.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
@@ -34,6 +35,8 @@ Logbook::Logbook(const LogbookSettings &settings, QObject *parent)
     m_sinceFlush.start();
     if (m_settings.file.isEmpty())
         return;
+    if (shared() && m_settings.spoolFile.isEmpty())
+        m_settings.spoolFile = SpoolFileFor(m_settings.file);
     const LogbookSession session{QUuid::createUuid().toString(QUuid::WithoutBraces),
                                  QSysInfo::machineHostName(),
                                  qint64(QCoreApplication::applicationPid())};
@@ -50,6 +53,10 @@ Logbook::Logbook(const LogbookSettings &settings, QObject *parent)
     connect(m_writer, &LogbookWriter::amended, this, &Logbook::amended);
     connect(m_writer, &LogbookWriter::recovered, this, &Logbook::recovered);
     connect(m_writer, &LogbookWriter::imported, this, &Logbook::imported);
+    connect(m_writer, &LogbookWriter::waitingChanged, this, [this](int count) {
+        m_waiting = count;
+        emit waitingChanged(count);
+    });
     connect(m_writer, &LogbookWriter::marked, this,
             [this](quint64 ticket) { m_written = std::max(m_written, ticket); });
     m_state = State::Opening;
@@ -78,6 +85,19 @@ QString Logbook::DefaultFile()
 {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
         .filePath(QStringLiteral("logbook.sqlite"));
+}
+
+QString Logbook::SpoolFileFor(const QString &location)
+{
+    const QByteArray id =
+        QCryptographicHash::hash(location.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+        .filePath(QStringLiteral("logbook-spool-%1.sqlite").arg(QString::fromLatin1(id)));
+}
+
+bool Logbook::shared() const
+{
+    return LogbookSchema::DialectOf(m_settings.file) == SqlDialect::PostgreSQL;
 }
 
 QString Logbook::SystemUserName()

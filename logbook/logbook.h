@@ -21,6 +21,9 @@ struct LogbookSettings {
     int staleSeconds = 120;
     /// Test hook: SQLite may grow the file to this many pages only (a full disk); 0: no limit.
     qint64 maxPageCount = 0;
+    /// Where firings wait while a shared logbook's server cannot be reached: a SQLite file on
+    /// this computer. Empty: Logbook::SpoolFileFor(file) for a server's logbook, none for a file.
+    QString spoolFile{};
 };
 
 /// The firing logbook as a window uses it: it hands each firing (started, every flushSeconds
@@ -50,6 +53,13 @@ public:
     static QString DefaultFile();
     /// The system user's name, the default operator.
     static QString SystemUserName();
+    /// The spool of the shared logbook at `location`: a file in the user's application data
+    /// folder, one per logbook.
+    static QString SpoolFileFor(const QString &location);
+    /// The logbook is kept on a database server (shared by the laboratory's consoles).
+    bool shared() const;
+    /// Firings kept in the spool on this computer until the server takes them.
+    int waiting() const { return m_waiting; }
 
     State state() const { return m_state; }
     QString file() const { return m_settings.file; }
@@ -94,6 +104,8 @@ signals:
     void imported(const QString &uid, const QByteArray &hash);
     /// Firings of a console that ended during them were sealed as interrupted at opening.
     void recovered(int count);
+    /// The number of firings waiting in the spool for the server changed.
+    void waitingChanged(int count);
 
 private:
     void setState(State state, const QString &problem);
@@ -107,4 +119,5 @@ private:
     QElapsedTimer m_sinceFlush;
     quint64 m_posted = 0;
     quint64 m_written = 0;
+    int m_waiting = 0;
 };

@@ -293,8 +293,10 @@ bool LogbookDb::migrate()
 bool LogbookDb::beginSession(const LogbookSession &session)
 {
     QSqlQuery q(db());
+    // Opened again after a failure, the session is there already: it lives on.
     q.prepare(QStringLiteral("INSERT INTO sessions (uid, host, pid, started_at, heartbeat_at) "
-                             "VALUES (?, ?, ?, ?, ?)"));
+                             "VALUES (?, ?, ?, ?, ?) ON CONFLICT (uid) DO UPDATE SET "
+                             "heartbeat_at = excluded.heartbeat_at"));
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     q.addBindValue(session.uid);
     q.addBindValue(LogbookSql::Text(session.host));

@@ -103,6 +103,11 @@ public:
     std::optional<StoredEntry> loadByUid(const QString &uid);
     /// The ports entries were fired on, sorted.
     QStringList ports();
+    /// The sealed entries, in the order they were sealed, at most `limit`.
+    QList<qint64> sealedIds(int limit);
+    /// Removes entry `id` with everything it holds. Only for a spool, whose entries are moved on
+    /// into the logbook they wait for: in a logbook the chain's check names the gap.
+    bool discardEntry(qint64 id);
 
     // --- the furnace's health (logbookhealth.cpp) --------------------------------------------
     /// The furnaces the logbook holds figures of.

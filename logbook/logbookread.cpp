@@ -333,3 +333,38 @@ std::optional<StoredEntry> LogbookDb::loadByUid(const QString &uid)
     }
     return load(q.value(0).toLongLong());
 }
+
+QList<qint64> LogbookDb::sealedIds(int limit)
+{
+    m_error.clear();
+    QList<qint64> ids;
+    QSqlQuery q(db());
+    q.prepare(QStringLiteral(
+        "SELECT id FROM entries WHERE chain_seq IS NOT NULL ORDER BY chain_seq LIMIT ?"));
+    q.addBindValue(limit);
+    if (!q.exec()) {
+        failed(q);
+        return ids;
+    }
+    while (q.next())
+        ids << q.value(0).toLongLong();
+    return ids;
+}
+
+bool LogbookDb::discardEntry(qint64 id)
+{
+    if (!begin())
+        return false;
+    for (const char *sql :
+         {"DELETE FROM amendments WHERE entry_id = ?", "DELETE FROM entries WHERE id = ?"}) {
+        QSqlQuery q(db());
+        q.prepare(QString::fromLatin1(sql));
+        q.addBindValue(id);
+        if (!q.exec()) {
+            const bool result = failed(q);
+            rollback();
+            return result;
+        }
+    }
+    return commit();
+}

@@ -165,9 +165,13 @@ namespace LogbookSchema
 QStringList Migration(int to, SqlDialect dialect)
 {
     QStringList statements;
-    if (to == 1)
+    if (to == 1) {
         for (const char *s : Version1)
             statements << inDialect(s, dialect);
+        // Where SQLite keeps the version in the file's header, PostgreSQL keeps it in a table.
+        if (dialect == SqlDialect::PostgreSQL)
+            statements << QStringLiteral("CREATE TABLE logbook_version (version INTEGER NOT NULL)");
+    }
     if (to == 2)
         for (const char *s : Version2)
             statements << inDialect(s, dialect);
@@ -246,8 +250,7 @@ QStringList WriteVersion(SqlDialect dialect, int version)
 {
     if (dialect == SqlDialect::SQLite)
         return {QStringLiteral("PRAGMA user_version=%1").arg(version)};
-    return {QStringLiteral("CREATE TABLE IF NOT EXISTS logbook_version (version INTEGER NOT NULL)"),
-            QStringLiteral("DELETE FROM logbook_version"),
+    return {QStringLiteral("DELETE FROM logbook_version"),
             QStringLiteral("INSERT INTO logbook_version (version) VALUES (%1)").arg(version)};
 }
 

@@ -35,6 +35,8 @@ struct Amended {
 };
 
 constexpr qint64 ProgressEvery = 256;
+/// Entries read at a time.
+constexpr int VerifyBatch = 256;
 
 } // namespace
 
@@ -128,25 +130,86 @@ VerifyReport LogbookDb::verify(const std::function<bool(qint64 done, qint64 tota
         return report;
     };
 
+    // The entries in batches, each read whole before its events are: a connection answers one
+    // query at a time (PostgreSQL's streamed rows end when another query is sent).
+    struct Row {
+        EntryContent content;
+        qint64 seq = 0;
+        qint64 id = 0;
+        QString currentCase;
+        QString currentNote;
+        QByteArray hash;
+    };
     QSqlQuery e(db());
-    e.setForwardOnly(true);
-    if (!e.exec(QStringLiteral("SELECT e.%1, e.id, e.current_case, e.current_note, e.hash, s.data "
-                               "FROM entries e LEFT JOIN entry_samples s ON s.entry_id = e.id "
-                               "WHERE e.chain_seq IS NOT NULL ORDER BY e.chain_seq")
-                    .arg(QString::fromLatin1(LogbookSql::ContentColumns)
-                             .replace(QStringLiteral(", "), QStringLiteral(", e.")))))
-        return unreadable(e);
+    e.prepare(QStringLiteral("SELECT e.%1, e.id, e.current_case, e.current_note, e.hash, s.data "
+                             "FROM entries e LEFT JOIN entry_samples s ON s.entry_id = e.id "
+                             "WHERE e.chain_seq > ? ORDER BY e.chain_seq LIMIT %2")
+                  .arg(QString::fromLatin1(LogbookSql::ContentColumns)
+                           .replace(QStringLiteral(", "), QStringLiteral(", e.")))
+                  .arg(VerifyBatch));
     QSqlQuery events(db());
     events.prepare(
         QStringLiteral("SELECT at, kind, detail FROM events WHERE entry_id = ? ORDER BY seq"));
-
     constexpr int Base = LogbookSql::ChainSeqColumn;
+    QList<Row> batch;
+    qsizetype inBatch = 0;
+    bool lastBatch = false;
+    qint64 readUpTo = 0;
+    // The next entry of the chain into `row`; false at the end, or (with `readFailed`) when
+    // the logbook could not be read.
+    const QSqlQuery *readFailed = nullptr;
+    auto nextEntry = [&](Row &row) {
+        if (inBatch == batch.size()) {
+            if (lastBatch)
+                return false;
+            batch.clear();
+            inBatch = 0;
+            e.addBindValue(readUpTo);
+            if (!e.exec()) {
+                readFailed = &e;
+                return false;
+            }
+            while (e.next()) {
+                Row r;
+                r.content = LogbookSql::ContentOfRow(e);
+                r.seq = e.value(Base).toLongLong();
+                r.id = e.value(Base + 1).toLongLong();
+                r.currentCase = e.value(Base + 2).toString();
+                r.currentNote = e.value(Base + 3).toString();
+                r.hash = e.value(Base + 4).toByteArray();
+                r.content.samples = e.value(Base + 5).toByteArray();
+                batch.append(std::move(r));
+            }
+            e.finish();
+            lastBatch = batch.size() < VerifyBatch;
+            if (batch.isEmpty())
+                return false;
+            readUpTo = batch.constLast().seq;
+            for (Row &r : batch) {
+                events.addBindValue(r.id);
+                if (!events.exec()) {
+                    readFailed = &events;
+                    return false;
+                }
+                while (events.next())
+                    r.content.events.append({events.value(0).toLongLong(),
+                                             events.value(1).toString(),
+                                             events.value(2).toString()});
+            }
+        }
+        row = std::move(batch[inBatch++]);
+        return true;
+    };
+
     qint64 expected = 1;
     QByteArray previous;
     qsizetype nextAmendment = 0;
-    bool entryPending = e.next();
+    Row row;
+    bool entryPending = nextEntry(row);
+    if (readFailed)
+        return unreadable(*readFailed);
     while (entryPending || nextAmendment < amendments.size()) {
-        const qint64 entrySeq = entryPending ? e.value(Base).toLongLong() : 0;
+        const qint64 entrySeq = entryPending ? row.seq : 0;
         const bool takeAmendment = nextAmendment < amendments.size() &&
                                    (!entryPending || amendments[nextAmendment].seq <= entrySeq);
         if (takeAmendment) {
@@ -168,35 +231,26 @@ VerifyReport LogbookDb::verify(const std::function<bool(qint64 done, qint64 tota
             previous = link.hash;
             ++(link.isCheck ? report.checksChecked : report.amendmentsChecked);
         } else {
-            EntryContent content = LogbookSql::ContentOfRow(e);
-            const qint64 id = e.value(Base + 1).toLongLong();
-            const QString currentCase = e.value(Base + 2).toString();
-            const QString currentNote = e.value(Base + 3).toString();
-            const QByteArray hash = e.value(Base + 4).toByteArray();
-            content.samples = e.value(Base + 5).toByteArray();
+            const EntryContent &content = row.content;
             auto failHere = [&](const QString &reason) {
                 return failAt(entrySeq, false, content.startedMs, content.mass, content.layer,
                               reason);
             };
-            events.addBindValue(id);
-            if (!events.exec())
-                return unreadable(events);
-            while (events.next())
-                content.events.append({events.value(0).toLongLong(), events.value(1).toString(),
-                                       events.value(2).toString()});
             if (entrySeq > expected)
                 return failHere(QStringLiteral("the entry before it is missing"));
             if (entrySeq < expected)
                 return failHere(QStringLiteral("it was added outside the logbook"));
-            if (LogbookChain::Hash(content, entrySeq, previous) != hash)
+            if (LogbookChain::Hash(content, entrySeq, previous) != row.hash)
                 return failHere(QStringLiteral("its content was changed"));
-            const Amended after = amended.value(id);
-            if (currentCase != after.caseReference.value_or(content.caseReference) ||
-                currentNote != after.note.value_or(content.note))
+            const Amended after = amended.value(row.id);
+            if (row.currentCase != after.caseReference.value_or(content.caseReference) ||
+                row.currentNote != after.note.value_or(content.note))
                 return failHere(QStringLiteral("its case reference or note was changed"));
-            previous = hash;
+            previous = row.hash;
             ++report.entriesChecked;
-            entryPending = e.next();
+            entryPending = nextEntry(row);
+            if (readFailed)
+                return unreadable(*readFailed);
         }
         ++expected;
         const qint64 done = expected - 1;

@@ -29,7 +29,14 @@ void LogbookWriter::start()
     m_heartbeat->setInterval(std::max(1, m_settings.staleSeconds / 4) * 1000);
     connect(m_heartbeat, &QTimer::timeout, this, &LogbookWriter::housekeeping);
     m_heartbeat->start();
+    m_retry = new QTimer(this);
+    m_retry->setSingleShot(true);
+    m_retry->setInterval(int(RetryMs));
+    connect(m_retry, &QTimer::timeout, this, &LogbookWriter::flush);
     emit stateChanged(Logbook::State::Opening, {});
+    // Firings left waiting by an earlier run are counted (and moved on once the server answers).
+    if (spooling())
+        spoolReady(false);
     ready();
 }
 
@@ -60,6 +67,10 @@ bool LogbookWriter::ready()
     emit stateChanged(Logbook::State::On, {});
     if (recovered > 0)
         emit this->recovered(recovered);
+    // Firings a console left in the spool (this one before, or one that ended while the server
+    // was away) go on now.
+    if (spooling() && spoolReady(false) && !drainSpool())
+        return false;
     measureMissing(2000);
     return true;
 }
@@ -113,17 +124,32 @@ void LogbookWriter::amend(const QString &uid, const QString &field, const QStrin
 
 void LogbookWriter::flush()
 {
-    if (m_pending.isEmpty() && m_pendingAmendments.isEmpty())
+    if (m_pending.isEmpty() && m_pendingAmendments.isEmpty() && m_waiting <= 0)
         return;
-    if (!ready())
+    if (!ready() || !drainSpool()) {
+        spoolPending();
+        // What waits is written as soon as the logbook can be tried again, not only at the
+        // next firing's write.
+        if (m_retry && !closing)
+            m_retry->start();
         return;
+    }
     while (!m_pending.isEmpty()) {
         const FiringRecord &record = m_pending.constFirst();
         const QString uid = record.uid();
+        if (m_spooled.contains(uid)) {
+            if (!spoolRecord(record))
+                return;
+            m_pending.removeFirst();
+            continue;
+        }
         const bool ended = !record.trace().running();
         EntryProgress &progress = m_progress[uid];
         if (!m_db.sync(record, progress)) {
             failed(m_db.error());
+            spoolPending();
+            if (m_retry && !closing)
+                m_retry->start();
             return;
         }
         const QByteArray hash = progress.hash;
@@ -138,13 +164,22 @@ void LogbookWriter::flush()
         }
     }
     while (!m_pendingAmendments.isEmpty()) {
-        const PendingAmendment a = m_pendingAmendments.takeFirst();
+        const PendingAmendment &a = m_pendingAmendments.constFirst();
         QByteArray hash;
-        if (m_db.amend(a.uid, a.field, a.value, a.operatorName, a.at, &hash))
+        if (m_db.amend(a.uid, a.field, a.value, a.operatorName, a.at, &hash)) {
             emit amended(a.uid, a.field, hash);
-        else
-            // Refused for what it is (the firing is not in the logbook): not tried again.
+        } else if (!m_db.heartbeat()) {
+            // The logbook itself failed (a server gone): the amendment waits for it.
+            failed(m_db.error());
+            if (m_retry && !closing)
+                m_retry->start();
+            return;
+        } else {
+            // Refused for what it is (the firing is not in the logbook, or not yet: still in
+            // the spool): not tried again.
             emit entryFailed(a.uid, m_db.error());
+        }
+        m_pendingAmendments.removeFirst();
     }
 }
 
@@ -188,6 +223,8 @@ void LogbookWriter::mark(quint64 ticket)
 void LogbookWriter::housekeeping()
 {
     flush();
+    if (m_spoolOpen)
+        m_spool.heartbeat();
     if (!m_open)
         return;
     if (!m_db.heartbeat()) {
@@ -205,6 +242,8 @@ void LogbookWriter::stop()
 {
     if (m_heartbeat)
         m_heartbeat->stop();
+    if (m_retry)
+        m_retry->stop();
     flush();
     // Firings still running stay in the logbook as they were last written; the next console
     // seals them as interrupted. Ended ones that could not be written are lost: say so.
@@ -215,6 +254,10 @@ void LogbookWriter::stop()
     if (m_open)
         m_db.endSession();
     m_db.close();
+    if (m_spoolOpen)
+        m_spool.endSession();
+    m_spool.close();
+    m_spoolOpen = false;
     m_open = false;
     m_stopped = true;
 }

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QSet>
 
 #include <atomic>
 
@@ -48,6 +49,7 @@ signals:
     void recovered(int count);
     void imported(const QString &uid, const QByteArray &hash);
     void marked(quint64 ticket);
+    void waitingChanged(int count);
 
 private:
     struct PendingAmendment {
@@ -67,6 +69,21 @@ private:
     void flush();
     void housekeeping();
 
+    // The spool of a shared logbook (logbookspool.cpp): while the server cannot be reached,
+    // firings are written into a SQLite file on this computer; once it answers again they are
+    // moved on in the order they were sealed, each exactly once (the server knows a firing by
+    // its uid), and a firing that went into the spool stays there until it is sealed.
+    bool spooling() const { return !m_settings.spoolFile.isEmpty(); }
+    /// The spool is open (opened now if needed); `create`: made when missing.
+    bool spoolReady(bool create);
+    /// Writes the pending firings into the spool; false when the spool cannot take them either.
+    bool spoolPending();
+    /// Writes `record` into the spool; false with the reason sent on when it cannot.
+    bool spoolRecord(const FiringRecord &record);
+    /// Moves the spool's sealed firings into the open logbook; false when that failed.
+    bool drainSpool();
+    void countWaiting();
+
     LogbookSettings m_settings;
     LogbookSession m_session;
     LogbookDb m_db;
@@ -79,4 +96,13 @@ private:
     QList<FiringRecord> m_pending;
     QList<PendingAmendment> m_pendingAmendments;
     QTimer *m_heartbeat = nullptr;
+    /// Tries again what waits for a failed logbook, RetryMs after the failure.
+    QTimer *m_retry = nullptr;
+
+    LogbookDb m_spool;
+    bool m_spoolOpen = false;
+    QHash<QString, EntryProgress> m_spoolProgress;
+    /// Firings written into the spool that are still running: they go on into it.
+    QSet<QString> m_spooled;
+    int m_waiting = -1;
 };
