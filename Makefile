@@ -18,6 +18,8 @@ PACKAGES += poppler-utils
 PACKAGES += qt6-translations-l10n
 # The firing logbook: Qt's SQLite driver, and the sqlite3 shell its tests alter a logbook with.
 PACKAGES += libqt6sql6-sqlite sqlite3
+# The shared logbook: Qt's PostgreSQL driver, and the server its tests start themselves.
+PACKAGES += libqt6sql6-psql postgresql
 
 .PHONY: all deps configure build run test clean format bench fuzz
 

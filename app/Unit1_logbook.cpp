@@ -24,6 +24,11 @@ namespace
 constexpr TextPair LogbookOn{"Журнал", "Logbook"};
 constexpr TextPair LogbookOff{"Журнал: откл.", "Logbook: off"};
 constexpr TextPair LogbookOpening{"Журнал…", "Logbook…"};
+constexpr TextPair SharedOn{"Общий журнал", "Shared logbook"};
+constexpr TextPair SharedAway{"Общий журнал: нет связи", "Shared logbook: no server"};
+constexpr TextPair Waiting{"%1, ждут: %2", "%1, %2 waiting"};
+constexpr TextPair StateWaiting{"; обжигов, хранимых на этом компьютере до ответа сервера: %1",
+                                "; firings kept on this computer until the server takes them: %1"};
 constexpr TextPair StateOn{"журнал обжигов ведётся (%1)", "the firing logbook is in use (%1)"};
 constexpr TextPair StateOff{"журнал обжигов не ведётся", "no firing logbook is kept"};
 constexpr TextPair StateOpening{"журнал обжигов открывается (%1)",
@@ -79,6 +84,7 @@ void TForm1::connectLogbookHandlers()
                 }
                 showLogbookState();
             });
+    connect(m_logbook.get(), &Logbook::waitingChanged, this, &TForm1::showLogbookState);
     connect(m_logbook.get(), &Logbook::recovered, this,
             [this](int count) { log(tx(LogRecovered).arg(count)); });
     connect(m_logbook.get(), &Logbook::entrySealed, this,
@@ -179,14 +185,19 @@ void TForm1::showLogbookState()
         state = tx(StateOpening).arg(file);
         break;
     case Logbook::State::On:
-        text = tx(LogbookOn);
+        text = tx(m_logbook->shared() ? SharedOn : LogbookOn);
         state = tx(StateOn).arg(file);
         break;
     case Logbook::State::Failed:
-        text = tx(LogbookOff);
+        text = tx(m_logbook->shared() ? SharedAway : LogbookOff);
         state = tx(StateFailed).arg(file, m_logbook->problem());
         bad = true;
         break;
+    }
+    // A shared logbook's firings that wait on this computer for the server.
+    if (m_logbook->waiting() > 0) {
+        text = tx(Waiting).arg(text).arg(m_logbook->waiting());
+        state += tx(StateWaiting).arg(m_logbook->waiting());
     }
     lblLogbook->setText(text);
     lblLogbook->setStyleSheet(bad ? QStringLiteral("color: #b00000; font-weight: bold")

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/consolearguments.h"
 
+#include "logbook/logbookschema.h"
+
 #include <QCommandLineParser>
 #include <QFileInfo>
 
@@ -72,7 +74,9 @@ ConsoleArguments ParseConsoleArguments(const QStringList &arguments)
     const QCommandLineOption logbookOption(
         QStringLiteral("logbook"),
         QStringLiteral("Keep the firing logbook in FILE instead of logbook.sqlite in the user's "
-                       "application data folder."),
+                       "application data folder, or in the laboratory's shared logbook on a "
+                       "PostgreSQL server: postgresql://user@host:port/database (the password "
+                       "from PGPASSFILE or ~/.pgpass)."),
         QStringLiteral("FILE"));
     parser.addOption(logbookOption);
     const QCommandLineOption noLogbookOption(QStringLiteral("no-logbook"),
@@ -161,11 +165,24 @@ ConsoleArguments ParseConsoleArguments(const QStringList &arguments)
         // Fixed now: a later change of the working folder does not move the records.
         args.recordDir = QFileInfo(folder).absoluteFilePath();
     }
+    // A logbook is a file, or a PostgreSQL database (an address, kept as it is given).
+    QString badLocation;
+    const auto location = [&badLocation](const QString &option, const QString &given) {
+        if (LogbookSchema::DialectOf(given) == SqlDialect::SQLite) {
+            return QFileInfo(given).absoluteFilePath();
+        }
+        QString why;
+        if (!LogbookSchema::ServerAddressOf(given, &why))
+            badLocation = QStringLiteral("%1: %2.").arg(option, why);
+        return given;
+    };
     if (parser.isSet(logbookOption)) {
         const QString file = parser.value(logbookOption);
         if (file.trimmed().isEmpty())
-            return refuse(QStringLiteral("--logbook takes a file."));
-        args.logbook = QFileInfo(file).absoluteFilePath();
+            return refuse(QStringLiteral("--logbook takes a file or a PostgreSQL address."));
+        args.logbook = location(QStringLiteral("--logbook"), file);
+        if (!badLocation.isEmpty())
+            return refuse(badLocation);
     }
     args.noLogbook = parser.isSet(noLogbookOption);
     if (args.noLogbook && parser.isSet(logbookOption))
@@ -174,7 +191,10 @@ ConsoleArguments ParseConsoleArguments(const QStringList &arguments)
     if (parser.isSet(verifyOption)) {
         if (verifyFile && verifyFile->trimmed().isEmpty())
             return refuse(QStringLiteral("--verify-logbook takes a file, or none."));
-        args.verifyFile = verifyFile ? QFileInfo(*verifyFile).absoluteFilePath() : QString();
+        args.verifyFile =
+            verifyFile ? location(QStringLiteral("--verify-logbook"), *verifyFile) : QString();
+        if (!badLocation.isEmpty())
+            return refuse(badLocation);
         args.action = ConsoleArguments::Action::VerifyLogbook;
         return args;
     }

@@ -32,6 +32,9 @@ inline constexpr TextPair OutcomeItems[] = {
     {"прекращён", "interrupted"},
     {"импортирован", "imported"},
 };
+inline constexpr TextPair Furnace{"Печь:", "Furnace:"};
+inline constexpr TextPair FurnaceName{"Печь, на которой шли обжиги", "Furnace the firings ran on"};
+inline constexpr TextPair AllFurnaces{"все", "all"};
 inline constexpr TextPair Entries{"Записей: %1", "%1 entries"};
 inline constexpr TextPair OneEntry{"Записей: 1", "1 entry"};
 inline constexpr TextPair TableName{"Записи журнала", "Logbook entries"};

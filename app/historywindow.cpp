@@ -8,6 +8,7 @@
 #include "app/recordformat.h"
 #include "app/recordimport.h"
 #include "common/dialogs.h"
+#include "logbook/furnacehealth.h"
 #include "logbook/historymodel.h"
 #include "service/servicewidgets.h"
 
@@ -26,7 +27,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QStackedWidget>
+#include <QSysInfo>
 #include <QTableView>
 #include <QThread>
 #include <QTimer>
@@ -53,7 +56,7 @@ constexpr qint64 MaxImportBytes = 64 * 1024 * 1024;
 bool sameFilter(const HistoryFilter &a, const HistoryFilter &b)
 {
     return a.text == b.text && a.from == b.from && a.to == b.to && a.outcome == b.outcome &&
-           a.imported == b.imported && a.port == b.port;
+           a.imported == b.imported && a.port == b.port && a.furnace == b.furnace;
 }
 
 } // namespace
@@ -112,6 +115,7 @@ HistoryWindow::HistoryWindow(Logbook &logbook, Dialogs &dialogs, HistoryHooks ho
     connect(deFrom, &QDateEdit::dateChanged, this, &HistoryWindow::applyFilter);
     connect(deTo, &QDateEdit::dateChanged, this, &HistoryWindow::applyFilter);
     connect(cmbOutcome, &QComboBox::currentIndexChanged, this, &HistoryWindow::applyFilter);
+    connect(cmbFurnace, &QComboBox::currentIndexChanged, this, &HistoryWindow::applyFilter);
     connect(btnOpen, &QPushButton::clicked, this, [this] {
         // The current row when it is selected, else the first selected one: never every id of
         // a selection that may hold the whole logbook.
@@ -209,6 +213,12 @@ void HistoryWindow::build()
     for (qsizetype i = 0; i < qsizetype(std::size(T::OutcomeItems)); ++i)
         cmbOutcome->addItem(QString());
     lblOutcome->setBuddy(cmbOutcome);
+    lblFurnace = label("lblFurnace");
+    cmbFurnace = new QComboBox(this);
+    cmbFurnace->setObjectName(QStringLiteral("cmbFurnace"));
+    cmbFurnace->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    cmbFurnace->addItem(QString());
+    lblFurnace->setBuddy(cmbFurnace);
     lblCount = label("lblCount");
     lblCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
@@ -223,6 +233,9 @@ void HistoryWindow::build()
     filters->addSpacing(8);
     filters->addWidget(lblOutcome);
     filters->addWidget(cmbOutcome);
+    filters->addSpacing(8);
+    filters->addWidget(lblFurnace);
+    filters->addWidget(cmbFurnace);
     filters->addStretch(1);
     filters->addWidget(lblCount);
 
@@ -307,6 +320,12 @@ void HistoryWindow::reLanguage()
     lblOutcome->setText(tx(T::Outcome));
     for (int i = 0; i < cmbOutcome->count(); ++i)
         cmbOutcome->setItemText(i, tx(T::OutcomeItems[i]));
+    lblFurnace->setText(tx(T::Furnace));
+    cmbFurnace->setItemText(0, tx(T::AllFurnaces));
+    const QString here = QSysInfo::machineHostName();
+    for (int i = 1; i < cmbFurnace->count(); ++i)
+        cmbFurnace->setItemText(i,
+                                FurnaceLabel(cmbFurnace->itemData(i).toString(), m_language, here));
     btnOpen->setText(tx(T::Open));
     btnCompare->setText(tx(T::Compare));
     btnCompare->setToolTip(tx(T::CompareHint));
@@ -341,10 +360,9 @@ void HistoryWindow::closeEvent(QCloseEvent *event)
 void HistoryWindow::nameValues()
 {
     const std::pair<QWidget *, TextPair> named[] = {
-        {deFrom, T::FromName},        {deTo, T::ToName},
-        {cmbOutcome, T::OutcomeName}, {lblCount, T::TableName},
-        {lblVerdict, T::VerdictName}, {lblProblem, T::ProblemName},
-        {pbCheck, T::ProgressName},
+        {deFrom, T::FromName},        {deTo, T::ToName},          {cmbOutcome, T::OutcomeName},
+        {cmbFurnace, T::FurnaceName}, {lblCount, T::TableName},   {lblVerdict, T::VerdictName},
+        {lblProblem, T::ProblemName}, {pbCheck, T::ProgressName},
     };
     for (const auto &[widget, context] : named) {
         QString shown = ShownText(widget);
@@ -403,12 +421,31 @@ void HistoryWindow::openDatabase()
         connect(m_model, &HistoryModel::modelReset, this, &HistoryWindow::updateButtons);
         connect(m_model, &HistoryModel::totalChanged, this, &HistoryWindow::updateCount);
         connect(m_model, &HistoryModel::readProblem, this, &HistoryWindow::updateCount);
+        fillFurnaces();
         applyFilter();
         // The window opens with the verdict the command line would give.
         checkLogbook();
     }
     updateCount();
     updateButtons();
+}
+
+void HistoryWindow::fillFurnaces()
+{
+    const QStringList furnaces = m_db.furnaces();
+    QStringList listed;
+    for (int i = 1; i < cmbFurnace->count(); ++i)
+        listed << cmbFurnace->itemData(i).toString();
+    if (furnaces == listed)
+        return;
+    const QString chosen = cmbFurnace->currentData().toString();
+    const QSignalBlocker quiet(cmbFurnace);
+    while (cmbFurnace->count() > 1)
+        cmbFurnace->removeItem(1);
+    const QString here = QSysInfo::machineHostName();
+    for (const QString &key : furnaces)
+        cmbFurnace->addItem(FurnaceLabel(key, m_language, here), key);
+    cmbFurnace->setCurrentIndex(std::max(0, cmbFurnace->findData(chosen)));
 }
 
 void HistoryWindow::showProblem(const QString &problem)
@@ -450,6 +487,7 @@ void HistoryWindow::applyFilter()
     default:
         break;
     }
+    filter.furnace = cmbFurnace->currentData().toString();
     if (!sameFilter(filter, m_model->filter()))
         m_model->setFilter(filter);
     updateCount();
@@ -481,7 +519,8 @@ void HistoryWindow::updateButtons()
     btnCompare->setEnabled(table && selected >= MinCompared && selected <= MaxCompared);
     btnImport->setEnabled(m_logbook.state() != Logbook::State::Off && !m_import);
     btnCheck->setEnabled(table && !m_check);
-    for (QWidget *w : std::initializer_list<QWidget *>{edHistoryFilter, cbDates, cmbOutcome})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{edHistoryFilter, cbDates, cmbOutcome, cmbFurnace})
         w->setEnabled(table);
     deFrom->setEnabled(table && cbDates->isChecked());
     deTo->setEnabled(table && cbDates->isChecked());
@@ -517,6 +556,7 @@ void HistoryWindow::logbookWritten()
     const EntrySummary *currentEntry = current.isValid() ? m_model->entry(current.row()) : nullptr;
     const std::pair<qint64, int> was{currentEntry ? currentEntry->id : 0, current.row()};
     const qint64 before = m_model->totalCount();
+    fillFurnaces();
     m_model->refresh();
     if (m_model->totalCount() != before) {
         QItemSelection again;

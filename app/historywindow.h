@@ -100,6 +100,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    /// Lists the logbook's furnaces in cmbFurnace, keeping the one chosen.
+    void fillFurnaces();
     struct CheckJob;
     struct ImportRun;
 
@@ -143,6 +145,9 @@ private:
     QDateEdit *deTo = nullptr;
     QLabel *lblOutcome = nullptr;
     QComboBox *cmbOutcome = nullptr;
+    QLabel *lblFurnace = nullptr;
+    /// Every furnace of the logbook (a shared one holds the laboratory's), or all of them.
+    QComboBox *cmbFurnace = nullptr;
     QLabel *lblCount = nullptr;
     QTableView *tvHistory = nullptr;
     QLabel *lblProblem = nullptr;

@@ -5,6 +5,7 @@
 #include "logbook/logbookdb.h"
 
 #include <QSqlQuery>
+#include <QSysInfo>
 #include <QVariant>
 
 #include <algorithm>
@@ -191,6 +192,9 @@ QString HistoryModel::furnaceText(const EntrySummary &entry, quint8 language)
                           : entry.furnaceModel + QStringLiteral(" v:") + entry.furnaceVersion;
     if (!entry.port.isEmpty())
         furnace += QStringLiteral(", ") + entry.port;
+    // In a shared logbook, a port names a furnace only with its computer.
+    if (!entry.host.isEmpty() && entry.host != QSysInfo::machineHostName())
+        furnace += QStringLiteral(" (%1)").arg(entry.host);
     return furnace;
 }
 

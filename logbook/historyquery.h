@@ -25,6 +25,8 @@ struct HistoryFilter {
     std::optional<bool> imported;
     /// Only the entries fired on this port; empty for all.
     QString port;
+    /// Only the entries of this furnace (a FurnaceKey: computer, port and model); empty for all.
+    QString furnace;
 };
 
 /// The history's columns, in the order the table shows them.

@@ -103,6 +103,8 @@ public:
     std::optional<StoredEntry> loadByUid(const QString &uid);
     /// The ports entries were fired on, sorted.
     QStringList ports();
+    /// The furnaces entries were fired on (FurnaceKey: computer, port, model), sorted.
+    QStringList furnaces();
     /// The sealed entries, in the order they were sealed, at most `limit`.
     QList<qint64> sealedIds(int limit);
     /// Removes entry `id` with everything it holds. Only for a spool, whose entries are moved on

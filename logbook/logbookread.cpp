@@ -97,6 +97,12 @@ Where whereOf(const HistoryFilter &f)
         terms << QStringLiteral("port = ?");
         w.values << f.port;
     }
+    if (!f.furnace.isEmpty()) {
+        // The key's parts: FurnaceKey() joins them with '|', which no port or model holds.
+        const QStringList parts = f.furnace.split(QLatin1Char('|'));
+        terms << QStringLiteral("host = ? AND port = ? AND furnace_model = ?");
+        w.values << parts.value(0) << parts.value(1) << parts.value(2);
+    }
     if (!terms.isEmpty())
         w.sql = QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" AND "));
     return w;
@@ -332,6 +338,21 @@ std::optional<StoredEntry> LogbookDb::loadByUid(const QString &uid)
         return std::nullopt;
     }
     return load(q.value(0).toLongLong());
+}
+
+QStringList LogbookDb::furnaces()
+{
+    m_error.clear();
+    QSqlQuery q(db());
+    QStringList keys;
+    if (!q.exec(QStringLiteral("SELECT DISTINCT host, port, furnace_model FROM entries ORDER BY "
+                               "host, port, furnace_model"))) {
+        failed(q);
+        return keys;
+    }
+    while (q.next())
+        keys << FurnaceKey(q.value(0).toString(), q.value(1).toString(), q.value(2).toString());
+    return keys;
 }
 
 QList<qint64> LogbookDb::sealedIds(int limit)

@@ -52,7 +52,14 @@ FiringRecord ended(const Firing &f, int hour)
     FiringRecord r = ScriptedFiring(Start.addSecs(3600 * hour), 300, QString::fromUtf8(f.mass));
     r.setCaseReference(QString::fromUtf8(f.caseRef));
     r.addEvent(f.end, Start.addSecs(3600 * hour + 300), QStringLiteral("E7"));
-    return r;
+    if (f.end != RecordEventKind::Fault)
+        return r;
+    // The faulty firing ran on another computer's furnace (a shared logbook).
+    FiringFacts facts = r.facts();
+    facts.port = QStringLiteral("/dev/ttyUSB1");
+    facts.host = QStringLiteral("lab-pc-2");
+    return FiringRecord::restored(r.uid(), facts, r.trace(), r.events(), 0, r.caseReference(),
+                                  r.note());
 }
 
 /// Scripted dialogs that also answer the several-files dialog.
@@ -159,7 +166,8 @@ void TestHistory::listsFiltersAndSorts()
     QCOMPARE(h.cell(0, HistoryColumn::Mass), QStringLiteral("Zirconia"));
     QCOMPARE(h.cell(2, HistoryColumn::Mass), QStringLiteral("Dentine A2"));
     QCOMPARE(h.cell(0, HistoryColumn::Outcome), QStringLiteral("Fault: E7"));
-    QCOMPARE(h.cell(0, HistoryColumn::Furnace), QStringLiteral("ZKV4.6 v:1.05, /dev/ttyUSB0"));
+    QCOMPARE(h.cell(0, HistoryColumn::Furnace), QStringLiteral("ZKV4.6 v:1.05, /dev/ttyUSB1 (lab-pc-2)"));
+    QCOMPARE(h.cell(1, HistoryColumn::Furnace), QStringLiteral("ZKV4.6 v:1.05, /dev/ttyUSB0"));
     QCOMPARE(h.cell(2, HistoryColumn::Duration), QStringLiteral("0:05:00"));
     QCOMPARE(h.get<QLabel>("lblCount")->text(), QStringLiteral("3 entries"));
 
@@ -179,6 +187,18 @@ void TestHistory::listsFiltersAndSorts()
     QCOMPARE(h.rows(), 1);
     QCOMPARE(h.cell(0, HistoryColumn::Mass), QStringLiteral("Enamel"));
     outcome->setCurrentIndex(0);
+    QCOMPARE(h.rows(), 3);
+    // Each furnace of the logbook, another computer's named with it.
+    auto *furnace = h.get<QComboBox>("cmbFurnace");
+    QCOMPARE(furnace->count(), 3);
+    QCOMPARE(furnace->itemText(1), QStringLiteral("ZKV4.6 on /dev/ttyUSB0"));
+    QCOMPARE(furnace->itemText(2), QStringLiteral("ZKV4.6 on /dev/ttyUSB1 (lab-pc-2)"));
+    furnace->setCurrentIndex(2);
+    QCOMPARE(h.rows(), 1);
+    QCOMPARE(h.cell(0, HistoryColumn::Mass), QStringLiteral("Zirconia"));
+    furnace->setCurrentIndex(1);
+    QCOMPARE(h.rows(), 2);
+    furnace->setCurrentIndex(0);
     QCOMPARE(h.rows(), 3);
 
     // Sorting by a header: the database orders.

@@ -113,6 +113,16 @@ void TestSharedLogbook::entriesAndChainOnTheServer()
     QVERIFY(report.readable);
     QVERIFY(report.failure);
     QCOMPARE(report.failure->mass, QStringLiteral("Enamel"));
+#ifdef ZKV_CONSOLE
+    // The console's own check names it too.
+    QProcess console;
+    console.setProcessEnvironment(m_server.environment());
+    console.start(QStringLiteral(ZKV_CONSOLE), {QStringLiteral("--verify-logbook"), url});
+    QVERIFY(console.waitForFinished(60000));
+    const QString said = QString::fromUtf8(console.readAllStandardOutput());
+    QCOMPARE(console.exitCode(), 1);
+    QVERIFY2(said.contains(QStringLiteral("Enamel")), qPrintable(said));
+#endif
     // Read-only stays read-only.
     EntryProgress refused;
     QVERIFY(!db.sync(endedFiring(QStringLiteral("Not written"), 60), refused));
