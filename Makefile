@@ -85,7 +85,7 @@ format:
 
 # Fuzzing: the libFuzzer targets under fuzz/, built with clang (installed when missing) against
 # the core libraries under AddressSanitizer and UndefinedBehaviorSanitizer, each run for
-# FUZZ_SECONDS from the committed seeds. CI runs them for 20 s each.
+# FUZZ_SECONDS from the committed seeds. CI runs them for 10 s each.
 FUZZ_DIR      ?= build-fuzz
 FUZZ_SECONDS  ?= 600
 FUZZ_PACKAGES := clang libclang-rt-14-dev
