@@ -89,10 +89,11 @@ format:
 FUZZ_DIR      ?= build-fuzz
 FUZZ_SECONDS  ?= 600
 FUZZ_PACKAGES := clang libclang-rt-14-dev
+FUZZ_BUILD_TYPE ?= RelWithDebInfo
 
 fuzz: deps
 	@$(MAKE) --no-print-directory deps PACKAGES="$(FUZZ_PACKAGES)"
-	cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=$(FUZZ_BUILD_TYPE) -DCMAKE_CXX_COMPILER=clang++ \
 	      -DZKV_FUZZ=ON $(CMAKE_ARGS)
 	cmake --build $(FUZZ_DIR) --target zkv_fuzzers -j $(JOBS)
 	fuzz/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
