@@ -166,7 +166,8 @@ void TestHistory::listsFiltersAndSorts()
     QCOMPARE(h.cell(0, HistoryColumn::Mass), QStringLiteral("Zirconia"));
     QCOMPARE(h.cell(2, HistoryColumn::Mass), QStringLiteral("Dentine A2"));
     QCOMPARE(h.cell(0, HistoryColumn::Outcome), QStringLiteral("Fault: E7"));
-    QCOMPARE(h.cell(0, HistoryColumn::Furnace), QStringLiteral("ZKV4.6 v:1.05, /dev/ttyUSB1 (lab-pc-2)"));
+    QCOMPARE(h.cell(0, HistoryColumn::Furnace),
+             QStringLiteral("ZKV4.6 v:1.05, /dev/ttyUSB1 (lab-pc-2)"));
     QCOMPARE(h.cell(1, HistoryColumn::Furnace), QStringLiteral("ZKV4.6 v:1.05, /dev/ttyUSB0"));
     QCOMPARE(h.cell(2, HistoryColumn::Duration), QStringLiteral("0:05:00"));
     QCOMPARE(h.get<QLabel>("lblCount")->text(), QStringLiteral("3 entries"));
