@@ -147,6 +147,9 @@ public:
 
     /// The connection, for the code that shares this logbook's schema (tests, benchmarks).
     QSqlDatabase database() const;
+    /// Stores the figures of a sealed entry (also what a benchmark's synthetic logbook is made
+    /// with); inside a write transaction.
+    bool storeHealthPoint(const HealthPoint &point);
 
 private:
     QSqlDatabase db() const;
@@ -167,7 +170,6 @@ private:
     /// `judge` is false, flags what drifted against the firings before it; inside a write
     /// transaction.
     bool storeFigures(qint64 id, const FiringRecord &record, bool judge, QList<DriftFlag> *flags);
-    bool storeHealthPoint(const HealthPoint &point);
     /// What entry `id` holds as stored (for a running one: its chunks and events so far).
     std::optional<EntryContent> storedContent(qint64 id, qint64 *chainSeq = nullptr);
     /// Reads the chain's head inside a write transaction.

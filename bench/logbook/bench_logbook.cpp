@@ -9,10 +9,12 @@
 //   bench_logbook [entries] [samples per entry]
 
 #include "app/entryview.h"
+#include "app/healthwindow.h"
 #include "app/historywindow.h"
 #include "bench/logbook/logbookgen.h"
 #include "bench/support/windowbench.h"
 #include "graph/firingcurveview.h"
+#include "graph/healthplot.h"
 #include "logbook/firingfigures.h"
 #include "logbook/historymodel.h"
 #include "logbook/logbook.h"
@@ -179,6 +181,27 @@ int main(int argc, char **argv)
             times << msSince(t);
         }
         figure(out, "the figures of one firing of 3,000 samples (median of 200)", median(times), 1);
+    }
+
+    // The health window on the furnace with the most firings: its plots of the last six months.
+    {
+        QList<double> times;
+        qsizetype points = 0;
+        for (int i = 0; i < 5; ++i) {
+            QElapsedTimer t;
+            t.start();
+            HealthWindow health(logbook, dialogs, HealthHooks{}, 1);
+            health.show();
+            health.selectFurnace(FurnaceKey(QStringLiteral("lab-pc"),
+                                            QStringLiteral("/dev/ttyUSB0"),
+                                            QStringLiteral("ZKV4.6")));
+            health.repaint();
+            QCoreApplication::processEvents();
+            times << msSince(t);
+            points = health.heatingPlot()->pointCount();
+        }
+        out << "health window with its plots (" << points << " firings shown): ";
+        figure(out, "median of 5", median(times), 300);
     }
 
     LogbookDb db;

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "logbook/entrycontent.h"
+#include "logbook/firingrecord.h"
+#include "logbook/furnacehealth.h"
 #include "logbook/logbookdb.h"
 #include "logbook/logbookdbtools.h"
 #include "logbook/samplecodec.h"
@@ -26,8 +28,28 @@ public:
         : m_samples(samples)
     {
         QRandomGenerator random(20261207);
-        for (int t = 0; t < Templates; ++t)
-            m_blobs.append(SampleCodec::Encode(firing(random, t), Base));
+        for (int t = 0; t < Templates; ++t) {
+            const QList<TraceSample> samples = firing(random, t);
+            m_blobs.append(SampleCodec::Encode(samples, Base));
+            // Its figures, as the logbook measures them at the seal.
+            FiringFacts facts;
+            facts.record = SampleFiring();
+            FiringRecord record;
+            record.start(facts, Base);
+            record = FiringRecord::restored(
+                record.uid(), facts,
+                FiringTrace::restored(Base, samples, 0, RunOutcome::Finished,
+                                      Base.addMSecs(800 * qint64(samples.size())), {}),
+                record.events(), 0, {}, {});
+            HealthPoint point = HealthPointOf(record);
+            // The synthetic ramp and pump-down are not a program's: what a furnace's would give.
+            point.heatingRate = point.heatingRate.value_or(54.0 + 0.1 * t);
+            point.heatingRatePlanned = point.heatingRatePlanned.value_or(55.0);
+            point.bandRate = point.bandRate.value_or(52.0 + 0.1 * t);
+            point.reachSeconds = point.reachSeconds.value_or(590.0 + t);
+            point.vacuumSeconds = point.vacuumSeconds.value_or(40.0 + t);
+            m_points.append(point);
+        }
     }
 
     /// A firing as a real furnace reports it: preparation, holds, a ramp at 55 °C/min with a
@@ -141,6 +163,16 @@ public:
             blob.addBindValue(c.samples);
             if (!blob.exec())
                 return failed(blob, error);
+            HealthPoint point = m_points[i % Templates];
+            point.entryId = id;
+            point.startedMs = c.startedMs;
+            point.normal = c.outcome == QLatin1String("finished");
+            point.furnaceKey = FurnaceKey(c.host, c.port, c.furnaceModel);
+            if (!db.storeHealthPoint(point)) {
+                if (error)
+                    *error = db.error();
+                return false;
+            }
             for (qsizetype e = 0; e < c.events.size(); ++e) {
                 event.addBindValue(id);
                 event.addBindValue(qint64(e));
@@ -176,5 +208,6 @@ private:
     }
 
     int m_samples;
+    QList<HealthPoint> m_points;
     QList<QByteArray> m_blobs;
 };
