@@ -18,6 +18,8 @@ PACKAGES += poppler-utils
 PACKAGES += qt6-translations-l10n
 # The firing logbook: Qt's SQLite driver, and the sqlite3 shell its tests alter a logbook with.
 PACKAGES += libqt6sql6-sqlite sqlite3
+# The status page: its HTTP server library, and the programs its tests ask and draw it with.
+PACKAGES += libcpp-httplib-dev curl chromium
 
 .PHONY: all deps configure build run test clean format bench fuzz
 
