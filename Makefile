@@ -20,6 +20,8 @@ PACKAGES += qt6-translations-l10n
 PACKAGES += libqt6sql6-sqlite sqlite3
 # The shared logbook: Qt's PostgreSQL driver, and the server its tests start themselves.
 PACKAGES += libqt6sql6-psql postgresql
+# The status page: its HTTP server library, and the programs its tests ask and draw it with.
+PACKAGES += libcpp-httplib-dev curl chromium
 
 .PHONY: all deps configure build run test clean format bench fuzz
 

@@ -117,5 +117,13 @@ CommandLine ParseCommandLine(int argc, char **argv)
     if (!args.noLogbook)
         options.logbookFile = args.logbook.isEmpty() ? Logbook::DefaultFile() : args.logbook;
     options.operatorName = args.operatorName;
+    if (args.statusPort) {
+        StatusServerOptions page;
+        page.port = args.statusPort;
+        if (!args.statusListen.isEmpty())
+            page.address = args.statusListen;
+        page.token = args.statusToken;
+        line.statusPage = page;
+    }
     return line;
 }

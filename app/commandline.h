@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/Unit1.h"
+#include "app/statusserver.h"
 
 #include <optional>
 
@@ -12,6 +13,8 @@ struct CommandLine {
     /// The furnace windows to open at start, a port each (the first is `options.port`); none
     /// when the first window is to ask for its port.
     QStringList ports;
+    /// The status page to serve (--status-port); none when not asked for.
+    std::optional<StatusServerOptions> statusPage;
     /// Set when the program ends at once with this status (0 after --help or --version, which
     /// printed their text; 2 after a bad command line, which printed why and the usage).
     std::optional<int> exitCode;

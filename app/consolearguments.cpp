@@ -6,7 +6,14 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
+
+#ifdef _WIN32
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
+#endif
 
 namespace
 {
@@ -20,6 +27,29 @@ constexpr const char *QtValueOptions[] = {
 constexpr const char *QtFlagOptions[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
 
 } // namespace
+
+bool IsNumericAddress(const QString &address)
+{
+    const QByteArray text = address.toLatin1();
+    // toLatin1 turns what is not Latin-1 into '?', which no address holds.
+    if (text.isEmpty() || text.size() > 64 || text.contains('\0'))
+        return false;
+    unsigned char bytes[16];
+    return inet_pton(AF_INET, text.constData(), bytes) == 1 ||
+           inet_pton(AF_INET6, text.constData(), bytes) == 1;
+}
+
+bool IsStatusToken(const QString &token)
+{
+    if (token.size() < ConsoleArguments::MinTokenLength ||
+        token.size() > ConsoleArguments::MaxTokenLength)
+        return false;
+    return std::all_of(token.cbegin(), token.cend(), [](QChar c) {
+        return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+               (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+               (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || QStringView(u"-._~").contains(c);
+    });
+}
 
 ConsoleArguments ParseConsoleArguments(const QStringList &arguments)
 {
@@ -94,6 +124,26 @@ ConsoleArguments ParseConsoleArguments(const QStringList &arguments)
         QStringLiteral("Record NAME as the operator of the firings (default: the system user)."),
         QStringLiteral("NAME"));
     parser.addOption(operatorOption);
+    const QCommandLineOption statusPortOption(
+        QStringLiteral("status-port"),
+        QStringLiteral("Serve a read-only status page of the furnace windows (HTML, and JSON at "
+                       "/status.json) on TCP port N, on the loopback address unless "
+                       "--status-listen names another."),
+        QStringLiteral("N"));
+    parser.addOption(statusPortOption);
+    const QCommandLineOption statusListenOption(
+        QStringLiteral("status-listen"),
+        QStringLiteral("Serve the status page on ADDRESS (a numeric IPv4 or IPv6 address; "
+                       "0.0.0.0 for every network) instead of 127.0.0.1."),
+        QStringLiteral("ADDRESS"));
+    parser.addOption(statusListenOption);
+    const QCommandLineOption statusTokenOption(
+        QStringLiteral("status-token"),
+        QStringLiteral("Answer only requests of the status page that carry TOKEN (?token=TOKEN "
+                       "or the header Authorization: Bearer TOKEN): 8 to 256 letters, digits "
+                       "and - . _ ~."),
+        QStringLiteral("TOKEN"));
+    parser.addOption(statusTokenOption);
     for (const char *name : QtValueOptions) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -217,6 +267,37 @@ ConsoleArguments ParseConsoleArguments(const QStringList &arguments)
         *a.value = parser.value(a.option).toDouble(&ok);
         if (!ok || !std::isfinite(*a.value) || *a.value < a.low || *a.value > a.high)
             return refuse(QString::fromLatin1(a.refusal));
+    }
+    for (const QCommandLineOption *option :
+         {&statusPortOption, &statusListenOption, &statusTokenOption})
+        if (parser.values(*option).size() > 1)
+            return refuse(
+                QStringLiteral("--%1 is given more than once.").arg(option->names().constFirst()));
+    if (parser.isSet(statusPortOption)) {
+        const QString text = parser.value(statusPortOption);
+        bool ok = false;
+        const uint port = text.toUInt(&ok);
+        // Digits only: toUInt takes " 80" and "+80" too.
+        if (!ok || port < 1 || port > 65535 ||
+            !std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isDigit(); }))
+            return refuse(QStringLiteral("--status-port takes a port between 1 and 65535."));
+        args.statusPort = quint16(port);
+    }
+    if (parser.isSet(statusListenOption)) {
+        if (!args.statusPort)
+            return refuse(QStringLiteral("--status-listen needs --status-port."));
+        args.statusListen = parser.value(statusListenOption);
+        if (!IsNumericAddress(args.statusListen))
+            return refuse(QStringLiteral("--status-listen takes a numeric IPv4 or IPv6 address, "
+                                         "such as 0.0.0.0 or 192.168.1.20."));
+    }
+    if (parser.isSet(statusTokenOption)) {
+        if (!args.statusPort)
+            return refuse(QStringLiteral("--status-token needs --status-port."));
+        args.statusToken = parser.value(statusTokenOption);
+        if (!IsStatusToken(args.statusToken))
+            return refuse(QStringLiteral("--status-token takes 8 to 256 letters, digits and "
+                                         "- . _ ~."));
     }
     bool speedOk = false;
     args.simulatorSpeed = parser.value(speedOption).toDouble(&speedOk);

@@ -42,10 +42,25 @@ struct ConsoleArguments {
     double simHeaterPower = 100;
     double simVacuumLeak = 0;
     double simThermocoupleOffset = 0;
+    /// `--status-port N`: the status page on TCP port N (1 to 65535); 0 when not given.
+    quint16 statusPort = 0;
+    /// `--status-listen ADDRESS`: a numeric IPv4 or IPv6 address to serve the page on; empty
+    /// for the loopback address. Only with --status-port.
+    QString statusListen;
+    /// `--status-token TOKEN`: MinTokenLength to MaxTokenLength of A-Z a-z 0-9 - . _ ~ (fit for
+    /// a URL's query and a header as it is); empty when not given. Only with --status-port.
+    QString statusToken;
+    static constexpr int MinTokenLength = 8;
+    static constexpr int MaxTokenLength = 256;
     /// `--sim-speed FACTOR`: finite, 0 to MaxSimulatorSpeed.
     double simulatorSpeed = 1.0;
     static constexpr double MaxSimulatorSpeed = 10000;
 };
+
+/// Whether `address` is a numeric IPv4 ("0.0.0.0") or IPv6 ("::1") address.
+bool IsNumericAddress(const QString &address);
+/// Whether `token` is a token --status-token takes.
+bool IsStatusToken(const QString &token);
 
 /// Reads `arguments` (the program's name first). Qt's own window-system options (-platform
 /// and the like) are accepted and left to the application object.

@@ -5,12 +5,15 @@
 #include "app/commandline.h"
 #include "app/consoleapplication.h"
 #include "app/furnacewindows.h"
+#include "app/statuspage.h"
 #include "app/widgetdialogs.h"
 
 #include <QEvent>
 #include <QIcon>
 #include <QTimer>
 
+#include <cstdio>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -63,12 +66,28 @@ int ConsoleMain(int argc, char **argv, const ConsoleMainHooks &hooks)
     WidgetDialogs widgetDialogs;
     Dialogs &dialogs = hooks.dialogs ? *hooks.dialogs : widgetDialogs;
     app.setDialogs(&dialogs);
-    // A furnace window per port given (the first asks for its port when none was); the
-    // further windows start with an empty library.
     const std::optional<QString> massesFile = line.options.massesFile;
     FurnaceWindows windows(std::move(line.options), dialogs);
+    // The status page follows the windows as they open and close: made before them, so that it
+    // is served while the first window's start-up dialogs wait for the user, and gone before
+    // them. A page that cannot be served is said on standard error and in the first window's
+    // log; the console goes on without it.
+    std::unique_ptr<StatusPage> page;
+    if (line.statusPage) {
+        page = std::make_unique<StatusPage>(windows, *line.statusPage);
+        if (!page->start()) {
+            std::fprintf(stderr, "zkv-console: %s\n", qPrintable(page->error()));
+            std::fflush(stderr);
+        }
+    }
+    // A furnace window per port given (the first asks for its port when none was); the
+    // further windows start with an empty library.
     TForm1 *first = windows.open(
         line.ports.isEmpty() ? std::nullopt : std::optional(line.ports.constFirst()), massesFile);
+    if (page && !page->port()) {
+        first->log(QLatin1Char(' ') + page->error(first->console().Language));
+        page.reset();
+    }
     if (hooks.shown)
         new FirstPaint(*first, hooks.shown);
     for (qsizetype i = 1; i < line.ports.size(); ++i)

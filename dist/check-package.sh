@@ -20,7 +20,7 @@ fail() { echo "check-package: $*" >&2; exit 1; }
 
 echo "$deb: version $version"
 echo "Depends: $(dpkg-deb -f "$deb" Depends)"
-for lib in libqt6widgets6 libqt6serialport6 libqt6sql6-sqlite; do
+for lib in libqt6widgets6 libqt6serialport6 libqt6sql6-sqlite libcpp-httplib; do
     dpkg-deb -f "$deb" Depends | grep -q "$lib" || fail "Depends lacks $lib"
 done
 

@@ -53,7 +53,13 @@ void TestCommandLine::withoutDisplay_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<bool>("toStdout"); // where the text goes; else standard error
     QTest::addColumn<QStringList>("says");
-    const QStringList usage{"Usage:", "--port <DEVICE>", "--open <FILE>", "--record-dir <DIR>"};
+    const QStringList usage{"Usage:",
+                            "--port <DEVICE>",
+                            "--open <FILE>",
+                            "--record-dir <DIR>",
+                            "--status-port <N>",
+                            "--status-listen <ADDRESS>",
+                            "--status-token <TOKEN>"};
     QTest::newRow("--help") << QStringList{"--help"} << 0 << true << usage;
     QTest::newRow("--version") << QStringList{"--version"} << 0 << true
                                << QStringList{"zkv-console " ZKV_VERSION};
@@ -90,6 +96,42 @@ void TestCommandLine::withoutDisplay_data()
     QTest::newRow("a shared logbook out of reach")
         << QStringList{"--verify-logbook", "postgresql://lab@/firings?host=/nonexistent"} << 2
         << false << QStringList{"postgresql://lab@/firings?host=/nonexistent cannot be read"};
+    const struct {
+        const char *name;
+        QStringList arguments;
+        const char *says;
+    } statusPage[] = {
+        {"status page on port 0", {"--status-port", "0"}, "--status-port takes a port between 1"},
+        {"status page on a port too high", {"--status-port", "65536"}, "between 1 and 65535"},
+        {"status page on no number", {"--status-port", "+80"}, "between 1 and 65535"},
+        {"status page twice",
+         {"--status-port", "8080", "--status-port", "8081"},
+         "--status-port is given more than once"},
+        {"listen without a page",
+         {"--status-listen", "0.0.0.0"},
+         "--status-listen needs --status-port"},
+        {"listen on a name",
+         {"--status-port", "8080", "--status-listen", "localhost"},
+         "--status-listen takes a numeric IPv4 or IPv6 address"},
+        {"listen on half an address",
+         {"--status-port", "8080", "--status-listen", "192.168.1"},
+         "--status-listen takes a numeric IPv4 or IPv6 address"},
+        {"token without a page",
+         {"--status-token", "abcdefgh"},
+         "--status-token needs --status-port"},
+        {"token too short",
+         {"--status-port", "8080", "--status-token", "abc"},
+         "--status-token takes 8 to 256 letters"},
+        {"token with a blank",
+         {"--status-port", "8080", "--status-token", "abcd efgh"},
+         "--status-token takes 8 to 256 letters"},
+        {"token with markup",
+         {"--status-port", "8080", "--status-token", "<script>x"},
+         "--status-token takes 8 to 256 letters"},
+    };
+    for (const auto &row : statusPage)
+        QTest::newRow(row.name) << row.arguments << 2 << false
+                                << (QStringList{QString::fromUtf8(row.says)} + usage);
     QTest::newRow("no logbook to check")
         << QStringList{"--verify-logbook", "/nonexistent/logbook.sqlite"} << 2 << false
         << QStringList{"cannot be read: there is no logbook at this place"};
