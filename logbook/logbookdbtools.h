@@ -19,6 +19,10 @@ inline QString Reason(const QSqlError &error)
     QString text = error.databaseText().trimmed();
     if (text.isEmpty())
         text = error.driverText().trimmed();
+    // A server's reasons come on several lines, some with an empty detail "()": one line.
+    text = text.simplified();
+    if (text.endsWith(QLatin1String("()")))
+        text = text.chopped(2).trimmed();
     if (text.isEmpty())
         text = QStringLiteral("the database did not say why");
     return text;
