@@ -144,6 +144,12 @@ const char *const Version2[] = {
     " hash %BLOB% NOT NULL)",
 };
 
+/// Version 3: the history's furnace filter lists the logbook's furnaces from an index, not from
+/// every row (a shared logbook holds the laboratory's).
+const char *const Version3[] = {
+    "CREATE INDEX entries_furnace ON entries (host, port, furnace_model)",
+};
+
 QString inDialect(const char *statement, SqlDialect dialect)
 {
     QString s = QString::fromLatin1(statement);
@@ -174,6 +180,9 @@ QStringList Migration(int to, SqlDialect dialect)
     }
     if (to == 2)
         for (const char *s : Version2)
+            statements << inDialect(s, dialect);
+    if (to == 3)
+        for (const char *s : Version3)
             statements << inDialect(s, dialect);
     return statements;
 }

@@ -15,7 +15,7 @@ namespace LogbookSchema
 {
 
 /// The schema this code writes.
-inline constexpr int CurrentVersion = 2;
+inline constexpr int CurrentVersion = 3;
 
 /// The statements that bring a logbook of version `to - 1` to version `to` (1 .. CurrentVersion),
 /// in `dialect`. Version 1 makes the whole logbook.

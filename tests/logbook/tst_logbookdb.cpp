@@ -373,9 +373,10 @@ void TestLogbookDb::schemaVersions()
         Shell shell(first);
         for (int version = LogbookSchema::CurrentVersion; version > 1; --version)
             for (const QString &statement : LogbookSchema::Migration(version, SqlDialect::SQLite))
-                if (statement.startsWith(QLatin1String("CREATE TABLE ")))
-                    QVERIFY(shell.exec(QStringLiteral("DROP TABLE ") +
-                                       statement.section(QLatin1Char(' '), 2, 2)));
+                for (const char *kind : {"TABLE", "INDEX"})
+                    if (statement.startsWith(QStringLiteral("CREATE %1 ").arg(kind)))
+                        QVERIFY(shell.exec(QStringLiteral("DROP %1 IF EXISTS ").arg(kind) +
+                                           statement.section(QLatin1Char(' '), 2, 2)));
         QVERIFY(shell.exec(QStringLiteral("PRAGMA user_version = 1")));
     }
     LogbookDb old;
