@@ -51,16 +51,27 @@ QString ShownText(const QWidget *widget)
 
 void AccessibleValues::add(QWidget *widget, std::function<QString()> context)
 {
-    m_entries.push_back({widget, std::move(context)});
+    Entry entry;
+    entry.widget = widget;
+    entry.context = std::move(context);
+    m_entries.push_back(std::move(entry));
 }
 
 void AccessibleValues::refresh()
 {
-    for (const Entry &entry : m_entries) {
+    for (Entry &entry : m_entries) {
         if (!entry.widget)
             continue;
-        const QString name = AccessibleValueName(entry.context ? entry.context() : QString(),
-                                                 ShownText(entry.widget));
-        SetValueName(entry.widget, name);
+        QString context = entry.context ? entry.context() : QString();
+        QString shown = ShownText(entry.widget);
+        // Someone else may have named the widget meanwhile: only the inputs are compared.
+        if (entry.made && context == entry.madeFromContext && shown == entry.madeFromShown &&
+            entry.widget->accessibleName() == entry.madeName)
+            continue;
+        entry.madeName = AccessibleValueName(context, shown);
+        SetValueName(entry.widget, entry.madeName);
+        entry.madeFromContext = std::move(context);
+        entry.madeFromShown = std::move(shown);
+        entry.made = true;
     }
 }

@@ -32,6 +32,11 @@ private:
     struct Entry {
         QPointer<QWidget> widget;
         std::function<QString()> context;
+        /// What the name was last made from: refreshed on every reply, most names stay.
+        QString madeFromContext;
+        QString madeFromShown;
+        QString madeName;
+        bool made = false;
     };
     std::vector<Entry> m_entries;
 };
