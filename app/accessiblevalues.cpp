@@ -54,6 +54,8 @@ void AccessibleValues::add(QWidget *widget, std::function<QString()> context)
     Entry entry;
     entry.widget = widget;
     entry.context = std::move(context);
+    entry.label = qobject_cast<const QLabel *>(widget);
+    entry.button = qobject_cast<const QAbstractButton *>(widget);
     m_entries.push_back(std::move(entry));
 }
 
@@ -63,15 +65,16 @@ void AccessibleValues::refresh()
         if (!entry.widget)
             continue;
         QString context = entry.context ? entry.context() : QString();
-        QString shown = ShownText(entry.widget);
-        // Someone else may have named the widget meanwhile: only the inputs are compared.
-        if (entry.made && context == entry.madeFromContext && shown == entry.madeFromShown &&
+        QString text = entry.label    ? entry.label->text()
+                       : entry.button ? entry.button->text()
+                                      : ShownText(entry.widget);
+        if (entry.made && context == entry.madeFromContext && text == entry.madeFromText &&
             entry.widget->accessibleName() == entry.madeName)
             continue;
-        entry.madeName = AccessibleValueName(context, shown);
+        entry.madeName = AccessibleValueName(context, ShownText(entry.widget));
         SetValueName(entry.widget, entry.madeName);
         entry.madeFromContext = std::move(context);
-        entry.madeFromShown = std::move(shown);
+        entry.madeFromText = std::move(text);
         entry.made = true;
     }
 }

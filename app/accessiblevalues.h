@@ -8,6 +8,9 @@
 #include <functional>
 #include <vector>
 
+class QAbstractButton;
+class QLabel;
+
 /// The accessible name a control gets from its context and what it shows: "context: shown"
 /// as the service windows name their values (ValueName), or what it shows alone without a
 /// context.
@@ -32,9 +35,13 @@ private:
     struct Entry {
         QPointer<QWidget> widget;
         std::function<QString()> context;
-        /// What the name was last made from: refreshed on every reply, most names stay.
+        /// The widget as a label or a button (found once), whose text is read straight.
+        const QLabel *label = nullptr;
+        const QAbstractButton *button = nullptr;
+        /// What the name was last made from, and the name: refreshed on every reply, most
+        /// names stay as they are.
         QString madeFromContext;
-        QString madeFromShown;
+        QString madeFromText;
         QString madeName;
         bool made = false;
     };
