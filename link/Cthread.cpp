@@ -63,10 +63,14 @@ void runCall(Pacing &p)
     for (;;) {
         p.wanted = false;
         lock.unlock();
-        const bool running = p.running->load();
-        const bool busy = running && p.pass();
-        ++passes;
-        const ComThread::Wait wait = busy || !running ? ComThread::Wait{} : p.idle();
+        bool busy = false;
+        ComThread::Wait wait;
+        if (p.running->load()) {
+            busy = p.pass();
+            ++passes;
+            if (!busy && p.running->load())
+                wait = p.idle();
+        }
         lock.lock();
         const auto now = Pacing::Clock::now();
         if (!p.running->load()) {
@@ -89,7 +93,7 @@ void runCall(Pacing &p)
             p.turn = Pacing::Turn::Thread;
             p.due = now + std::chrono::milliseconds(std::clamp(wait.ms, 0, ComThread::SafetyNetMs));
         }
-        // The thread wakes by itself before the call is due, unless the wait is a short one.
+        // Only a wait shorter than the thread's own sleep needs the thread woken to take it.
         if (p.due < p.threadWakesAt)
             p.wakeUp.notify_one();
         break;
