@@ -330,6 +330,11 @@ QWidget *TForm1::buildToolBar()
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         cv->addWidget(l);
     }
+    // The furnace's clock changes every second: at a size of its own, as wide as the widest
+    // time, it does not lay the whole window out again each time.
+    lblTime->setText(QStringLiteral("00:00:00"));
+    lblTime->setFixedSize(lblTime->sizeHint());
+    lblTime->setText(QStringLiteral("0:00:00"));
     row->addWidget(clock);
 
     connect(sbExit, &QToolButton::clicked, this, &TForm1::mmExitClick);

@@ -113,9 +113,14 @@ void TForm1::onReplyDecoded(const DecodeResult &result)
         lblVacEconMode->setText(EconomyLabel(image));
         sbPressure->setText(PressureCaption(image));
         lblChamberState->setText(ChamberStateText(image.ChamberStatus, lang));
+        // Set only when it changes: a button given an icon lays out the whole window again.
         const GlyphList *glyphs = ImageList1;
-        sbTemperature->setIcon(glyphs->icon(TemperatureGlyph(image)));
-        sbPressure->setIcon(glyphs->icon(PressureGlyph(image)));
+        for (auto [button, glyph] : {std::pair{sbTemperature, TemperatureGlyph(image)},
+                                     std::pair{sbPressure, PressureGlyph(image)}}) {
+            const QIcon icon = glyphs->icon(glyph);
+            if (button->icon().cacheKey() != icon.cacheKey())
+                button->setIcon(icon);
+        }
         break;
     }
     case Msg::ReadSupportTemp:

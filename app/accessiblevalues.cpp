@@ -51,16 +51,30 @@ QString ShownText(const QWidget *widget)
 
 void AccessibleValues::add(QWidget *widget, std::function<QString()> context)
 {
-    m_entries.push_back({widget, std::move(context)});
+    Entry entry;
+    entry.widget = widget;
+    entry.context = std::move(context);
+    entry.label = qobject_cast<const QLabel *>(widget);
+    entry.button = qobject_cast<const QAbstractButton *>(widget);
+    m_entries.push_back(std::move(entry));
 }
 
 void AccessibleValues::refresh()
 {
-    for (const Entry &entry : m_entries) {
+    for (Entry &entry : m_entries) {
         if (!entry.widget)
             continue;
-        const QString name = AccessibleValueName(entry.context ? entry.context() : QString(),
-                                                 ShownText(entry.widget));
-        SetValueName(entry.widget, name);
+        QString context = entry.context ? entry.context() : QString();
+        QString text = entry.label    ? entry.label->text()
+                       : entry.button ? entry.button->text()
+                                      : ShownText(entry.widget);
+        if (entry.made && context == entry.madeFromContext && text == entry.madeFromText &&
+            entry.widget->accessibleName() == entry.madeName)
+            continue;
+        entry.madeName = AccessibleValueName(context, ShownText(entry.widget));
+        SetValueName(entry.widget, entry.madeName);
+        entry.madeFromContext = std::move(context);
+        entry.madeFromText = std::move(text);
+        entry.made = true;
     }
 }

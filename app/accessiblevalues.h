@@ -8,6 +8,9 @@
 #include <functional>
 #include <vector>
 
+class QAbstractButton;
+class QLabel;
+
 /// The accessible name a control gets from its context and what it shows: "context: shown"
 /// as the service windows name their values (ValueName), or what it shows alone without a
 /// context.
@@ -32,6 +35,15 @@ private:
     struct Entry {
         QPointer<QWidget> widget;
         std::function<QString()> context;
+        /// The widget as a label or a button (found once), whose text is read straight.
+        const QLabel *label = nullptr;
+        const QAbstractButton *button = nullptr;
+        /// What the name was last made from, and the name: refreshed on every reply, most
+        /// names stay as they are.
+        QString madeFromContext;
+        QString madeFromText;
+        QString madeName;
+        bool made = false;
     };
     std::vector<Entry> m_entries;
 };

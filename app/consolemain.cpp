@@ -10,6 +10,7 @@
 
 #include <QEvent>
 #include <QIcon>
+#include <QPointer>
 #include <QTimer>
 
 #include <cstdio>
@@ -20,31 +21,60 @@
 namespace
 {
 
-/// Runs a step once, after the first paint of the watched window has been delivered.
+/// Runs a step once, after the first paint of every watched window has been delivered and no
+/// more windows are to come; given the first window watched.
 class FirstPaint : public QObject
 {
 public:
-    FirstPaint(TForm1 &form, std::function<void(TForm1 &)> step)
-        : QObject(&form)
-        , m_form(form)
+    FirstPaint(std::function<void(TForm1 &)> step, QObject *parent)
+        : QObject(parent)
         , m_step(std::move(step))
     {
-        form.installEventFilter(this);
+    }
+
+    /// Watched from its opening on, in case a box it opens lets it paint before the next opens.
+    void watch(TForm1 *form)
+    {
+        if (!form)
+            return;
+        if (!m_first)
+            m_first = form;
+        m_waiting << form;
+        form->installEventFilter(this);
+        // One closed before it painted is waited for no longer.
+        connect(form, &QObject::destroyed, this, [this, form] { painted(form); });
+    }
+    void allOpened()
+    {
+        m_allOpened = true;
+        painted(nullptr);
     }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == &m_form && event->type() == QEvent::Paint && m_step) {
-            m_form.removeEventFilter(this);
-            QTimer::singleShot(0, this, [this] { std::exchange(m_step, {})(m_form); });
-        }
+        if (event->type() == QEvent::Paint)
+            painted(watched);
         return false;
     }
 
 private:
-    TForm1 &m_form;
+    void painted(QObject *form)
+    {
+        if (form && m_waiting.removeOne(form))
+            form->removeEventFilter(this);
+        if (!m_allOpened || !m_waiting.isEmpty() || !m_step || !m_first)
+            return;
+        QTimer::singleShot(0, this, [this] {
+            if (m_first)
+                std::exchange(m_step, {})(*m_first);
+        });
+    }
+
     std::function<void(TForm1 &)> m_step;
+    QPointer<TForm1> m_first;
+    QList<QObject *> m_waiting;
+    bool m_allOpened = false;
 };
 
 } // namespace
@@ -80,17 +110,23 @@ int ConsoleMain(int argc, char **argv, const ConsoleMainHooks &hooks)
             std::fflush(stderr);
         }
     }
+    auto *firstPaint = hooks.shown ? new FirstPaint(hooks.shown, &windows) : nullptr;
+    const auto opened = [firstPaint](TForm1 *form) {
+        if (firstPaint)
+            firstPaint->watch(form);
+    };
     // A furnace window per port given (the first asks for its port when none was); the
     // further windows start with an empty library.
     TForm1 *first = windows.open(
         line.ports.isEmpty() ? std::nullopt : std::optional(line.ports.constFirst()), massesFile);
+    opened(first);
     if (page && !page->port()) {
         first->log(QLatin1Char(' ') + page->error(first->console().Language));
         page.reset();
     }
-    if (hooks.shown)
-        new FirstPaint(*first, hooks.shown);
     for (qsizetype i = 1; i < line.ports.size(); ++i)
-        windows.open(line.ports[i], std::nullopt, false);
+        opened(windows.open(line.ports[i], std::nullopt, false));
+    if (firstPaint)
+        firstPaint->allOpened();
     return app.exec();
 }

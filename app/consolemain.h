@@ -6,9 +6,9 @@
 class Dialogs;
 class TForm1;
 
-/// What a caller embedding the console's program may add: a step run once the main window has
-/// been painted for the first time (start-up figures, screenshots), and dialogs other than the
-/// real ones.
+/// What a caller embedding the console's program may add: a step run once every furnace window
+/// opened at start has been painted for the first time, given the first of them (start-up
+/// figures, screenshots), and dialogs other than the real ones.
 struct ConsoleMainHooks {
     std::function<void(TForm1 &)> shown;
     Dialogs *dialogs = nullptr;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/link.h"
 
-#include "link/Cthread.h"
 #include "link/linklog.h"
 
 #include <QCoreApplication>
@@ -70,7 +69,7 @@ bool Link::open(std::unique_ptr<SerialLine> line, QString *error)
     m_line->purge();
     if (!m_manualPasses) {
         m_thread = std::make_unique<ComThread>(
-            this, [this] { return runPass(); }, m_state.LinkRunning);
+            this, [this] { return runPass(); }, [this] { return idleWait(); }, m_state.LinkRunning);
         m_thread->start();
     }
     return true;
@@ -110,8 +109,8 @@ void Link::close()
     }
     if (m_thread) {
         m_thread->wake();
-        // The thread gives up its hand-over within a few milliseconds once LinkRunning is
-        // clear, so this wait is short and never needs the event loop.
+        // Woken with LinkRunning clear, the thread ends at once without waiting for the
+        // hand-over it may have queued, so this wait is short and never needs the event loop.
         m_thread->wait(QDeadlineTimer(5000));
         m_thread.reset();
     }
@@ -120,6 +119,26 @@ void Link::close()
 quint64 Link::passes() const
 {
     return m_thread ? m_thread->passes() : 0;
+}
+
+quint64 Link::handovers() const
+{
+    return m_thread ? m_thread->handovers() : 0;
+}
+
+quint64 Link::calls() const
+{
+    return m_thread ? m_thread->calls() : 0;
+}
+
+ComThread::Wait Link::idleWait() const
+{
+    if (m_requests.ReplyAwaited && !m_state.PortFailed)
+        return {true};
+    if (!m_requests.Pending.any() || !pausing())
+        return {};
+    // Rounded up: a pass that comes a little early would find the pause still running.
+    return {false, int((m_pauseUntil.remainingTimeNSecs() + 999999) / 1000000)};
 }
 
 bool Link::TransmitByte(quint8 b)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "link/Cthread.h"
 #include "link/framing.h"
 #include "link/furnaceimage.h"
 #include "link/replydecoder.h"
@@ -16,8 +17,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-
-class ComThread;
 
 /// Link state shared by the steps of the link; touched on the user-interface thread only,
 /// except `LinkRunning`, which the link thread reads.
@@ -106,8 +105,11 @@ public:
     bool receiveStep();
     bool dispatchStep();
 
-    /// Passes run by the link thread so far.
+    /// For measurements: passes run so far, the calls on this thread they ran in, and how many
+    /// of those the link thread queued (see ComThread).
     quint64 passes() const;
+    quint64 calls() const;
+    quint64 handovers() const;
 
 signals:
     /// The line failed after it was opened (see SerialLine::failed).
@@ -122,6 +124,10 @@ signals:
 private:
     void onLineFailed(const QString &reason);
     void wakeThread();
+    /// After a pass that did nothing: what the link waits for. Requests, bytes arriving, the
+    /// tick and a reopened line all wake the thread; only the end of the controller's pause
+    /// comes unannounced.
+    ComThread::Wait idleWait() const;
 
     LinkState m_state;
     FrameReceiver m_rx;

@@ -15,6 +15,7 @@
 #include "sim/simulatorline.h"
 #include "tests/support/cputime.h"
 #include "tests/support/scripteddialogs.h"
+#include "tests/support/stallwatch.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -76,8 +77,7 @@ struct Bench {
     QStringList strayFrames;     ///< frames the console took that the furnace never sent
     int ticks = 0;
     bool sawTimeout = false;
-    QElapsedTimer sinceServed; ///< started when the faults go in
-    qint64 longestStall = 0;   ///< the longest the event loop went unserved since then
+    StallWatch stalls; ///< started when the faults go in
     int transferReplies = 0;
     int hangUpAtTransferReply = 0; ///< the built-in line fails once this many went out
     std::unique_ptr<TForm1> form;  ///< last: it goes before what it talks to
@@ -151,17 +151,8 @@ struct Bench {
     /// Serves the event loop until `done` holds or `timeoutMs` passed; samples the display.
     bool runUntil(const std::function<bool()> &done, int timeoutMs)
     {
-        QElapsedTimer t;
-        t.start();
-        while (!done()) {
-            if (t.elapsed() > timeoutMs)
-                return false;
-            QTest::qWait(10);
-            if (sinceServed.isValid())
-                longestStall = qMax(longestStall, sinceServed.restart());
-            sawTimeout = sawTimeout || packetErr() != Answered;
-        }
-        return true;
+        return stalls.runUntil(done, timeoutMs,
+                               [this] { sawTimeout = sawTimeout || packetErr() != Answered; });
     }
     void wait(int ms)
     {
@@ -377,7 +368,7 @@ void TestFaultCampaign::faults()
     const double cpuBefore = processCpuSeconds();
     QElapsedTimer wall;
     wall.start();
-    b.sinceServed.start();
+    b.stalls.start();
     b.sawTimeout = false;
     const int ticksBefore = b.ticks;
     b.controller->faults() = fault.faults;
@@ -395,7 +386,7 @@ void TestFaultCampaign::faults()
     const bool recovered = b.runUntil([&b] { return b.healthy(); }, 5000);
     const qint64 recoveryMs = recovery.elapsed();
     const double cpu = (processCpuSeconds() - cpuBefore) / (double(wall.elapsed()) / 1000.0);
-    const qint64 longestStall = b.longestStall;
+    const qint64 longestStall = b.stalls.longestMs();
     m_figures << QString::asprintf("| %s | %s | %lld | %.1f | %lld |", fault.name,
                                    sawTimeout ? "yes" : "no", longestStall, 100 * cpu, recoveryMs);
 

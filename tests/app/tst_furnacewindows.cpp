@@ -3,53 +3,12 @@
 // other untouched, a port one window holds is not offered to the next, the lab overview shows a
 // tile per window with the figures of its furnace, and a window that closes is gone from both.
 
-#include "app/Unit1.h"
-#include "app/consolelines.h"
 #include "app/furnacewindows.h"
 #include "app/laboverview.h"
 #include "link/link.h"
-#include "sim/furnacecontroller.h"
-#include "sim/simulatorline.h"
-#include "tests/support/scripteddialogs.h"
+#include "tests/support/labconsole.h"
 
-#include <QListWidget>
 #include <QTest>
-
-namespace
-{
-
-/// The console's windows on built-in simulators at `speed`, the demo library in each.
-struct Console {
-    ScriptedDialogs dialogs;
-    QHash<QString, SimulatorLine *> sims;
-    std::unique_ptr<FurnaceWindows> windows;
-
-    explicit Console(double speed)
-    {
-        ConsoleOptions options;
-        options.lineFactory = [this, speed](const QString &name) {
-            auto line = std::make_unique<SimulatorLine>();
-            line->controller().setSpeed(speed);
-            line->controller().furnace().advance(600);
-            sims.insert(name, line.get());
-            return line;
-        };
-        options.portLister = [] { return QStringList{SimulatorPortName}; };
-        options.endAlert = [](const QString &) {};
-        windows = std::make_unique<FurnaceWindows>(std::move(options), dialogs);
-    }
-    TForm1 *open(const QString &port)
-    {
-        TForm1 *w = windows->open(port, QStringLiteral(ZKV_SOURCE_DIR "/examples/demo.zkv"));
-        w->findChild<QListWidget *>(QStringLiteral("lbNames"))->setCurrentRow(1);
-        w->lbNamesClick();
-        w->findChild<QListWidget *>(QStringLiteral("lbLayers"))->setCurrentRow(0);
-        w->lbLayersClick();
-        return w;
-    }
-};
-
-} // namespace
 
 class TestFurnaceWindows : public QObject
 {
@@ -61,7 +20,7 @@ private slots:
 
 void TestFurnaceWindows::windowsShareNothing()
 {
-    Console c(60);
+    LabConsole c(60);
     TForm1 *first = c.open(SimulatorPortName);
     // The next window is offered a simulator of its own, under a name of its own.
     QCOMPARE(c.windows->freePorts({SimulatorPortName}), QStringList{QStringLiteral("Simulator 2")});
@@ -92,7 +51,7 @@ void TestFurnaceWindows::windowsShareNothing()
 
 void TestFurnaceWindows::theOverviewFollowsEveryFurnace()
 {
-    Console c(60);
+    LabConsole c(60);
     TForm1 *first = c.open(SimulatorPortName);
     TForm1 *second = c.open(QStringLiteral("Simulator 2"));
     c.windows->showOverview(1);

@@ -4,6 +4,7 @@
 #include "app/Unit1.h"
 #include "link/link.h"
 #include "tests/support/cputime.h"
+#include "tests/support/furnacesimprocess.h"
 #include "tests/support/scripteddialogs.h"
 
 #include <QApplication>
@@ -14,20 +15,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
-
-namespace
-{
-
-/// Starts zkv-furnace-sim with `args` and returns the device it serves.
-QString startSimulator(QProcess &sim, const QStringList &args)
-{
-    sim.start(QStringLiteral(ZKV_SIM_PATH), args);
-    if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000))
-        return {};
-    return QString::fromLocal8Bit(sim.readLine()).trimmed();
-}
-
-} // namespace
 
 class TestPtyLink : public QObject
 {
@@ -43,7 +30,7 @@ void TestPtyLink::pollsAnsweredThenSimulatorKilled()
 {
     QProcess sim;
     const QString device =
-        startSimulator(sim, {QStringLiteral("--firmware"), QStringLiteral("2.07")});
+        StartFurnaceSim(sim, {QStringLiteral("--firmware"), QStringLiteral("2.07")});
     QVERIFY2(device.startsWith(QStringLiteral("/dev/")), qPrintable(device));
 
     ScriptedDialogs dialogs;
@@ -81,7 +68,8 @@ void TestPtyLink::slowRepliesAroundTheWatchdog()
     QFETCH(int, delay);
     QFETCH(bool, timeouts);
     QProcess sim;
-    const QString device = startSimulator(sim, {QStringLiteral("--delay"), QString::number(delay)});
+    const QString device =
+        StartFurnaceSim(sim, {QStringLiteral("--delay"), QString::number(delay)});
     QVERIFY(!device.isEmpty());
     ScriptedDialogs dialogs;
     ConsoleOptions options;
@@ -110,7 +98,7 @@ void TestPtyLink::resumesWhenTheSimulatorComesBackAtItsLink()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("furnace"));
     QProcess first;
-    QVERIFY(!startSimulator(first, {QStringLiteral("--link"), path}).isEmpty());
+    QVERIFY(!StartFurnaceSim(first, {QStringLiteral("--link"), path}).isEmpty());
     ScriptedDialogs dialogs;
     ConsoleOptions options;
     options.port = path;
@@ -127,8 +115,8 @@ void TestPtyLink::resumesWhenTheSimulatorComesBackAtItsLink()
                              3000);
 
     QProcess second;
-    QVERIFY(!startSimulator(second, {QStringLiteral("--link"), path, QStringLiteral("--firmware"),
-                                     QStringLiteral("2.07")})
+    QVERIFY(!StartFurnaceSim(second, {QStringLiteral("--link"), path, QStringLiteral("--firmware"),
+                                      QStringLiteral("2.07")})
                  .isEmpty());
     QTRY_COMPARE_WITH_TIMEOUT(form.panel(0)->text(), QStringLiteral("ZKV 4.6 v:2.07"), 3000);
     QCOMPARE(log->toPlainText().count(QStringLiteral(" successfully opened.")), 2);
