@@ -88,12 +88,10 @@ FurnaceTile::FurnaceTile(QWidget *parent)
     v->addWidget(lblChamber);
     v->addWidget(lblProgram);
     v->addWidget(lblStage);
-    auto *times = new QHBoxLayout;
-    times->addWidget(lblStep);
-    times->addSpacing(16);
-    times->addWidget(lblTime);
-    times->addStretch(1);
-    v->addLayout(times);
+    // The step and the time left on lines of their own: in large figures the two together are
+    // wider than a tile.
+    v->addWidget(lblStep);
+    v->addWidget(lblTime);
     v->addWidget(pbProgress);
     v->addWidget(lblFault);
     v->addWidget(lblChecks);
