@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/laboverview.h"
 
+#include "app/furnacestatustexts.h"
 #include "app/furnacewindows.h"
 #include "common/textpair.h"
 
@@ -15,20 +16,10 @@
 namespace
 {
 
+using namespace FurnaceStatusTexts;
+
 constexpr TextPair Title{"Обзор лаборатории", "Lab overview"};
-constexpr TextPair NoWindows{"Нет открытых окон печей.", "No furnace window is open."};
-constexpr TextPair NoPort{"порт не выбран", "no port chosen"};
-constexpr TextPair Answering{"отвечает", "answering"};
-constexpr TextPair Silent{"не отвечает", "not answering"};
-constexpr TextPair Reconnecting{"переподключение", "reconnecting"};
-constexpr TextPair Closed{"порт закрыт", "no port open"};
-constexpr TextPair Vacuum{"вакуум %1 %", "vacuum %1 %"};
-constexpr TextPair Step{"шаг %1 из 20", "step %1 of 20"};
 constexpr TextPair MinutesLeft{"осталось %1 мин", "%1 min left"};
-constexpr TextPair EndsAt{"окончание ≈ %1", "ends ≈ %1"};
-constexpr TextPair NoProgram{"программа не выполняется", "no program running"};
-constexpr TextPair Fault{"Неисправность: %1", "Fault: %1"};
-constexpr TextPair Progress{"Выполнено", "Progress"};
 constexpr TextPair TileName{"Печь %1", "Furnace %1"};
 
 QFont sized(const QFont &base, int points, bool bold)
@@ -103,31 +94,16 @@ void FurnaceTile::showStatus(const FurnaceStatus &s, quint8 language)
 {
     auto t = [language](const TextPair &pair) { return pair.text(language); };
     QStringList said;
-    const QString port = s.port.isEmpty() ? t(NoPort) : s.port;
-    const QString title = s.furnace.isEmpty() ? port : port + QStringLiteral(" · ") + s.furnace;
+    const QString title = TitleOf(s, language);
     lblTitle->setText(title);
     said << t(TileName).arg(title);
 
-    QString link;
-    QString colour;
-    switch (s.link) {
-    case FurnaceStatus::Link::Closed:
-        link = t(Closed);
+    const QString link = t(LinkText(s.link));
+    QString colour = QStringLiteral("#b06000");
+    if (s.link == FurnaceStatus::Link::Closed)
         colour = QStringLiteral("#707070");
-        break;
-    case FurnaceStatus::Link::Answering:
-        link = t(Answering);
+    else if (s.link == FurnaceStatus::Link::Answering)
         colour = QStringLiteral("#1a7f1a");
-        break;
-    case FurnaceStatus::Link::Silent:
-        link = t(Silent);
-        colour = QStringLiteral("#b06000");
-        break;
-    case FurnaceStatus::Link::Reconnecting:
-        link = t(Reconnecting);
-        colour = QStringLiteral("#b06000");
-        break;
-    }
     lblLink->setText(link);
     lblLink->setStyleSheet(QStringLiteral("color: %1").arg(colour));
     said << link;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/statusrender.h"
 
+#include "app/furnacestatustexts.h"
 #include "common/textpair.h"
 
 #include <QJsonArray>
@@ -12,20 +13,10 @@
 namespace
 {
 
+using namespace FurnaceStatusTexts;
+
 constexpr TextPair Title{"Печи", "Furnaces"};
-constexpr TextPair NoWindows{"Нет открытых окон печей.", "No furnace window is open."};
-constexpr TextPair NoPort{"порт не выбран", "no port chosen"};
-constexpr TextPair Answering{"отвечает", "answering"};
-constexpr TextPair Silent{"не отвечает", "not answering"};
-constexpr TextPair Reconnecting{"переподключение", "reconnecting"};
-constexpr TextPair Closed{"порт закрыт", "no port open"};
-constexpr TextPair Vacuum{"вакуум %1 %", "vacuum %1 %"};
-constexpr TextPair Step{"шаг %1 из 20", "step %1 of 20"};
 constexpr TextPair MinutesUnit{"мин осталось", "min left"};
-constexpr TextPair EndsAt{"окончание ≈ %1", "ends ≈ %1"};
-constexpr TextPair NoProgram{"программа не выполняется", "no program running"};
-constexpr TextPair Fault{"Неисправность: %1", "Fault: %1"};
-constexpr TextPair Progress{"Выполнено", "Progress"};
 constexpr TextPair Updated{"Обновлено в %1 · страница обновляется каждые %2 с",
                            "Updated %1 · the page reloads every %2 s"};
 
@@ -96,30 +87,14 @@ QString furnaceCard(const FurnaceStatus &s, int window, const QDateTime &now, qu
     QString h;
     h += s.fault.isEmpty() ? QStringLiteral("<section>")
                            : QStringLiteral("<section class=\"faulted\">");
-    const QString port = s.port.isEmpty() ? t(NoPort) : s.port;
-    h +=
-        QStringLiteral("<h2>%1. %2</h2>")
-            .arg(window)
-            .arg(escapeHtml(s.furnace.isEmpty() ? port : port + QStringLiteral(" · ") + s.furnace));
+    h += QStringLiteral("<h2>%1. %2</h2>").arg(window).arg(escapeHtml(TitleOf(s, language)));
 
-    const char *look = "off";
-    QString link = t(Closed);
-    switch (s.link) {
-    case FurnaceStatus::Link::Closed:
-        break;
-    case FurnaceStatus::Link::Answering:
+    const char *look = "warn";
+    if (s.link == FurnaceStatus::Link::Closed)
+        look = "off";
+    else if (s.link == FurnaceStatus::Link::Answering)
         look = "ok";
-        link = t(Answering);
-        break;
-    case FurnaceStatus::Link::Silent:
-        look = "warn";
-        link = t(Silent);
-        break;
-    case FurnaceStatus::Link::Reconnecting:
-        look = "warn";
-        link = t(Reconnecting);
-        break;
-    }
+    const QString link = t(LinkText(s.link));
     h += QStringLiteral("<p class=\"link %1\">%2</p>").arg(QLatin1String(look), escapeHtml(link));
 
     h += QStringLiteral("<div class=\"figures\"><span class=\"temp\">%1 °C</span>"
